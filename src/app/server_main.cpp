@@ -1,0 +1,122 @@
+// velmora-server: a game host without a window, for keeping a table open on
+// a machine without a desktop.
+
+#include "cards/random.h"
+#include "core/config.h"
+#include "host/tserver.h"
+#include "net/tsock.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+void printLine(const QString &line)
+{
+    std::fprintf(stderr, "velmora-server: %s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+int positiveOption(QCommandLineParser &parser, const QString &name, int fallback, bool &ok)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool converted = false;
+    const int value = parser.value(name).toInt(&converted);
+    if (!converted || value < 0) {
+        printLine(QStringLiteral("--%1 needs a whole number of 0 or more").arg(name));
+        ok = false;
+    }
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmora-server"));
+    QCoreApplication::setApplicationVersion(QLatin1String(velmora::VersionText));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Hosts a Velmora table without a window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("port"), QStringLiteral("TCP port to listen on."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("bot-ms"),
+                      QStringLiteral("Computer players' pace in milliseconds (default 1000)."),
+                      QStringLiteral("MS")});
+    parser.addOption({QStringLiteral("round-pause-ms"),
+                      QStringLiteral("Pause between rounds in milliseconds (default 10000)."),
+                      QStringLiteral("MS")});
+    parser.addOption({QStringLiteral("seed"),
+                      QStringLiteral("Seed of the random generator (default: from the clock)."),
+                      QStringLiteral("N")});
+    parser.process(app);
+
+    bool ok = true;
+    const int botMs = positiveOption(parser, QStringLiteral("bot-ms"), 1000, ok);
+    const int pauseMs = positiveOption(parser, QStringLiteral("round-pause-ms"), 10000, ok);
+    QString port = velmora::gamePort();
+    if (parser.isSet(QStringLiteral("port")))
+        port = parser.value(QStringLiteral("port"));
+    velmora::Random &random = velmora::processRandom();
+    if (parser.isSet(QStringLiteral("seed"))) {
+        bool converted = false;
+        const uint seed = parser.value(QStringLiteral("seed")).toUInt(&converted);
+        if (!converted) {
+            printLine(QStringLiteral("--seed needs a whole number"));
+            ok = false;
+        }
+        random.setSeed(seed);
+    }
+    if (!ok)
+        return 2;
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        printLine(QStringLiteral("cannot set up signal handling"));
+        return 1;
+    }
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
+        char byte;
+        [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+        printLine(QStringLiteral("shutting down"));
+        QCoreApplication::quit();
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    velmora::TServer server(random);
+    server.setSlotOneIsHost(false);
+    server.setBotInterval([botMs] { return botMs; });
+    server.setRoundPause(pauseMs);
+    server.setPortName(port);
+    QObject::connect(&server, &velmora::TServer::logLine, &printLine);
+    try {
+        server.startListening();
+    } catch (const velmora::Error &e) {
+        printLine(e.message());
+        return 1;
+    }
+    const int rc = app.exec();
+    server.stopListening();
+    return rc;
+}

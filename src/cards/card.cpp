@@ -1,0 +1,23 @@
+#include "card.h"
+
+#include <array>
+#include <string>
+
+namespace velmora {
+
+const char *cardName(int code)
+{
+    static const std::array<std::string, CardCount + 1> names = [] {
+        std::array<std::string, CardCount + 1> n;
+        n[0] = "--";
+        static const char *ranks[] = {"2", "3", "4", "5", "6", "7", "8",
+                                      "9", "10", "J", "Q", "K", "A"};
+        static const char suits[] = {'C', 'D', 'S', 'H'};
+        for (int c = 1; c <= CardCount; ++c)
+            n[c] = std::string(ranks[rankOf(c)]) + suits[static_cast<int>(suitOf(c))];
+        return n;
+    }();
+    return isCard(code) ? names[code].c_str() : names[0].c_str();
+}
+
+} // namespace velmora

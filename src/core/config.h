@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace velmora {
+
+// The game's fixed version text, sent at login and compared by the host.
+inline constexpr char VersionText[] = "1.2.0";
+
+// The TCP port of the game: 7772, or VELMORA_PORT when set (so that several
+// tables, or test runs, can share one machine).
+inline QString gamePort()
+{
+    const QByteArray env = qgetenv("VELMORA_PORT");
+    return env.isEmpty() ? QStringLiteral("7772") : QString::fromLatin1(env);
+}
+
+} // namespace velmora

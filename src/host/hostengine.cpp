@@ -1,0 +1,247 @@
+#include "hostengine.h"
+
+#include "protocol/command.h"
+#include "protocol/fieldreader.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+HostEngine::HostEngine(Output &out, Random &random, QByteArray version)
+    : m_out(out), m_random(random), m_version(std::move(version))
+{
+}
+
+int HostEngine::acceptSlot()
+{
+    int slot = 0;
+    for (int s = 1; s <= m_slotCount; ++s) {
+        if (!m_slots[s].inUse) {
+            slot = s;
+            break;
+        }
+    }
+    if (slot == 0) {
+        if (m_slotCount >= MaxSlots)
+            return TurnedAwaySlot;
+        slot = ++m_slotCount;
+    }
+    // A fresh connection starts with a clean record; the seat's cash and
+    // cards stay for whoever takes it.
+    m_slots[slot] = Connection{};
+    m_slots[slot].inUse = true;
+    return slot;
+}
+
+void HostEngine::connected(int slot)
+{
+    if (slot == TurnedAwaySlot) {
+        m_out.send(slot, wire::full());
+        m_out.closeSlot(slot);
+        return;
+    }
+    if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
+        return;
+    m_out.send(slot, wire::sendLoginInfo(slot));
+}
+
+void HostEngine::closed(int slot)
+{
+    if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
+        return;
+    sendAllBut(slot, wire::playerDisconnected(slot, m_slots[slot].name));
+    m_slots[slot] = Connection{};
+    // What the departed connection still had queued is no longer anybody's:
+    // acting on it later would act for whoever takes the slot next.
+    m_queue.removeIf([slot](const Queued &q) { return q.slot == slot; });
+
+    if (!m_game.inProgress || m_game.roundOver || slot > Seats)
+        return;
+    const bool turn = slot == m_game.currentPlayer && !(slot == 1 && m_slotOneIsHost);
+    // The table would otherwise wait for a stranger to answer the offer.
+    const bool offer = slot == m_game.offerSeat;
+    if (turn || offer)
+        m_out.timer(Timer::ComputerWithBotInterval);
+}
+
+void HostEngine::disconnectSock(int slot)
+{
+    if (slot >= 1 && slot <= MaxSlots && m_slots[slot].inUse)
+        m_out.closeSlot(slot);
+}
+
+void HostEngine::received(int slot, const QByteArray &message)
+{
+    if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
+        return;
+    m_queue.append(Queued{slot, message});
+}
+
+bool HostEngine::dispatchOne()
+{
+    if (m_queue.isEmpty())
+        return false;
+    const Queued q = m_queue.takeFirst();
+    handle(q.slot, q.message);
+    return true;
+}
+
+void HostEngine::handle(int slot, const QByteArray &message)
+{
+    const SplitMessage split = splitMessage(message);
+    if (!split.cmd)
+        return;
+    switch (*split.cmd) {
+    case Cmd::LoginInfo: loginInfo(slot, split.rest); break;
+    case Cmd::Chat:
+    case Cmd::Action:
+    case Cmd::PlayASound: relay(slot, *split.cmd, split.rest); break;
+    case Cmd::JustWatch: justWatch(slot, split.rest); break;
+    case Cmd::StartGame: startGameRequest(slot, split.rest); break;
+    case Cmd::PlayCard: playCardRequest(slot, split.rest); break;
+    case Cmd::BuyTheDummy: buyTheDummyRequest(slot, split.rest); break;
+    default: break; // host-to-client words are not requests
+    }
+}
+
+void HostEngine::sendTo(int slot, const QByteArray &message) { m_out.send(slot, message); }
+
+void HostEngine::sendAll(const QByteArray &message)
+{
+    for (int s = 1; s <= m_slotCount; ++s)
+        if (m_slots[s].inUse)
+            m_out.send(s, message);
+}
+
+void HostEngine::sendAllBut(int except, const QByteArray &message)
+{
+    for (int s = 1; s <= m_slotCount; ++s)
+        if (s != except && m_slots[s].inUse)
+            m_out.send(s, message);
+}
+
+void HostEngine::drop(int slot, const QByteArray &message, const char *why)
+{
+    QByteArray shown = message.left(120);
+    for (char &c : shown)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '.';
+    m_out.log(QStringLiteral("slot %1: dropped %2: %3")
+                  .arg(slot)
+                  .arg(QString::fromLatin1(why), QString::fromLatin1(shown)));
+}
+
+std::array<int, 4> HostEngine::cashOfSeats() const
+{
+    return {m_seats[1].cash, m_seats[2].cash, m_seats[3].cash, m_seats[4].cash};
+}
+
+int HostEngine::cardsHeld(int seat) const
+{
+    return int(std::count_if(m_seats[seat].hand.begin(), m_seats[seat].hand.end(),
+                             [](int c) { return c != NoCard; }));
+}
+
+bool HostEngine::isComputerDriven(int seat) const
+{
+    return seat >= 1 && seat <= Seats && (!m_slots[seat].inUse || m_slots[seat].justWatch);
+}
+
+void HostEngine::loginInfo(int from, const QByteArray &rest)
+{
+    FieldReader reader(rest);
+    const auto player = reader.number(1, MaxSlots);
+    const auto version = reader.field();
+    if (!player || !version) {
+        drop(from, rest, "malformed CMD_logininfo");
+        return;
+    }
+    if (*player != from) {
+        drop(from, rest, "CMD_logininfo for another player");
+        return;
+    }
+    const int n = *player;
+    m_slots[n].name = reader.rest();
+    m_slots[n].inUse = true;
+
+    sendAll(wire::newPlayerInfo(n, m_slots[n].name));
+    for (int k = 1; k <= m_slotCount; ++k)
+        if (k != n && m_slots[k].inUse)
+            sendTo(n, wire::existingPlayers(k, m_slots[k].name));
+    if (*version != m_version) {
+        if (m_slots[1].inUse)
+            sendTo(1, wire::haveWrongVersion(m_slots[n].name));
+        sendTo(n, wire::wrongVersion());
+    }
+    if (m_game.inProgress)
+        sendGameState(n);
+}
+
+void HostEngine::sendGameState(int n)
+{
+    sendTo(n, wire::gameStats(m_game.round, m_game.roundsPerGame, cashOfSeats(), m_game.tableCard,
+                              m_game.currentPlayer));
+    if (n > Seats)
+        return;
+    if (cardsHeld(n) > 0)
+        sendTo(n, wire::yourCards(n, m_seats[n].hand));
+    if (n == m_game.offerSeat)
+        sendTo(n, wire::nextPlayer(m_game.dealer, n, 'b'));
+    // Between rounds the current player is the seat that went out: there is
+    // no turn to hand over until the next round deals.
+    if (n == m_game.currentPlayer && !m_game.roundOver)
+        sendTo(n, wire::nextPlayer(m_game.dealer, n, 'l'));
+}
+
+void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)
+{
+    FieldReader reader(rest);
+    const auto player = reader.number(1, MaxSlots);
+    if (!player) {
+        drop(from, rest, "malformed relay request");
+        return;
+    }
+    if (*player != from) {
+        drop(from, rest, "relay request in another player's name");
+        return;
+    }
+    const QByteArray text = reader.rest();
+    const QByteArray &name = m_slots[from].name;
+    switch (cmd) {
+    case Cmd::Chat: sendAll(wire::chat(from, name, text)); break;
+    case Cmd::Action: sendAll(wire::action(from, name, text)); break;
+    default: sendAll(wire::playASound(from, text)); break;
+    }
+}
+
+void HostEngine::justWatch(int from, const QByteArray &rest)
+{
+    FieldReader reader(rest);
+    const auto seat = reader.number(1, Seats);
+    const QByteArray value = reader.rest();
+    if (!seat) {
+        drop(from, rest, "malformed CMD_justwatch");
+        return;
+    }
+    // Slot 1 is the hosting player, whose seat menu switches any seat.
+    if (*seat != from && from != 1) {
+        drop(from, rest, "CMD_justwatch for another seat");
+        return;
+    }
+    const int n = *seat;
+    if (!m_slots[n].inUse) {
+        drop(from, rest, "CMD_justwatch for an empty seat");
+        return;
+    }
+    if (value == "2") {
+        m_slots[n].justWatch = false;
+        sendAll(wire::justWatching(n, 2));
+    } else if (value == "1") {
+        m_slots[n].justWatch = true;
+        sendAll(wire::justWatching(n, 1));
+        if (n == m_game.currentPlayer || n == m_game.offerSeat)
+            m_out.timer(Timer::ComputerUnchanged);
+    }
+}
+
+} // namespace velmora

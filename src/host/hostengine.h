@@ -1,0 +1,181 @@
+#pragma once
+
+#include "cards/deck.h"
+#include "cards/pots.h"
+#include "protocol/messages.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <array>
+
+namespace velmora {
+
+class Random;
+
+// The host's brain: connection slots, login, relaying, the just-watch switch,
+// departures, and the rules of a game (deal, dummy-hand sale, judging plays,
+// pots, round and game end, computer players). It owns no socket and no
+// timer: it is fed connections, received messages and timer expiries, and it
+// answers through an Output with the bytes to send (to which slot, in order),
+// the connections to close and the timer requests. A seeded Random makes a
+// whole game reproducible.
+//
+// Requests are acted on only for the slot of the connection they came on:
+// a request naming another player number is dropped and logged. The one
+// exception is "CMD_justwatch" from slot 1 (the hosting player's seat menu).
+// A game start is taken from slot 1 only. Every request is checked whole
+// before anything changes.
+class HostEngine
+{
+public:
+    static constexpr int MaxSlots = 9;       // 1..4 seats, 5..9 watchers
+    static constexpr int Seats = 4;
+    static constexpr int TurnedAwaySlot = 10; // only ever used to send "CMD_full+"
+
+    enum class Timer {
+        ComputerWithBotInterval, // set the computer timer to the bot interval and start it
+        ComputerUnchanged,       // start the computer timer with the interval it has
+        StopComputer,
+        StartRoundOver,
+        StopRoundOver,
+    };
+
+    class Output
+    {
+    public:
+        virtual ~Output() = default;
+        virtual void send(int slot, const QByteArray &message) = 0;
+        virtual void closeSlot(int slot) = 0;
+        virtual void timer(Timer request) = 0;
+        virtual void log(const QString &line) { (void)line; }
+    };
+
+    struct Connection
+    {
+        QByteArray name;
+        bool inUse = false;
+        bool justWatch = false;
+    };
+
+    struct Seat
+    {
+        int cash = 0;
+        int lastCard = NoCard;
+        int cardBeforeLast = NoCard;
+        wire::Hand hand{}; // hand slots 1..11 at indexes 0..10
+    };
+
+    struct Game
+    {
+        bool inProgress = false;
+        bool roundOver = false; // between a round's end and the next round
+        int round = 0;
+        int roundsPerGame = 0;
+        std::array<int, PotCount + 1> pots{}; // pots 1..9; index 0 unused
+        wire::Hand dummy{};
+        int tableCard = NoCard;
+        int dealer = 0;
+        int currentPlayer = 0;
+        int offerSeat = 0;
+        bool dummyHandsOn = false;
+    };
+
+    HostEngine(Output &out, Random &random, QByteArray version = "1.2.0");
+
+    // In the program, slot 1 is the hosting player's own copy: when it leaves
+    // the table is ending anyway, so its departure does not start the
+    // computer. A headless table server has no such copy.
+    void setSlotOneIsHost(bool hosted) { m_slotOneIsHost = hosted; }
+
+    // A connection is waiting: picks its slot (the lowest free one), marks it
+    // in use and returns it. Returns TurnedAwaySlot when all nine are taken.
+    int acceptSlot();
+    // The connection now sits in `slot`: asks it to log in, or turns it away
+    // with "CMD_full+" and closes it.
+    void connected(int slot);
+    // The connection of `slot` closed: the departure.
+    void closed(int slot);
+    // The hosting user removes a player or watcher.
+    void disconnectSock(int slot);
+
+    // A complete message (without its 0xFF) from `slot`'s connection joins
+    // the receive queue.
+    void received(int slot, const QByteArray &message);
+    // Handles the oldest queued message; returns false when none was queued.
+    bool dispatchOne();
+    bool hasQueued() const { return !m_queue.isEmpty(); }
+    qsizetype queued() const { return m_queue.size(); }
+
+    // Handles one message at once, bypassing the queue.
+    void handle(int slot, const QByteArray &message);
+
+    void computerTimerFired();
+    void roundOverTimerFired();
+
+    bool isComputerDriven(int seat) const;
+
+    const Connection &connection(int slot) const { return m_slots[slot]; }
+    int slotCount() const { return m_slotCount; }
+    const Game &game() const { return m_game; }
+    const Seat &seat(int seat) const { return m_seats[seat]; }
+    // Direct access to the table, for tests that set up a position.
+    Game &gameForTest() { return m_game; }
+    Seat &seatForTest(int seat) { return m_seats[seat]; }
+
+private:
+    struct Queued
+    {
+        int slot;
+        QByteArray message;
+    };
+
+    void sendTo(int slot, const QByteArray &message);
+    void sendAll(const QByteArray &message);
+    void sendAllBut(int except, const QByteArray &message);
+    void drop(int slot, const QByteArray &message, const char *why);
+    std::array<int, 4> cashOfSeats() const;
+    int cardsHeld(int seat) const;
+
+    // connection handlers
+    void loginInfo(int from, const QByteArray &rest);
+    void relay(int from, Cmd cmd, const QByteArray &rest);
+    void justWatch(int from, const QByteArray &rest);
+    void sendGameState(int player);
+
+    // rules (hostrules.cpp)
+    void startGameRequest(int from, const QByteArray &rest);
+    void playCardRequest(int from, const QByteArray &rest);
+    void buyTheDummyRequest(int from, const QByteArray &rest);
+
+    void startGame(const QByteArray &starter, int cash, int rounds, bool dummyOn);
+    void startRound();
+    void findPlayer();
+    void dealCards();
+    void buyTheDummy(int seat, bool buy);
+    void startComputerFor(int seat);
+    void playCard(int seat, int handSlot);
+    bool checkForLowest(int seat, int handSlot) const;
+    void setCard(int seat, int handSlot);
+    void addToCash(int seat, int pot);
+    void endRound(int seat);
+    bool checkForWin();
+    void computerBuyDummy(int seat);
+    void computerPlay(int seat);
+    void computerLowest(int seat);
+
+    Output &m_out;
+    Random &m_random;
+    QByteArray m_version;
+    bool m_slotOneIsHost = true;
+
+    std::array<Connection, TurnedAwaySlot + 1> m_slots{}; // 1..10; index 0 unused
+    std::array<Seat, Seats + 1> m_seats{};               // 1..4; index 0 unused
+    int m_slotCount = 0;
+    Game m_game;
+    Deck m_deck;
+    QList<Queued> m_queue;
+};
+
+} // namespace velmora

@@ -1,0 +1,185 @@
+#include "tserver.h"
+
+#include "core/config.h"
+#include "net/tsock.h"
+
+namespace velmora {
+
+TServer::TServer(Random &random, QObject *parent)
+    : QObject(parent), m_engine(*this, random, VersionText)
+{
+    m_sock1 = new TSock(this);
+    m_sock1->setPortName(gamePort());
+    m_sock1->OnAccept = [this](TSock &) { Sock1Accept(); };
+
+    // The queue is drained one message per 10 ms tick, and the timer runs
+    // only while something is queued, so an idle table costs nothing.
+    m_socktimer.setInterval(10);
+    connect(&m_socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+    m_computertimer.setSingleShot(true);
+    m_computertimer.setInterval(1500);
+    connect(&m_computertimer, &QTimer::timeout, this, &TServer::computertimerTimer);
+    m_roundovertimer.setSingleShot(true);
+    m_roundovertimer.setInterval(10000);
+    connect(&m_roundovertimer, &QTimer::timeout, this, &TServer::roundovertimerTimer);
+}
+
+TServer::~TServer()
+{
+    for (TSock *sock : m_socks)
+        delete sock;
+}
+
+void TServer::setPortName(const QString &port) { m_sock1->setPortName(port); }
+
+void TServer::startListening()
+{
+    m_sock1->setListen(true);
+    emit logLine(QStringLiteral("listening on port %1").arg(m_sock1->localPort()));
+}
+
+void TServer::stopListening()
+{
+    for (int slot = 1; slot <= HostEngine::TurnedAwaySlot; ++slot)
+        if (m_socks[slot])
+            m_socks[slot]->Close();
+    if (m_sock1->listen())
+        m_sock1->setListen(false);
+}
+
+bool TServer::isListening() const { return m_sock1->listen(); }
+
+quint16 TServer::listeningPort() const { return m_sock1->localPort(); }
+
+void TServer::disconnectsock(int slot) { m_engine.disconnectSock(slot); }
+
+TSock *TServer::slotSock(int slot) const
+{
+    return slot >= 1 && slot <= HostEngine::TurnedAwaySlot ? m_socks[slot] : nullptr;
+}
+
+void TServer::Sock1Accept()
+{
+    TSock *sock = nullptr;
+    if (!m_sock1->Accept(sock) || !sock)
+        return;
+    const int slot = m_engine.acceptSlot();
+    if (m_socks[slot]) {
+        // A closed connection that has not been released yet.
+        m_socks[slot]->deleteLater();
+    }
+    m_socks[slot] = sock;
+    m_framers[slot].clear();
+    sock->Tag = slot;
+    sock->OnInfo = [this](TSock &s, TSocketInfo info, const QString &message) {
+        tempsockInfo(s, int(info), message);
+    };
+    sock->OnDisconnect = [this](TSock &s) { tempsockDisconnect(s); };
+    sock->OnRead = [this](TSock &s, int) { Sock1Read(s); };
+    if (slot == HostEngine::TurnedAwaySlot)
+        emit logLine(QStringLiteral("connection from %1 turned away: table full")
+                         .arg(sock->hostName()));
+    else
+        emit logLine(QStringLiteral("connection from %1 is player %2")
+                         .arg(sock->hostName())
+                         .arg(slot));
+    m_engine.connected(slot);
+}
+
+void TServer::Sock1Read(TSock &sock)
+{
+    const int slot = sock.Tag;
+    if (slotSock(slot) != &sock)
+        return;
+    QList<QByteArray> messages;
+    const bool ok = m_framers[slot].feed(sock.Receive(), messages);
+    if (slot <= HostEngine::MaxSlots)
+        for (const QByteArray &message : messages)
+            m_engine.received(slot, message);
+    if (!ok) {
+        emit logLine(QStringLiteral("player %1 sent an oversized message; closing").arg(slot));
+        sock.Close();
+        return;
+    }
+    if (m_engine.hasQueued() && !m_socktimer.isActive())
+        m_socktimer.start();
+}
+
+void TServer::tempsockInfo(TSock &sock, int info, const QString &message)
+{
+    if (TSocketInfo(info) != TSocketInfo::Close || message != QLatin1String("Socket Closed"))
+        return;
+    const int slot = sock.Tag;
+    // "Socket Closed" can come twice for one connection, and a slot may
+    // already hold its next connection: only the slot's own socket counts.
+    if (slotSock(slot) != &sock)
+        return;
+    m_socks[slot] = nullptr;
+    m_framers[slot].clear();
+    sock.deleteLater();
+    if (slot <= HostEngine::MaxSlots && m_engine.connection(slot).inUse)
+        emit logLine(QStringLiteral("player %1 left").arg(slot));
+    m_engine.closed(slot);
+}
+
+void TServer::tempsockDisconnect(TSock &sock)
+{
+    if (slotSock(sock.Tag) == &sock)
+        sock.Close();
+}
+
+void TServer::socktimerTimer()
+{
+    m_engine.dispatchOne();
+    if (!m_engine.hasQueued())
+        m_socktimer.stop();
+}
+
+void TServer::computertimerTimer() { m_engine.computerTimerFired(); }
+
+void TServer::roundovertimerTimer() { m_engine.roundOverTimerFired(); }
+
+void TServer::send(int slot, const QByteArray &message)
+{
+    TSock *sock = slotSock(slot);
+    if (!sock || !sock->hasHandle())
+        return;
+    sock->Send(message);
+    if (sock->pendingOutgoing() > OutgoingLimit) {
+        emit logLine(QStringLiteral("player %1 is not reading; closing").arg(slot));
+        // Closing from inside a broadcast: let the broadcast finish first.
+        QTimer::singleShot(0, sock, [sock] { sock->Close(); });
+    }
+}
+
+void TServer::closeSlot(int slot)
+{
+    if (TSock *sock = slotSock(slot))
+        sock->Close();
+}
+
+void TServer::timer(HostEngine::Timer request)
+{
+    switch (request) {
+    case HostEngine::Timer::ComputerWithBotInterval: {
+        // Changing the interval restarts the timer; the same interval leaves
+        // a running timer running.
+        const int interval = m_botInterval();
+        if (interval != m_computertimer.interval() || !m_computertimer.isActive())
+            m_computertimer.start(interval);
+        break;
+    }
+    case HostEngine::Timer::ComputerUnchanged:
+        if (!m_computertimer.isActive())
+            m_computertimer.start();
+        break;
+    case HostEngine::Timer::StopComputer: m_computertimer.stop(); break;
+    case HostEngine::Timer::StartRoundOver:
+        if (!m_roundovertimer.isActive())
+            m_roundovertimer.start();
+        break;
+    case HostEngine::Timer::StopRoundOver: m_roundovertimer.stop(); break;
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "command.h"
+
+#include <QByteArray>
+
+#include <array>
+
+// Builders for every wire message, each returned complete with its closing
+// 0xFF and ready for one send. Fields are "+"-separated; a message "with a
+// closing +" ends its last field with "+" too, while one without lets its
+// last field (a name or chat text) run up to the 0xFF, so it may hold "+".
+namespace velmora::wire {
+
+// A seat's hand as the host keeps it: hand slots 1..11 at indexes 0..10.
+using Hand = std::array<int, 11>;
+
+// "+slot+card" for every occupied hand slot, in slot order.
+QByteArray cardList(const Hand &hand);
+
+// client to host
+QByteArray loginInfo(int player, const QByteArray &version, const QByteArray &name);
+QByteArray chatRequest(int player, const QByteArray &textAndColour);
+QByteArray actionRequest(int player, const QByteArray &textAndColour);
+QByteArray playASoundRequest(int player, const QByteArray &sound);
+QByteArray startGameRequest(const QByteArray &starter, int cash, int rounds, bool dummy);
+QByteArray justWatch(int seat, int value);
+QByteArray playCard(int seat, int handSlot);
+QByteArray buyTheDummy(int seat, bool buy);
+
+// host to client
+QByteArray sendLoginInfo(int player);
+QByteArray full();
+QByteArray newPlayerInfo(int player, const QByteArray &name);
+QByteArray existingPlayers(int player, const QByteArray &name);
+QByteArray haveWrongVersion(const QByteArray &name);
+QByteArray wrongVersion();
+QByteArray gameStats(int round, int rounds, const std::array<int, 4> &cash, int tableCard,
+                     int currentPlayer);
+QByteArray yourCards(int seat, const Hand &hand);
+QByteArray nextPlayer(int dealer, int player, char mode);
+QByteArray playerDisconnected(int player, const QByteArray &name);
+QByteArray chat(int player, const QByteArray &name, const QByteArray &textAndColour);
+QByteArray action(int player, const QByteArray &name, const QByteArray &textAndColour);
+QByteArray playASound(int player, const QByteArray &soundAndRest);
+QByteArray startGame(const QByteArray &starter, int cash, int rounds);
+QByteArray startRound(int round, const std::array<int, 4> &cash);
+QByteArray newCard(int seat, const Hand &hand);
+QByteArray cardCount(int seat, int count);
+QByteArray theDummyHand(int seat, const Hand &hand);
+QByteArray boughtDummy(int buyer, int buyerCash, int dealer, int dealerCash);
+QByteArray wrongCard(int seat, bool lowest);
+QByteArray hisCard(int seat, int card, int handSlot, int cardsLeft);
+QByteArray addToCash(int seat, int cash, int pot, int amount);
+QByteArray endRound(const std::array<int, 4> &cash, int wentOut);
+QByteArray winner(int seat, const std::array<int, 4> &cash);
+QByteArray justWatching(int seat, int value);
+
+} // namespace velmora::wire
