@@ -1,4 +1,333 @@
+// The host's connection handling, driven directly: slots, login, relaying,
+// just-watch, departures, and requests that must not be believed.
+
+#include "cards/random.h"
+#include "host/hostengine.h"
+
 #include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_GUILESS_MAIN(T)
+
+using namespace velmora;
+
+namespace {
+
+QByteArray ff(const QByteArray &text) { return text + '\xFF'; }
+
+struct Recorder : HostEngine::Output
+{
+    QList<QPair<int, QByteArray>> sent;
+    QList<int> closed;
+    QList<HostEngine::Timer> timers;
+    QStringList logs;
+    void send(int slot, const QByteArray &m) override { sent.append({slot, m}); }
+    void closeSlot(int slot) override { closed.append(slot); }
+    void timer(HostEngine::Timer t) override { timers.append(t); }
+    void log(const QString &line) override { logs.append(line); }
+    QList<QByteArray> to(int slot) const
+    {
+        QList<QByteArray> out;
+        for (const auto &[s, m] : sent)
+            if (s == slot)
+                out.append(m);
+        return out;
+    }
+    void clear()
+    {
+        sent.clear();
+        closed.clear();
+        timers.clear();
+        logs.clear();
+    }
+};
+
+struct Table
+{
+    Recorder out;
+    Random random{42};
+    HostEngine engine{out, random};
+
+    int connect()
+    {
+        const int slot = engine.acceptSlot();
+        engine.connected(slot);
+        return slot;
+    }
+    int join(const QByteArray &name, const QByteArray &version = "1.2.0")
+    {
+        const int slot = connect();
+        engine.handle(slot, wire::loginInfo(slot, version, name).chopped(1));
+        return slot;
+    }
+};
+
+} // namespace
+
+class TestHostEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void slotsAndTheTenthConnection()
+    {
+        Table t;
+        for (int i = 1; i <= 9; ++i) {
+            QCOMPARE(t.connect(), i);
+            QCOMPARE(t.out.to(i), QList<QByteArray>{ff("CMD_sendlogininfo+" + QByteArray::number(i))});
+        }
+        t.out.clear();
+        QCOMPARE(t.connect(), HostEngine::TurnedAwaySlot);
+        QCOMPARE(t.out.sent, (QList<QPair<int, QByteArray>>{{10, ff("CMD_full+")}}));
+        QCOMPARE(t.out.closed, QList<int>{10});
+        QCOMPARE(t.engine.slotCount(), 9);
+        // The turned-away connection's close changes nothing.
+        t.engine.closed(10);
+        QCOMPARE(t.engine.slotCount(), 9);
+    }
+
+    void slotReuse()
+    {
+        Table t;
+        for (int i = 1; i <= 5; ++i)
+            t.join("p" + QByteArray::number(i));
+        t.engine.closed(3);
+        QCOMPARE(t.connect(), 3);
+        QCOMPARE(t.connect(), 6);
+        QCOMPARE(t.engine.slotCount(), 6);
+    }
+
+    void loginOrder()
+    {
+        Table t;
+        t.join("Alice");
+        t.connect(); // slot 2 in use, not logged in yet: still hears broadcasts
+        t.join("Carol");
+        t.out.clear();
+        const int n = t.join("D+ave", "1.1.0");
+        QCOMPARE(n, 4);
+        QCOMPARE(t.out.to(4), (QList<QByteArray>{
+                                  ff("CMD_sendlogininfo+4"),
+                                  ff("CMD_newplayerinfo+4+D+ave"),
+                                  ff("CMD_existingplayers+1+Alice"),
+                                  ff("CMD_existingplayers+2+"),
+                                  ff("CMD_existingplayers+3+Carol"),
+                                  ff("CMD_wrongversion+"),
+                              }));
+        QCOMPARE(t.out.to(1), (QList<QByteArray>{ff("CMD_newplayerinfo+4+D+ave"),
+                                                 ff("CMD_havewrongversion+D+ave")}));
+        QCOMPARE(t.out.to(2), QList<QByteArray>{ff("CMD_newplayerinfo+4+D+ave")});
+        QVERIFY(t.engine.connection(4).inUse);
+        QCOMPARE(t.engine.connection(4).name, QByteArray("D+ave"));
+    }
+
+    void relayTexts()
+    {
+        Table t;
+        t.join("Al+ice");
+        t.join("Bob");
+        t.out.clear();
+        t.engine.handle(2, "CMD_chat+2+hello+world|clRed");
+        t.engine.handle(1, "CMD_action+1+waves|$00123456");
+        t.engine.handle(2, "CMD_playasound+2+wave7+");
+        const QList<QByteArray> expected{ff("CMD_chat+2+Bob chats: hello+world|clRed"),
+                                         ff("CMD_action+1+Al+ice waves|$00123456"),
+                                         ff("CMD_playasound+2+wave7+")};
+        QCOMPARE(t.out.to(1), expected);
+        QCOMPARE(t.out.to(2), expected);
+    }
+
+    void departure()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.join("Watcher");
+        t.engine.handle(2, "CMD_justwatch+2+1");
+        t.out.clear();
+        t.engine.closed(2);
+        QCOMPARE(t.out.to(1), QList<QByteArray>{ff("CMD_playerdisconnected+2+Bob")});
+        QCOMPARE(t.out.to(3), QList<QByteArray>{ff("CMD_playerdisconnected+2+Bob")});
+        QVERIFY(t.out.to(2).isEmpty());
+        QVERIFY(!t.engine.connection(2).inUse);
+        QVERIFY(!t.engine.connection(2).justWatch);
+        QVERIFY(t.engine.connection(2).name.isEmpty());
+        // A second close report for the same slot does nothing.
+        t.out.clear();
+        t.engine.closed(2);
+        QVERIFY(t.out.sent.isEmpty());
+    }
+
+    void departedConnectionsQueueIsDropped()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.engine.received(2, "CMD_chat+2+last words|clRed");
+        t.engine.closed(2);
+        QCOMPARE(t.join("Eve"), 2);
+        t.out.clear();
+        while (t.engine.dispatchOne()) {
+        }
+        QVERIFY(t.out.sent.isEmpty());
+    }
+
+    void queueTakesOneMessagePerDispatch()
+    {
+        Table t;
+        t.join("Alice");
+        t.out.clear();
+        t.engine.received(1, "CMD_chat+1+a|clRed");
+        t.engine.received(1, "garbage");
+        t.engine.received(1, "CMD_chat+1+b|clRed");
+        QCOMPARE(t.engine.queued(), 3);
+        QVERIFY(t.engine.dispatchOne());
+        QCOMPARE(t.out.sent.size(), 1);
+        QVERIFY(t.engine.dispatchOne()); // unknown word: nothing
+        QCOMPARE(t.out.sent.size(), 1);
+        QVERIFY(t.engine.dispatchOne());
+        QCOMPARE(t.out.to(1).last(), ff("CMD_chat+1+Alice chats: b|clRed"));
+        QVERIFY(!t.engine.dispatchOne());
+    }
+
+    void justWatch()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.out.clear();
+        t.engine.handle(2, "CMD_justwatch+2+1");
+        QVERIFY(t.engine.connection(2).justWatch);
+        QVERIFY(t.engine.isComputerDriven(2));
+        t.engine.handle(2, "CMD_justwatch+2+3"); // other values do nothing
+        QVERIFY(t.engine.connection(2).justWatch);
+        t.engine.handle(1, "CMD_justwatch+2+2"); // the hosting player's seat menu
+        QVERIFY(!t.engine.connection(2).justWatch);
+        QCOMPARE(t.out.to(1), (QList<QByteArray>{ff("CMD_justwatching+2+1"),
+                                                 ff("CMD_justwatching+2+2")}));
+        QVERIFY(t.out.timers.isEmpty()); // no game: nobody's turn
+    }
+
+    // Requests are acted on only for the connection's own player number.
+    void spoofedRequestsAreDropped_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("chat") << QByteArray("CMD_chat+1+I am Alice|clRed");
+        QTest::newRow("action") << QByteArray("CMD_action+1+x|clRed");
+        QTest::newRow("sound") << QByteArray("CMD_playasound+1+wave1+");
+        QTest::newRow("login") << QByteArray("CMD_logininfo+1+1.2.0+Mallory");
+        QTest::newRow("just watch") << QByteArray("CMD_justwatch+1+1");
+        QTest::newRow("play card") << QByteArray("CMD_playcard+1+1+");
+        QTest::newRow("dummy") << QByteArray("CMD_buythedummy+1+y+");
+        QTest::newRow("start game") << QByteArray("CMD_startgame+Mallory+100+16+1+");
+    }
+    void spoofedRequestsAreDropped()
+    {
+        QFETCH(QByteArray, request);
+        Table t;
+        t.join("Alice");
+        t.join("Mallory");
+        t.out.clear();
+        t.engine.handle(2, request);
+        QVERIFY(t.out.sent.isEmpty());
+        QVERIFY(t.out.timers.isEmpty());
+        QCOMPARE(t.out.logs.size(), 1);
+        QCOMPARE(t.engine.connection(1).name, QByteArray("Alice"));
+        QVERIFY(!t.engine.connection(1).justWatch);
+        QVERIFY(!t.engine.game().inProgress);
+    }
+
+    void malformedRequestsChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("login without version") << QByteArray("CMD_logininfo+2");
+        QTest::newRow("login bad number") << QByteArray("CMD_logininfo+x+1.2.0+Bob");
+        QTest::newRow("chat bad number") << QByteArray("CMD_chat+2x+hi|clRed");
+        QTest::newRow("chat no fields") << QByteArray("CMD_chat+");
+        QTest::newRow("just watch seat 5") << QByteArray("CMD_justwatch+5+1");
+        QTest::newRow("play card no slot") << QByteArray("CMD_playcard+2+");
+        QTest::newRow("play card text slot") << QByteArray("CMD_playcard+2+a+");
+        QTest::newRow("dummy no answer") << QByteArray("CMD_buythedummy+2");
+        QTest::newRow("start game short") << QByteArray("CMD_startgame+100+16+");
+        QTest::newRow("start game text rounds") << QByteArray("CMD_startgame+A+100+x+1+");
+    }
+    void malformedRequestsChangeNothing()
+    {
+        QFETCH(QByteArray, request);
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.out.clear();
+        // Slot 1 may start games; send the start requests from there.
+        t.engine.handle(request.startsWith("CMD_startgame") ? 1 : 2, request);
+        QVERIFY(t.out.sent.isEmpty());
+        QCOMPARE(t.out.logs.size(), 1);
+        QCOMPARE(t.engine.connection(2).name, QByteArray("Bob"));
+        QVERIFY(!t.engine.game().inProgress);
+    }
+
+    void lateJoinerIsBroughtUpToDate()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
+        QVERIFY(t.engine.game().inProgress);
+        // Round 1: seat 1 deals, seat 2 leads. Bob leaves and comes back.
+        QCOMPARE(t.engine.game().currentPlayer, 2);
+        const wire::Hand hand = t.engine.seat(2).hand;
+        t.engine.closed(2);
+        t.out.clear();
+        QCOMPARE(t.join("Bob again"), 2);
+        const auto got = t.out.to(2);
+        QCOMPARE(got.size(), 6);
+        QCOMPARE(got[2], ff("CMD_existingplayers+1+Alice"));
+        QCOMPARE(got[3], ff("CMD_gamestats+1+16+91+91+91+91+0+2+"));
+        QCOMPARE(got[4], wire::yourCards(2, hand));
+        QCOMPARE(got[5], ff("CMD_nextplayer+1+2+l+"));
+        // A newcomer takes the lowest free slot: seat 3, computer-played so
+        // far, with its cards; it is not seat 3's turn.
+        t.out.clear();
+        QCOMPARE(t.join("Carol"), 3);
+        QVERIFY(t.out.to(3).at(t.out.to(3).size() - 2).startsWith("CMD_gamestats+1+16+"));
+        QCOMPARE(t.out.to(3).last(), wire::yourCards(3, t.engine.seat(3).hand));
+    }
+
+    void departureDuringTurnStartsTheComputer()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
+        t.out.clear();
+        t.engine.closed(2); // Bob's turn: the computer takes over after the bot interval
+        QCOMPARE(t.out.timers, QList<HostEngine::Timer>{HostEngine::Timer::ComputerWithBotInterval});
+    }
+
+    void hostingCopyLeavingOnItsTurn()
+    {
+        // Inside the program the hosting copy's departure ends the table:
+        // no computer. A headless server plays the seat on.
+        for (const bool hosted : {true, false}) {
+            Table t;
+            t.engine.setSlotOneIsHost(hosted);
+            t.join("Alice");
+            t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
+            // Make it seat 1's turn.
+            t.engine.gameForTest().currentPlayer = 1;
+            t.out.clear();
+            t.engine.closed(1);
+            QCOMPARE(t.out.timers.isEmpty(), hosted);
+        }
+    }
+
+    void disconnectSockClosesOnlySlotsInUse()
+    {
+        Table t;
+        t.join("Alice");
+        t.engine.disconnectSock(1);
+        t.engine.disconnectSock(2);
+        t.engine.disconnectSock(0);
+        t.engine.disconnectSock(11);
+        QCOMPARE(t.out.closed, QList<int>{1});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostEngine)
 #include "tst_hostengine.moc"

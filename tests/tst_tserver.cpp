@@ -1,4 +1,204 @@
+// The host over real loopback TCP, seen from plain protocol clients.
+
+#include "cards/random.h"
+#include "host/tserver.h"
+#include "protocol/framer.h"
+#include "protocol/messages.h"
+
+#include <QTcpSocket>
 #include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_GUILESS_MAIN(T)
+
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+QByteArray ff(const QByteArray &text) { return text + '\xFF'; }
+
+// A protocol client that knows nothing but the wire format.
+class RawClient
+{
+public:
+    explicit RawClient(quint16 port)
+    {
+        QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] {
+            m_framer.feed(m_socket.readAll(), m_messages);
+        });
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+    QTcpSocket &socket() { return m_socket; }
+    QList<QByteArray> &messages() { return m_messages; }
+    void send(const QByteArray &bytes) { m_socket.write(bytes); }
+    bool waitFor(const QByteArray &message, int ms = 5000)
+    {
+        return QTest::qWaitFor([&] { return m_messages.contains(message); }, ms);
+    }
+    bool closed() const { return m_socket.state() == QAbstractSocket::UnconnectedState; }
+    int slot() const
+    {
+        for (const QByteArray &m : m_messages)
+            if (m.startsWith("CMD_sendlogininfo+"))
+                return m.mid(18).toInt();
+        return 0;
+    }
+
+private:
+    QTcpSocket m_socket;
+    Framer m_framer;
+    QList<QByteArray> m_messages;
+};
+
+} // namespace
+
+class TestTServer : public QObject
+{
+    Q_OBJECT
+    Random m_random{1};
+    std::unique_ptr<TServer> m_server;
+    QStringList m_log;
+
+    std::unique_ptr<RawClient> join(const QByteArray &name)
+    {
+        auto c = std::make_unique<RawClient>(m_server->listeningPort());
+        if (!QTest::qWaitFor([&] { return c->slot() != 0; }, 5000))
+            return c;
+        c->send(wire::loginInfo(c->slot(), "1.2.0", name));
+        c->waitFor(wire::newPlayerInfo(c->slot(), name).chopped(1));
+        return c;
+    }
+
+private slots:
+    void init()
+    {
+        m_server = std::make_unique<TServer>(m_random);
+        m_server->setPortName(QStringLiteral("0"));
+        m_log.clear();
+        connect(m_server.get(), &TServer::logLine, this, [this](const QString &l) { m_log << l; });
+        m_server->startListening();
+        QVERIFY(m_server->listeningPort() != 0);
+    }
+    void cleanup() { m_server.reset(); }
+
+    void nineSlotsThenFull()
+    {
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 1; i <= 9; ++i) {
+            clients.push_back(std::make_unique<RawClient>(m_server->listeningPort()));
+            QTRY_COMPARE(clients.back()->slot(), i);
+        }
+        RawClient tenth(m_server->listeningPort());
+        QTRY_VERIFY(tenth.closed());
+        QCOMPARE(tenth.messages(), QList<QByteArray>{"CMD_full+"});
+        // The nine stay connected.
+        QTest::qWait(20);
+        for (auto &c : clients)
+            QVERIFY(!c->closed());
+    }
+
+    void slotReuseAndDepartures()
+    {
+        std::vector<std::unique_ptr<RawClient>> c;
+        for (int i = 1; i <= 5; ++i)
+            c.push_back(join("p" + QByteArray::number(i)));
+        QCOMPARE(c[4]->slot(), 5);
+        c[2]->socket().disconnectFromHost();
+        QVERIFY(c[0]->waitFor("CMD_playerdisconnected+3+p3"));
+        QVERIFY(c[4]->waitFor("CMD_playerdisconnected+3+p3"));
+        auto a = std::make_unique<RawClient>(m_server->listeningPort());
+        QTRY_COMPARE(a->slot(), 3);
+        auto b = std::make_unique<RawClient>(m_server->listeningPort());
+        QTRY_COMPARE(b->slot(), 6);
+    }
+
+    void loginChatAndNamesWithPlus()
+    {
+        auto alice = join("Al+ice");
+        auto bob = join("B+b");
+        QCOMPARE(bob->messages(), (QList<QByteArray>{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+B+b",
+                                                     "CMD_existingplayers+1+Al+ice"}));
+        QVERIFY(alice->waitFor("CMD_newplayerinfo+2+B+b"));
+        bob->send(ff("CMD_chat+2+hi+all|clRed") + ff("CMD_action+2+waves|clBlue"));
+        QVERIFY(alice->waitFor("CMD_chat+2+B+b chats: hi+all|clRed"));
+        QVERIFY(alice->waitFor("CMD_action+2+B+b waves|clBlue"));
+        QVERIFY(bob->waitFor("CMD_action+2+B+b waves|clBlue"));
+    }
+
+    void versionMismatchWarnsBoth()
+    {
+        auto alice = join("Alice");
+        RawClient old(m_server->listeningPort());
+        QTRY_COMPARE(old.slot(), 2);
+        old.send(wire::loginInfo(2, "1.0.0", "Oldie"));
+        QVERIFY(old.waitFor("CMD_wrongversion+"));
+        QVERIFY(alice->waitFor("CMD_havewrongversion+Oldie"));
+        QVERIFY(!old.closed());
+    }
+
+    void messageSplitAcrossWrites()
+    {
+        auto alice = join("Alice");
+        alice->send("CMD_chat+1+sp");
+        alice->socket().flush();
+        QTest::qWait(30);
+        alice->send(QByteArray("lit\x00|clRed\xFF", 11));
+        QVERIFY(alice->waitFor(QByteArray("CMD_chat+1+Alice chats: split\x00|clRed", 36)));
+    }
+
+    void spoofedRequestIsDroppedOverTheWire()
+    {
+        auto alice = join("Alice");
+        auto mallory = join("Mallory");
+        mallory->send(ff("CMD_chat+1+I am Alice|clRed"));
+        mallory->send(ff("CMD_chat+2+honest|clRed"));
+        QVERIFY(alice->waitFor("CMD_chat+2+Mallory chats: honest|clRed"));
+        QVERIFY(!alice->messages().contains("CMD_chat+1+Alice chats: I am Alice|clRed"));
+        QVERIFY(m_log.join('\n').contains(QStringLiteral("another player's name")));
+    }
+
+    void oversizedMessageClosesTheConnection()
+    {
+        auto alice = join("Alice");
+        auto flood = join("Flood");
+        const QByteArray chunk(16 * 1024, 'x');
+        for (int i = 0; i < 6 && !flood->closed(); ++i) {
+            flood->send(chunk);
+            flood->socket().flush();
+            QTest::qWait(5);
+        }
+        QTRY_VERIFY(flood->closed());
+        QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Flood"));
+        // The table carries on.
+        alice->send(ff("CMD_chat+1+still here|clRed"));
+        QVERIFY(alice->waitFor("CMD_chat+1+Alice chats: still here|clRed"));
+    }
+
+    void removeFromGame()
+    {
+        auto alice = join("Alice");
+        auto bob = join("Bob");
+        m_server->disconnectsock(2);
+        QTRY_VERIFY(bob->closed());
+        QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));
+    }
+
+    void burstIsHandledInOrder()
+    {
+        auto alice = join("Alice");
+        QByteArray burst;
+        for (int i = 0; i < 50; ++i)
+            burst += ff("CMD_chat+1+" + QByteArray::number(i) + "|clRed");
+        alice->send(burst);
+        QVERIFY(alice->waitFor("CMD_chat+1+Alice chats: 49|clRed"));
+        QList<QByteArray> chats;
+        for (const QByteArray &m : alice->messages())
+            if (m.startsWith("CMD_chat"))
+                chats << m;
+        QCOMPARE(chats.size(), 50);
+        for (int i = 0; i < 50; ++i)
+            QCOMPARE(chats[i], "CMD_chat+1+Alice chats: " + QByteArray::number(i) + "|clRed");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTServer)
 #include "tst_tserver.moc"
