@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+
+namespace velmora {
+
+// Every picture of the table, drawn by the program itself and kept in caches.
+//
+// Each accessor renders its picture on first use and afterwards returns the
+// same pixmap. Pictures are rendered at the device pixel ratio of the
+// primary screen (1 without a screen or application), rounded up to a whole
+// ratio, so a pixmap holds exactly logical size * ratio device pixels and
+// reports the logical size below through deviceIndependentSize(); widgets
+// just draw it at its logical size. One
+// cache is kept per ratio and never emptied, so a returned reference stays
+// valid for the rest of the run.
+//
+// Numbers that come from the wire may be passed unchecked: anything out of
+// range yields a null pixmap, which draws nothing.
+//
+// Not thread-safe; use it from the user-interface thread only.
+class TableArt
+{
+public:
+    enum class CardSize { Large, Small };
+    enum class Chip { One, Five, Ten };
+
+    static constexpr QSize LargeCardSize{52, 72};
+    static constexpr QSize SmallCardSize{36, 49};
+    static constexpr QSize ChipSize{12, 4};
+    static constexpr QSize PotSize{52, 52};
+    static constexpr QSize EyesSize{24, 12};
+    static constexpr QSize TurnMarkSize{38, 52};
+    static constexpr QSize DealerMarkSize{18, 15};
+    static constexpr QSize StartButtonSize{157, 42};
+    static constexpr QSize HandStripSize{548, 100};
+    static constexpr QSize TableSize{548, 392};
+    static constexpr QSize OnOffBoxSize{36, 34};
+    static constexpr int ChipPileCount = 9;
+
+    // Card `code` 1..52 (clubs, diamonds, spades, hearts, each 2..ace);
+    // code 0 is the card back, in both sizes.
+    static const QPixmap &card(int code, CardSize size = CardSize::Large);
+
+    // One chip seen edge-on, for the seats' chip columns: one, five, ten.
+    static const QPixmap &chip(Chip kind);
+
+    // Face of pot 1..9: a dish holding the card or cards that win the pot;
+    // the kitty (pot 1) is the empty dish.
+    static const QPixmap &potFace(int pot);
+
+    // Pile 0..8 of ante chips, transparent around the chips, drawn over a
+    // pot face. The piles differ only for variety.
+    static const QPixmap &chipPile(int index);
+
+    // Marks beside a seat: the seat's player just watches; it is the seat's
+    // turn; the seat deals this round.
+    static const QPixmap &eyes();
+    static const QPixmap &turnMark();
+    static const QPixmap &dealerMark();
+
+    // The picture button that starts a game, normal or held down.
+    static const QPixmap &startButton(bool pressed = false);
+
+    // Background under the own hand, and the table with its tray for the
+    // pots. The table is laid out for TableSize and stretched to other sizes.
+    static const QPixmap &handStrip();
+    static const QPixmap &tableBackground(QSize size = TableSize);
+
+    // The table's plain pattern without the tray, for side windows.
+    static const QPixmap &panelBackground(QSize size);
+
+    // The dummy-hands box of the game start dialog, lettered ON or OFF.
+    static const QPixmap &onOffBox(bool on);
+
+    // Whole ratio used for new renderings; the override is for tests and for
+    // a window moved to a screen with another ratio (0 returns to the
+    // primary screen's ratio).
+    static qreal devicePixelRatio();
+    static void setDevicePixelRatio(qreal ratio);
+
+    // Renders every fixed-size picture now, so the first game does not pay
+    // for it.
+    static void preload();
+};
+
+} // namespace velmora

@@ -1,0 +1,247 @@
+#include "ttallylist.h"
+
+#include "art/tableart.h"
+#include "core/error.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace velmora {
+
+namespace {
+QLabel *addLabel(QWidget *parent, const QString &text, int x, int y, int w, int h = 16,
+                 const QString &name = {}, bool bold = false)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(x, y, w, h);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    if (bold) {
+        QFont f = label->font();
+        f.setBold(true);
+        label->setFont(f);
+    }
+    return label;
+}
+
+QFrame *addPanel(QWidget *parent, int x, int y, int w, int h)
+{
+    auto *panel = new QFrame(parent);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setGeometry(x, y, w, h);
+    return panel;
+}
+} // namespace
+
+Ttallylist::Ttallylist(const QString &path, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(path)
+{
+    setWindowTitle(QStringLiteral("Velmora - Tally List"));
+    setFixedSize(455, 349);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
+    setPalette(pal);
+    m_confirm = [this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
+
+    // Own totals.
+    addPanel(this, 6, 6, 214, 92);
+    addLabel(this, QStringLiteral("Your Total Tally"), 12, 10, 200, 16, {}, true);
+    addLabel(this, QStringLiteral("Total Games:"), 12, 30, 90);
+    addLabel(this, QStringLiteral("0"), 110, 30, 100, 16, QStringLiteral("mylabel_1"), true);
+    addLabel(this, QStringLiteral("Your Wins"), 12, 47, 90);
+    addLabel(this, QStringLiteral("0"), 110, 47, 100, 16, QStringLiteral("mylabel_2"), true);
+    addLabel(this, QStringLiteral("Total Winnings"), 12, 64, 120, 16, {}, true);
+    addLabel(this, QStringLiteral("0"), 110, 78, 100, 16, QStringLiteral("mylabel_3"), true);
+
+    // The selected opponent.
+    addPanel(this, 6, 102, 214, 112);
+    addLabel(this, QString(), 12, 106, 200, 16, QStringLiteral("label_hisnametop"), true);
+    addLabel(this, QStringLiteral("Total"), 120, 124, 40, 16, {}, true);
+    addLabel(this, QStringLiteral("Session"), 165, 124, 50, 16, {}, true);
+    const QString rowNames[] = {QStringLiteral("Number of Games"), QStringLiteral("XX Wins:"),
+                                QStringLiteral("Your Wins:"), QStringLiteral("Neither Won:")};
+    for (int i = 0; i < 4; ++i) {
+        const int y = 142 + 17 * i;
+        addLabel(this, rowNames[i], 12, y, 106, 16,
+                 i == 1 ? QStringLiteral("label_hisname") : QString());
+        addLabel(this, QStringLiteral("0"), 120, y, 40, 16,
+                 QStringLiteral("label_%1").arg(i + 1));
+        addLabel(this, QStringLiteral("0"), 165, y, 40, 16,
+                 QStringLiteral("label_%1").arg(i + 5));
+    }
+
+    // The players of the current game.
+    addLabel(this, QStringLiteral("Players In Current Game"), 8, 218, 210, 16, {}, true);
+    m_checklist = new QListWidget(this);
+    m_checklist->setObjectName(QStringLiteral("checklist"));
+    m_checklist->setGeometry(6, 236, 214, 107);
+    connect(m_checklist, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        if (!m_filling)
+            checklistClickCheck(m_checklist->row(item), item->checkState() == Qt::Checked);
+    });
+
+    // The tallied players.
+    addLabel(this, QStringLiteral("Players Being Tallied"), 230, 8, 219, 16, {}, true);
+    m_tallied = new QListWidget(this);
+    m_tallied->setObjectName(QStringLiteral("listbox_tally"));
+    m_tallied->setGeometry(230, 26, 219, 280);
+    connect(m_tallied, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        if (!m_filling)
+            listbox_tallyClickCheck(m_tallied->row(item), item->checkState() == Qt::Checked);
+    });
+    connect(m_tallied, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { listbox_tallyClick(m_tallied->row(item)); });
+
+    auto *reset = new QPushButton(QStringLiteral("Reset Tally"), this);
+    reset->setObjectName(QStringLiteral("button_reset"));
+    reset->setGeometry(230, 314, 105, 28);
+    connect(reset, &QPushButton::clicked, this, &Ttallylist::button_resetClick);
+    auto *done = new QPushButton(QStringLiteral("Done"), this);
+    done->setObjectName(QStringLiteral("button_done"));
+    done->setGeometry(344, 314, 105, 28);
+    connect(done, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+QLabel *Ttallylist::label(const QString &name) const { return findChild<QLabel *>(name); }
+
+QString Ttallylist::load()
+{
+    const QString error = m_store.load(m_table);
+    loadtally();
+    return error;
+}
+
+bool Ttallylist::save() const { return m_store.save(m_table); }
+
+void Ttallylist::loadtally()
+{
+    showOwn(1, m_table.cell(1, 0));
+    showOwn(2, m_table.cell(2, 0));
+    showOwn(3, QStringLiteral("$") + m_table.cell(3, 0));
+    fillTallied();
+}
+
+void Ttallylist::fillTallied()
+{
+    m_filling = true;
+    m_tallied->clear();
+    for (const QString &name : m_table.tallied()) {
+        auto *item = new QListWidgetItem(name, m_tallied);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+    m_filling = false;
+}
+
+void Ttallylist::showOwn(int column, const QString &text)
+{
+    // Column 4 of the own row has no label.
+    if (QLabel *l = label(QStringLiteral("mylabel_%1").arg(column)))
+        l->setText(text);
+}
+
+void Ttallylist::showSelected()
+{
+    const int row = m_tallied->currentRow();
+    if (row < 0 || row + 1 >= m_table.rowCount())
+        return;
+    const QString name = m_table.cell(0, row + 1);
+    for (int c = 1; c <= 8; ++c)
+        label(QStringLiteral("label_%1").arg(c))->setText(m_table.cell(c, row + 1));
+    label(QStringLiteral("label_hisname"))->setText(name + QStringLiteral(" Wins:"));
+    label(QStringLiteral("label_hisnametop"))->setText(name + QStringLiteral("'s Tally"));
+}
+
+void Ttallylist::loadchecklist(const QStringList &atTable)
+{
+    m_filling = true;
+    m_checklist->clear();
+    for (const QString &name : atTable) {
+        auto *item = new QListWidgetItem(name, m_checklist);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(m_table.rowOf(name) ? Qt::Checked : Qt::Unchecked);
+    }
+    m_filling = false;
+}
+
+void Ttallylist::addgame(const QString &winner, const QStringList &atTable)
+{
+    loadchecklist(atTable);
+    try {
+        m_table.addgame(winner, atTable);
+    } catch (const Error &) {
+        // Keep what was counted; the file stays consistent with it.
+        showOwn(1, m_table.cell(1, 0));
+        showOwn(2, m_table.cell(2, 0));
+        save();
+        throw;
+    }
+    showOwn(1, m_table.cell(1, 0));
+    showOwn(2, m_table.cell(2, 0));
+    showSelected();
+    save();
+}
+
+void Ttallylist::addmoney(int amount, int column)
+{
+    m_table.addmoney(amount, column);
+    showOwn(column, QStringLiteral("$") + m_table.cell(column, 0));
+    save();
+}
+
+void Ttallylist::checklistClickCheck(int row, bool ticked)
+{
+    if (!ticked || row < 0 || row >= m_checklist->count())
+        return;
+    if (m_table.tally(m_checklist->item(row)->text())) {
+        fillTallied();
+        save();
+    }
+}
+
+void Ttallylist::listbox_tallyClick(int row)
+{
+    m_tallied->setCurrentRow(row);
+    showSelected();
+}
+
+void Ttallylist::listbox_tallyClickCheck(int row, bool ticked)
+{
+    if (ticked || row < 0 || row >= m_tallied->count())
+        return;
+    const QString name = m_tallied->item(row)->text();
+    if (m_confirm(QStringLiteral("This will delete ") + name +
+                  QStringLiteral("'s Tally, Are you want to delete it?"))) {
+        m_table.moverow(row + 1);
+        save();
+    }
+    fillTallied();
+}
+
+void Ttallylist::button_resetClick()
+{
+    if (!m_confirm(QStringLiteral("Are you sure you want to reset the Tally?")))
+        return;
+    for (int c = 1; c <= 3; ++c)
+        showOwn(c, QStringLiteral("0"));
+    m_table.clear();
+    fillTallied();
+    for (int c = 1; c <= 8; ++c)
+        label(QStringLiteral("label_%1").arg(c))->setText(QStringLiteral("0"));
+    save();
+}
+
+void Ttallylist::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    hide();
+}
+
+} // namespace velmora

@@ -1,0 +1,136 @@
+#include "tgamestart.h"
+
+#include "art/tableart.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QToolButton>
+
+namespace velmora {
+
+namespace {
+// A picture that acts on a left click.
+class ClickLabel : public QLabel
+{
+public:
+    ClickLabel(QWidget *parent, std::function<void()> onClick)
+        : QLabel(parent), m_onClick(std::move(onClick))
+    {
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            m_onClick();
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+} // namespace
+
+Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent, Qt::Tool)
+{
+    setWindowTitle(QStringLiteral("Velmora - Game Start"));
+    setFixedSize(266, 142);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
+    setPalette(pal);
+
+    auto *heading = new QLabel(QStringLiteral("GAME OPTIONS"), this);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    bold.setUnderline(true);
+    heading->setFont(bold);
+    heading->setAlignment(Qt::AlignCenter);
+    heading->setGeometry(0, 6, 266, 18);
+
+    auto *roundsLabel = new QLabel(QStringLiteral("Rounds Per Game"), this);
+    roundsLabel->setGeometry(40, 32, 110, 20);
+    m_rounds = new QLineEdit(QStringLiteral("16"), this);
+    m_rounds->setObjectName(QStringLiteral("edit_roundpergame"));
+    m_rounds->setReadOnly(true);
+    m_rounds->setAlignment(Qt::AlignCenter);
+    m_rounds->setGeometry(160, 31, 36, 22);
+    auto *up = new QToolButton(this);
+    up->setObjectName(QStringLiteral("UpDown1_up"));
+    up->setArrowType(Qt::UpArrow);
+    up->setGeometry(197, 31, 16, 11);
+    auto *down = new QToolButton(this);
+    down->setObjectName(QStringLiteral("UpDown1_down"));
+    down->setArrowType(Qt::DownArrow);
+    down->setGeometry(197, 42, 16, 11);
+    connect(up, &QToolButton::clicked, this, &Tgamestart::stepUp);
+    connect(down, &QToolButton::clicked, this, &Tgamestart::stepDown);
+
+    auto *dummyLabel = new QLabel(QStringLiteral("Dummy Hands"), this);
+    dummyLabel->setGeometry(40, 62, 110, 20);
+    m_box = new ClickLabel(this, [this] { box_dummyClick(); });
+    m_box->setObjectName(QStringLiteral("box_dummy"));
+    m_box->setGeometry(160, 56, TableArt::OnOffBoxSize.width(), TableArt::OnOffBoxSize.height());
+    changebox(QStringLiteral("box_dummy"), 1);
+
+    m_start = new ClickLabel(this, [this] { button_startClick(); });
+    m_start->setObjectName(QStringLiteral("Image1"));
+    m_start->setPixmap(TableArt::startButton());
+    m_start->setGeometry((266 - 157) / 2, 94, 157, 42);
+}
+
+QString Tgamestart::roundsText() const { return m_rounds->text(); }
+
+void Tgamestart::setPosition(int position)
+{
+    m_position = position;
+    m_rounds->setText(QString::number(position));
+}
+
+void Tgamestart::setRounds(const QString &text)
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    m_position = ok ? qBound(MinRounds, n, MaxRounds) : 16;
+    m_rounds->setText(text.isEmpty() ? QStringLiteral("16") : text);
+}
+
+void Tgamestart::stepUp()
+{
+    if (m_position < MaxRounds)
+        setPosition(qMin(m_position + RoundsStep, MaxRounds));
+}
+
+void Tgamestart::stepDown()
+{
+    if (m_position > MinRounds)
+        setPosition(qMax(m_position - RoundsStep, MinRounds));
+}
+
+void Tgamestart::changebox(const QString &name, int value)
+{
+    if (name != m_box->objectName())
+        return;
+    m_dummy = value;
+    // Only 0 and 1 have pictures; any other value shows an empty box.
+    if (value == 0 || value == 1)
+        m_box->setPixmap(TableArt::onOffBox(value == 1));
+    else
+        m_box->clear();
+}
+
+void Tgamestart::box_dummyClick()
+{
+    changebox(QStringLiteral("box_dummy"), m_dummy == 0 ? 1 : 0);
+}
+
+void Tgamestart::button_startClick()
+{
+    emit startRequested(roundsText().toLatin1(), m_dummy);
+    hide();
+}
+
+} // namespace velmora

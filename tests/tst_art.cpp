@@ -1,0 +1,162 @@
+#include "art/tableart.h"
+#include "cards/card.h"
+
+#include <QImage>
+#include <QTest>
+
+#include <QtMath>
+#include <set>
+
+using namespace velmora;
+
+namespace {
+
+using Size = TableArt::CardSize;
+
+QByteArray bytesOf(const QPixmap &pm)
+{
+    const QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    return QByteArray(reinterpret_cast<const char *>(img.constBits()), img.sizeInBytes());
+}
+
+struct Ink {
+    int red = 0;
+    int black = 0;
+};
+
+// Counts clearly red and clearly black pixels in a logical rectangle.
+Ink inkIn(const QPixmap &pm, const QRect &logical)
+{
+    const QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    const qreal r = pm.devicePixelRatio();
+    const QRect area(qRound(logical.x() * r), qRound(logical.y() * r),
+                     qRound(logical.width() * r), qRound(logical.height() * r));
+    Ink ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.alpha() < 200)
+                continue;
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90)
+                ++ink.red;
+            else if (c.red() < 60 && c.green() < 60 && c.blue() < 60)
+                ++ink.black;
+        }
+    return ink;
+}
+
+} // namespace
+
+class TestArt : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { TableArt::setDevicePixelRatio(0); }
+
+    void sizes_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("ratio 1") << 1.0;
+        QTest::newRow("ratio 1.5") << 1.5;
+        QTest::newRow("ratio 2") << 2.0;
+    }
+    void sizes()
+    {
+        QFETCH(qreal, ratio);
+        TableArt::setDevicePixelRatio(ratio);
+        const int whole = qCeil(ratio); // fractional ratios render sharper, not blurred
+        std::vector<std::pair<const QPixmap *, QSize>> all;
+        for (int code = 0; code <= CardCount; ++code) {
+            all.push_back({&TableArt::card(code, Size::Large), TableArt::LargeCardSize});
+            all.push_back({&TableArt::card(code, Size::Small), TableArt::SmallCardSize});
+        }
+        for (const auto kind : {TableArt::Chip::One, TableArt::Chip::Five, TableArt::Chip::Ten})
+            all.push_back({&TableArt::chip(kind), TableArt::ChipSize});
+        for (int i = 0; i < 9; ++i) {
+            all.push_back({&TableArt::potFace(i + 1), TableArt::PotSize});
+            all.push_back({&TableArt::chipPile(i), TableArt::PotSize});
+        }
+        all.push_back({&TableArt::eyes(), TableArt::EyesSize});
+        all.push_back({&TableArt::turnMark(), TableArt::TurnMarkSize});
+        all.push_back({&TableArt::dealerMark(), TableArt::DealerMarkSize});
+        all.push_back({&TableArt::startButton(), TableArt::StartButtonSize});
+        all.push_back({&TableArt::handStrip(), TableArt::HandStripSize});
+        all.push_back({&TableArt::tableBackground(), TableArt::TableSize});
+        all.push_back({&TableArt::panelBackground({266, 142}), QSize(266, 142)});
+        all.push_back({&TableArt::onOffBox(true), TableArt::OnOffBoxSize});
+        for (const auto &[pm, logical] : all) {
+            QCOMPARE(pm->deviceIndependentSize(), QSizeF(logical));
+            QCOMPARE(pm->size(), logical * whole);
+        }
+    }
+
+    // The corner index carries the suit's colour and nothing else; aces have
+    // their colour in the middle; the rounded corner stays transparent.
+    void cardColours_data() { sizes_data(); }
+    void cardColours()
+    {
+        QFETCH(qreal, ratio);
+        TableArt::setDevicePixelRatio(ratio);
+        for (int code = 1; code <= CardCount; ++code) {
+            const bool red = suitOf(code) == Suit::Diamonds || suitOf(code) == Suit::Hearts;
+            for (const Size size : {Size::Large, Size::Small}) {
+                const QPixmap &pm = TableArt::card(code, size);
+                const Ink ink = inkIn(pm, QRect(3, 3, 9, 21));
+                QVERIFY2((red ? ink.red : ink.black) > 20, cardName(code));
+                QVERIFY2((red ? ink.black : ink.red) == 0, cardName(code));
+                QCOMPARE(pm.toImage().pixelColor(0, 0).alpha(), 0);
+            }
+            if (isAce(code)) {
+                const Ink middle = inkIn(TableArt::card(code), QRect(25, 35, 2, 2));
+                QVERIFY2(red ? middle.red > 0 : middle.black > 0, cardName(code));
+            }
+        }
+    }
+
+    void picturesDistinct()
+    {
+        for (const Size size : {Size::Large, Size::Small}) {
+            std::set<QByteArray> seen;
+            for (int code = 0; code <= CardCount; ++code)
+                QVERIFY2(seen.insert(bytesOf(TableArt::card(code, size))).second, cardName(code));
+        }
+        std::set<QByteArray> pots, piles;
+        for (int i = 0; i < 9; ++i) {
+            QVERIFY(pots.insert(bytesOf(TableArt::potFace(i + 1))).second);
+            QVERIFY(piles.insert(bytesOf(TableArt::chipPile(i))).second);
+        }
+        QVERIFY(bytesOf(TableArt::onOffBox(true)) != bytesOf(TableArt::onOffBox(false)));
+    }
+
+    void cachedPerRatio()
+    {
+        TableArt::setDevicePixelRatio(1);
+        const QPixmap &one = TableArt::card(7);
+        QCOMPARE(&TableArt::card(7), &one);
+        const qint64 key = one.cacheKey();
+
+        TableArt::setDevicePixelRatio(2);
+        const QPixmap &two = TableArt::card(7);
+        QVERIFY(&two != &one);
+        QCOMPARE(two.devicePixelRatio(), 2.0);
+
+        TableArt::setDevicePixelRatio(1);
+        QCOMPARE(TableArt::card(7).cacheKey(), key);
+        QCOMPARE(two.size(), QSize(104, 144)); // still valid after switching back
+        QCOMPARE(&TableArt::tableBackground({100, 80}), &TableArt::tableBackground({100, 80}));
+    }
+
+    void outOfRangeDrawsNothing()
+    {
+        QVERIFY(TableArt::card(-1).isNull());
+        QVERIFY(TableArt::card(CardCount + 1, Size::Small).isNull());
+        QVERIFY(TableArt::potFace(0).isNull());
+        QVERIFY(TableArt::potFace(10).isNull());
+        QVERIFY(TableArt::chipPile(-1).isNull());
+        QVERIFY(TableArt::chipPile(TableArt::ChipPileCount).isNull());
+        QVERIFY(TableArt::tableBackground(QSize()).isNull());
+    }
+};
+
+QTEST_MAIN(TestArt)
+#include "tst_art.moc"

@@ -1,0 +1,81 @@
+// The game start dialog's two options and the request it asks for.
+
+#include "windows/tgamestart.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace velmora;
+
+class TestTgamestart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void spinnerStopsAtItsEnds()
+    {
+        Tgamestart d;
+        QCOMPARE(d.roundsText(), QStringLiteral("16"));
+        for (int i = 0; i < 5; ++i)
+            d.stepUp();
+        QCOMPARE(d.roundsText(), QStringLiteral("24"));
+        for (int i = 0; i < 9; ++i)
+            d.stepDown();
+        QCOMPARE(d.roundsText(), QStringLiteral("4"));
+        d.stepDown();
+        QCOMPARE(d.roundsText(), QStringLiteral("4"));
+    }
+
+    void storedRoundsAreShownAsTheyRead()
+    {
+        Tgamestart d;
+        d.setRounds(QStringLiteral("10"));
+        QCOMPARE(d.roundsText(), QStringLiteral("10"));
+        QSignalSpy start(&d, &Tgamestart::startRequested);
+        d.button_startClick();
+        QCOMPARE(start[0][0].toByteArray(), QByteArray("10"));
+        d.stepUp();
+        d.stepUp();
+        d.stepUp();
+        QCOMPARE(d.roundsText(), QStringLiteral("24")); // 14, 18, 22, then the top
+    }
+
+    void dummyBox()
+    {
+        Tgamestart d;
+        auto *box = d.findChild<QLabel *>(QStringLiteral("box_dummy"));
+        QVERIFY(box);
+        QCOMPARE(d.dummyFlag(), 1);
+        const QImage on = box->pixmap().toImage();
+        d.box_dummyClick();
+        QCOMPARE(d.dummyFlag(), 0);
+        QVERIFY(box->pixmap().toImage() != on);
+        d.box_dummyClick();
+        QCOMPARE(d.dummyFlag(), 1);
+        QCOMPARE(box->pixmap().toImage(), on);
+        // A stored value other than 0 or 1 is kept and sent; the box is empty
+        // and the next click makes it 0.
+        d.changebox(QStringLiteral("box_dummy"), 7);
+        QVERIFY(box->pixmap().isNull());
+        QSignalSpy start(&d, &Tgamestart::startRequested);
+        d.button_startClick();
+        QCOMPARE(start[0][1].toInt(), 7);
+        d.box_dummyClick();
+        QCOMPARE(d.dummyFlag(), 0);
+    }
+
+    void startHidesTheDialog()
+    {
+        Tgamestart d;
+        d.show();
+        QSignalSpy start(&d, &Tgamestart::startRequested);
+        d.button_startClick();
+        QVERIFY(!d.isVisible());
+        QCOMPARE(start.size(), 1);
+        QCOMPARE(start[0][0].toByteArray(), QByteArray("16"));
+        QCOMPARE(start[0][1].toInt(), 1);
+    }
+};
+
+QTEST_MAIN(TestTgamestart)
+#include "tst_tgamestart.moc"
