@@ -37,7 +37,9 @@ private slots:
         d.stepUp();
         d.stepUp();
         d.stepUp();
-        QCOMPARE(d.roundsText(), QStringLiteral("24")); // 14, 18, 22, then the top
+        QCOMPARE(d.roundsText(), QStringLiteral("22")); // 14, 18, 22
+        d.stepUp();
+        QCOMPARE(d.roundsText(), QStringLiteral("24")); // then the top
     }
 
     void dummyBox()
