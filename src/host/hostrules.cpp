@@ -256,6 +256,12 @@ void HostEngine::playCard(int seat, int handSlot)
             sendTo(seat, wire::wrongCard(seat, lead));
         return;
     }
+    // A card played while the dummy hand is still on offer (the seat offered
+    // it is the one to lead and plays instead of answering) ends the offer:
+    // every client puts the offer away at the turn that follows, so no answer
+    // can come, and an offer left pending would hold the computer back for
+    // the rest of the round.
+    m_game.offerSeat = 0;
     setCard(seat, handSlot);
 }
 

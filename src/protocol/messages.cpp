@@ -2,47 +2,121 @@
 
 #include "framer.h"
 
+#include <charconv>
+
 namespace velmora::wire {
 
 namespace {
 
+// Appends the decimal digits of `value` without building a temporary text.
+void appendNumber(QByteArray &text, int value)
+{
+    char digits[12];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    text.append(digits, result.ptr - digits);
+}
+
+// The command word's text, looked up once per command.
+QByteArrayView commandWord(Cmd cmd)
+{
+    constexpr std::size_t Count = std::size_t(Cmd::JustWatching) + 1;
+    static const auto words = [] {
+        std::array<QByteArrayView, Count> w;
+        for (std::size_t i = 0; i < Count; ++i)
+            w[i] = commandText(Cmd(i));
+        return w;
+    }();
+    const auto i = std::size_t(cmd);
+    return i < Count ? words[i] : commandText(cmd);
+}
+
 // Accumulates one message: the command word, then fields each preceded by
 // "+"; close() adds the optional closing "+" and the terminator.
+//
+// A busy table builds tens of thousands of messages a second, nearly all of
+// them short, so a message is written into a buffer on the stack and becomes
+// a QByteArray, in one allocation, only when it is closed. A longer one (a
+// chat line, a long name) moves on to a growing QByteArray.
 class Builder
 {
 public:
-    explicit Builder(Cmd cmd)
-    {
-        m_text.reserve(48);
-        m_text.append(commandText(cmd));
-    }
+    explicit Builder(Cmd cmd) { put(commandWord(cmd)); }
     Builder &num(int value)
     {
-        m_text.append('+');
-        m_text.append(QByteArray::number(value));
+        constexpr qsizetype Longest = 12; // "+" and "-2147483648"
+        if (!m_spilled && m_length + Longest <= Capacity) {
+            m_buffer[m_length++] = '+';
+            const auto result = std::to_chars(m_buffer + m_length, m_buffer + Capacity, value);
+            m_length = result.ptr - m_buffer;
+            return *this;
+        }
+        char digits[Longest];
+        const auto result = std::to_chars(digits, digits + Longest, value);
+        put('+');
+        put(QByteArrayView(digits, result.ptr - digits));
         return *this;
     }
-    Builder &text(const QByteArray &value)
+    Builder &text(QByteArrayView value)
     {
-        m_text.append('+');
-        m_text.append(value);
+        put('+');
+        put(value);
         return *this;
     }
-    Builder &raw(const QByteArray &value)
+    Builder &raw(QByteArrayView value)
     {
-        m_text.append(value);
+        put(value);
+        return *this;
+    }
+    // "+slot+card" for every occupied hand slot, in slot order.
+    Builder &cards(const Hand &hand)
+    {
+        for (int slot = 1; slot <= int(hand.size()); ++slot)
+            if (hand[slot - 1] != 0)
+                num(slot).num(hand[slot - 1]);
         return *this;
     }
     QByteArray close(bool closingPlus)
     {
         if (closingPlus)
-            m_text.append('+');
-        m_text.append(Framer::Terminator);
-        return std::move(m_text);
+            put('+');
+        put(Framer::Terminator);
+        return m_spilled ? std::move(m_long) : QByteArray(m_buffer, m_length);
     }
 
 private:
-    QByteArray m_text;
+    static constexpr qsizetype Capacity = 120;
+
+    void put(char c)
+    {
+        if (!m_spilled && m_length < Capacity)
+            m_buffer[m_length++] = c;
+        else
+            spill(QByteArrayView(&c, 1));
+    }
+    void put(QByteArrayView value)
+    {
+        if (!m_spilled && m_length + value.size() <= Capacity) {
+            // fields are a few bytes: a plain loop beats a call to memcpy
+            for (const char c : value)
+                m_buffer[m_length++] = c;
+            return;
+        }
+        spill(value);
+    }
+    void spill(QByteArrayView value)
+    {
+        if (!m_spilled) {
+            m_long.reserve(m_length + value.size() + 64);
+            m_long.append(m_buffer, m_length);
+            m_spilled = true;
+        }
+        m_long.append(value);
+    }
+
+    char m_buffer[Capacity]; // written before it is read: no need to clear it
+    qsizetype m_length = 0;
+    bool m_spilled = false;
+    QByteArray m_long;
 };
 
 QByteArray cashFields(Builder &&b, const std::array<int, 4> &cash)
@@ -61,9 +135,9 @@ QByteArray cardList(const Hand &hand)
         if (hand[slot - 1] == 0)
             continue;
         list.append('+');
-        list.append(QByteArray::number(slot));
+        appendNumber(list, slot);
         list.append('+');
-        list.append(QByteArray::number(hand[slot - 1]));
+        appendNumber(list, hand[slot - 1]);
     }
     return list;
 }
@@ -130,11 +204,11 @@ QByteArray gameStats(int round, int rounds, const std::array<int, 4> &cash, int 
 }
 QByteArray yourCards(int seat, const Hand &hand)
 {
-    return Builder(Cmd::YourCards).num(seat).raw(cardList(hand)).close(false);
+    return Builder(Cmd::YourCards).num(seat).cards(hand).close(false);
 }
 QByteArray nextPlayer(int dealer, int player, char mode)
 {
-    return Builder(Cmd::NextPlayer).num(dealer).num(player).text(QByteArray(1, mode)).close(true);
+    return Builder(Cmd::NextPlayer).num(dealer).num(player).text(QByteArrayView(&mode, 1)).close(true);
 }
 QByteArray playerDisconnected(int player, const QByteArray &name)
 {
@@ -164,7 +238,7 @@ QByteArray startRound(int round, const std::array<int, 4> &cash)
 }
 QByteArray newCard(int seat, const Hand &hand)
 {
-    return Builder(Cmd::NewCard).num(seat).raw(cardList(hand)).close(false);
+    return Builder(Cmd::NewCard).num(seat).cards(hand).close(false);
 }
 QByteArray cardCount(int seat, int count)
 {
@@ -172,7 +246,7 @@ QByteArray cardCount(int seat, int count)
 }
 QByteArray theDummyHand(int seat, const Hand &hand)
 {
-    return Builder(Cmd::TheDummyHand).num(seat).raw(cardList(hand)).close(false);
+    return Builder(Cmd::TheDummyHand).num(seat).cards(hand).close(false);
 }
 QByteArray boughtDummy(int buyer, int buyerCash, int dealer, int dealerCash)
 {
