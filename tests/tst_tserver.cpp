@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 
 using namespace velmora;
@@ -180,6 +182,70 @@ private slots:
         m_server->disconnectsock(2);
         QTRY_VERIFY(bob->closed());
         QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));
+    }
+
+    // A whole game over the wire: this client sits at seat 1 and plays by
+    // the rules; the host plays the other three seats.
+    void wholeGameAgainstTheComputer()
+    {
+        m_server->setBotInterval([] { return 1; });
+        m_server->setRoundPause(1);
+        auto me = join("Me");
+        std::map<int, int> hand; // hand slot -> card
+        int lastCard = 0;
+        int wrong = 0;
+        qsizetype seen = 0;
+        bool won = false;
+        me->send(wire::startGameRequest("Me", 100, 4, true));
+        const bool finished = QTest::qWaitFor(
+            [&] {
+                auto &msgs = me->messages();
+                for (; seen < msgs.size(); ++seen) {
+                    const QList<QByteArray> f = msgs[seen].split('+');
+                    const QByteArray &cmd = f[0];
+                    if (cmd == "CMD_newcard" || cmd == "CMD_thedummyhand") {
+                        hand.clear();
+                        for (int i = 2; i + 1 < f.size(); i += 2)
+                            hand[f[i].toInt()] = f[i + 1].toInt();
+                    } else if (cmd == "CMD_hiscard") {
+                        lastCard = f[2].toInt();
+                        if (f[1] == "1")
+                            hand.erase(f[3].toInt());
+                    } else if (cmd == "CMD_wrongcard") {
+                        ++wrong;
+                    } else if (cmd == "CMD_winner") {
+                        won = true;
+                    } else if (cmd == "CMD_nextplayer" && f[2] == "1") {
+                        if (f[3] == "b") {
+                            me->send(wire::buyTheDummy(1, false));
+                            continue;
+                        }
+                        int pick = 0;
+                        for (const auto &[slot, card] : hand) {
+                            const bool ok = f[3] == "f"
+                                                ? card == lastCard + 1
+                                                : std::none_of(hand.begin(), hand.end(), [&](auto &o) {
+                                                      return o.second < card &&
+                                                             (o.second - 1) / 13 == (card - 1) / 13;
+                                                  });
+                            if (ok) {
+                                pick = slot;
+                                break;
+                            }
+                        }
+                        if (pick)
+                            me->send(wire::playCard(1, pick));
+                    }
+                }
+                return won;
+            },
+            60000);
+        QVERIFY(finished);
+        QCOMPARE(wrong, 0);
+        int startRounds = 0;
+        for (const QByteArray &m : me->messages())
+            startRounds += m.startsWith("CMD_startround+");
+        QVERIFY(startRounds >= 4);
     }
 
     void burstIsHandledInOrder()
