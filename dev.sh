@@ -33,7 +33,7 @@ play)
     install_missing
     build build
     shift
-    exec ./build/velmora-server "$@"
+    exec ./build/velmora "$@"
     ;;
 test)
     install_missing

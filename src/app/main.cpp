@@ -1,0 +1,34 @@
+// velmora: the game. Without parameters it sets up a solo game; a lobby
+// starts it with a player name, the host's address and "true" to host.
+
+#include "client/singleinstance.h"
+#include "client/tchat.h"
+
+#include <QApplication>
+#include <QToolTip>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    velmora::SingleInstance instance(QStringLiteral("8xolep"));
+    if (instance.handOver())
+        return 0;
+    instance.listen();
+
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QFont tipFont(QStringLiteral("Arial"));
+    tipFont.setBold(true);
+    tipFont.setPointSize(QToolTip::font().pointSize() + 5);
+    QToolTip::setFont(tipFont);
+    QPalette tipPalette = QToolTip::palette();
+    tipPalette.setColor(QPalette::ToolTipBase, QColor(255, 255, 170));
+    tipPalette.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tipPalette);
+
+    velmora::Tchat window(QApplication::arguments().mid(1));
+    QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,
+                     &velmora::Tchat::activateFromOtherInstance);
+    window.show();
+    return app.exec();
+}

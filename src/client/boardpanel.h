@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+namespace velmora {
+
+// The board that everything of the game window lies on (789 by 500): the
+// table picture at the top left, the hand strip below it and the chat column
+// to the right. The seats, cards and pots are placed on it by the table.
+class BoardPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr QSize BoardSize{789, 500};
+    static constexpr QRect TableRect{0, 0, 548, 392};
+    static constexpr QRect HandRect{0, 392, 548, 100};
+
+    explicit BoardPanel(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+} // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/error.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <exception>
+
+namespace velmora {
+
+// Everything the program tells the user in a box, and the desktop's opener
+// for web addresses. The windows reach the user only through one of these,
+// so tests can stand in a recording notifier instead of modal dialogs and a
+// browser.
+//
+// It also keeps the program's general error display: `guard` runs one event
+// entry point and shows whatever it raised, so no exception ever leaves a Qt
+// slot.
+class Notifier
+{
+public:
+    virtual ~Notifier() = default;
+
+    // A notice with an OK button ("Game is full").
+    void showNotice(const QString &text);
+    // The general error box: stop icon, the program's title, the message
+    // with a full stop added. While one box is open, further errors are only
+    // logged: a broken host could otherwise stack boxes without end.
+    void showError(const QString &message);
+    bool boxOpen() const { return m_boxes > 0; }
+
+    virtual bool openUrl(const QUrl &url);
+
+    template <typename F>
+    void guard(F &&entryPoint) noexcept
+    {
+        try {
+            entryPoint();
+        } catch (const Error &e) {
+            showError(e.message());
+        } catch (const std::exception &e) {
+            showError(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            showError(QStringLiteral("Unknown error"));
+        }
+    }
+
+protected:
+    virtual void notice(const QString &text);
+    virtual void error(const QString &text);
+
+private:
+    int m_boxes = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,208 @@
+#pragma once
+
+#include "cards/card.h"
+#include "cards/pots.h"
+#include "protocol/command.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+
+namespace velmora {
+
+class ClientSession;
+class FieldReader;
+class Random;
+
+// Everything the table shows, kept without widgets: the four seat views
+// (indexed by seat number; where each stands on screen is a permutation
+// applied once, at the own login), the own hand in its display positions,
+// the turn, cash and chips, the nine pots, the round counter and the
+// banners. It handles the host's table messages, asks for sounds and chat
+// lines through signals, and builds the player's requests. The window only
+// draws this state.
+class TableModel : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int Seats = 4;
+    static constexpr int HandPositions = 11;
+    static constexpr int StartingCash = 100;
+
+    enum class CashColour { Green, Red, Black };
+
+    struct Chips
+    {
+        int ones = 0;
+        int fives = 0;
+        int tens = 0;
+        friend bool operator==(const Chips &, const Chips &) = default;
+    };
+
+    struct SeatView
+    {
+        QString caption = QStringLiteral("<Waiting>"); // the name label
+        QString computerName;                          // its second text
+        QString cashText = QStringLiteral("0");
+        int cash = 0;
+        CashColour colour = CashColour::Green;
+        QString leftText;
+        bool eyes = false;
+        bool turn = false;
+        bool dealer = false;
+        int lastCard = -1; // -1: nothing shown
+        Chips chips;
+    };
+
+    struct HandPosition
+    {
+        int handSlot = -1; // the host's hand slot, -1 = free
+        int card = NoCard;
+    };
+
+    struct PotView
+    {
+        bool face = true; // the pot's face is drawn
+        int pile = -1;    // ante pile 0..8 drawn over it, -1 = none
+    };
+
+    explicit TableModel(ClientSession &session, Random &random, QObject *parent = nullptr);
+
+    // Handles a table message; false when `cmd` is not one of them.
+    // Raises Error for a field that is missing, malformed or out of range.
+    bool handle(Cmd cmd, FieldReader &fields);
+
+    // Chips for an amount: tens, fives and ones, with tens changed into
+    // pairs of fives while there are more than 8 tens and fewer than 11
+    // fives.
+    static Chips chipsFor(int cash);
+    // The seat shown at screen position 1..4 (1 bottom left, then clockwise)
+    // and the position of a seat.
+    int seatAt(int position) const { return m_seatAtPosition[position]; }
+    int positionOf(int seat) const;
+    // Left edge of a hand display position 1..11.
+    static int handLeft(int position) { return 20 + 25 * position; }
+
+    const SeatView &seat(int seat) const { return m_seats[seat]; }
+    const HandPosition &hand(int position) const { return m_hand[position]; }
+    int handCount() const;
+    const PotView &pot(int pot) const { return m_pots[pot]; }
+    int tableCard() const { return m_tableCard; } // -1: nothing shown
+    int currentPlayer() const { return m_currentPlayer; }
+    int dealer() const { return m_dealer; }
+    const QString &status() const { return m_status; }
+    const QString &potText() const { return m_potText; }
+    const QString &roundText() const { return m_roundText; }
+    int roundsPerGame() const { return m_roundsPerGame; }
+    const QString &roundOverText() const { return m_roundOverText; }
+    bool roundOverShown() const { return m_roundOverShown; }
+    const QString &winnerText() const { return m_winnerText; }
+    bool winnerShown() const { return m_winnerShown; }
+    bool buyShown() const { return m_buyShown; }
+    QString buyCaption() const;
+    bool startButtonShown() const { return m_startShown; }
+    bool justWatchTicked() const { return m_justWatch; }
+    const QString &potPaidMark() const { return m_potPaidMark; }
+    const QStringList &watchers() const { return m_watchers; }
+    bool turnSoundNew() const { return m_turnSoundNew; }
+    void setTurnSoundNew(bool on) { m_turnSoundNew = on; }
+    // The hosting copy shows the start button while no game runs.
+    void setHosting(bool hosting);
+
+    // The other players at the table, for the tally: captions of seats
+    // 1..4 but the own, skipping seats still waiting.
+    QStringList loadchecklist() const;
+
+    // Seat menu: what may be chosen on a seat's name label.
+    bool canRemove(int seat) const;
+    bool canSetJustWatch() const;
+
+    // The player's actions.
+    void playCard(int position);          // left click on a hand card
+    void sortthem();                      // right click on a hand card
+    void answerDummy(bool buy);           // buy or keep
+    void toggleOwnJustWatch();            // Options > Just Watch
+    void setJustWatch(int seat, bool on); // seat menu
+    void startClicked();                  // start button, File > Start Game
+    // Starts a game with the dialog's choices.
+    void requestStart(const QByteArray &rounds, int dummy);
+
+signals:
+    void changed();
+    void sound(const QString &name);
+    // A notice box with an OK button.
+    void notice(const QString &text);
+    void showGameStart();
+    // The own turn or offer came: ask for attention if the window is not
+    // active.
+    void attention();
+    // The table asks for the settings once the own login is confirmed.
+    void ownLoginConfirmed();
+    // The seat menu's "Remove From Game" (only in the hosting copy).
+    void removeFromGame(int seat);
+    // A finished game for the tally: the winner ("addtomine" when the own
+    // seat won) and the other players at the table; then the money won.
+    void tallyGame(const QString &winner, const QStringList &atTable);
+    void tallyMoney(int amount, int column);
+
+private:
+    void newplayerinfo(FieldReader &f);
+    void movethem(int own);
+    void playerdisconnected(FieldReader &f);
+    void justwatching(FieldReader &f);
+    void newcard(FieldReader &f);
+    void thedummyhand(FieldReader &f);
+    void createcard(int handSlot, int card);
+    void freecard(int handSlot);
+    void hiscard(FieldReader &f);
+    void wrongcard(FieldReader &f);
+    void cardcount(FieldReader &f);
+    void getnextplayer(FieldReader &f);
+    void boughtdummy(FieldReader &f);
+    void startthegame(FieldReader &f);
+    void startround(FieldReader &f);
+    void gamestats(FieldReader &f);
+    void addtocash(FieldReader &f);
+    void endround(FieldReader &f);
+    void winner(FieldReader &f);
+    void sethisscore(int seat, int cash);
+    void setante();
+    void clearHand();
+    void playTurnSound();
+    std::array<int, 4> readCash(FieldReader &f);
+    bool isOwnSeat(int seat) const;
+
+    ClientSession &m_session;
+    Random &m_random;
+    std::array<SeatView, Seats + 1> m_seats{};
+    std::array<int, Seats + 1> m_seatAtPosition{0, 1, 2, 3, 4};
+    std::array<HandPosition, HandPositions + 1> m_hand{};
+    std::array<PotView, PotCount + 1> m_pots{};
+    int m_tableCard = -1;
+    int m_currentPlayer = 0;
+    int m_dealer = 0;
+    QString m_status = QStringLiteral("Welcome To Velmora by Pelox8 Software!");
+    QString m_potText;
+    QString m_roundText;
+    int m_roundsPerGame = 0;
+    QString m_roundOverText;
+    bool m_roundOverShown = false;
+    QString m_winnerText;
+    bool m_winnerShown = false;
+    bool m_buyShown = false;
+    bool m_startShown = false;
+    bool m_hosting = false;
+    bool m_gameRunning = false;
+    bool m_justWatch = false;
+    bool m_turnSoundNew = false;
+    QString m_potPaidMark;
+    QStringList m_watchers;
+    // The own turn sound waits a second after a pot payment so that the pot
+    // sound is heard first; messages keep being handled meanwhile.
+    QTimer m_turnSoundDelay;
+};
+
+} // namespace velmora

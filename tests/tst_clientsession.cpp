@@ -1,0 +1,273 @@
+#include "client/clientsession.h"
+#include "client/windowoptions.h"
+#include "core/error.h"
+#include "protocol/fieldreader.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace velmora;
+
+namespace {
+QByteArray framed(const QByteArray &message) { return message + '\xFF'; }
+} // namespace
+
+class TestClientSession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void dropsUnknownWords_data();
+    void dropsUnknownWords();
+    void loginAnswersWithVersionAndName();
+    void loginRejectsBadPlayerNumbers_data();
+    void loginRejectsBadPlayerNumbers();
+    void queueKeepsArrivalOrderAndDropsFailedMessage();
+    void oversizedMessageIsAnErrorButKeepsCompleteOnes();
+    void chatPayload_data();
+    void chatPayload();
+    void versionWarningsAndFull();
+    void checkedReaders_data();
+    void checkedReaders();
+    void windowPlaceOnClose_data();
+    void windowPlaceOnClose();
+};
+
+void TestClientSession::dropsUnknownWords_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("no plus") << QByteArray("CMD_sendlogininfo1");
+    QTest::newRow("lower case") << QByteArray("cmd_sendlogininfo+1");
+    QTest::newRow("upper case") << QByteArray("CMD_SENDLOGININFO+1");
+    QTest::newRow("chat lower case") << QByteArray("cmd_chat+1+x: y|clRed");
+    QTest::newRow("empty word") << QByteArray("+CMD_full+");
+    QTest::newRow("host-only request") << QByteArray("CMD_logininfo+1+1.2.0+x");
+}
+
+void TestClientSession::dropsUnknownWords()
+{
+    QFETCH(QByteArray, message);
+    ClientSession session;
+    QSignalSpy requests(&session, &ClientSession::request);
+    QSignalSpy lines(&session, &ClientSession::chatLine);
+    QSignalSpy full(&session, &ClientSession::gameFull);
+    session.receive(framed(message));
+    QCOMPARE(session.queued(), 1);
+    session.dispatchOne();
+    QCOMPARE(session.queued(), 0);
+    QVERIFY(requests.isEmpty() && lines.isEmpty() && full.isEmpty());
+    QVERIFY(!session.loggedIn());
+    QCOMPARE(session.ownPlayer(), 0);
+}
+
+void TestClientSession::loginAnswersWithVersionAndName()
+{
+    ClientSession session;
+    session.setLoginName("Al+ice");
+    QSignalSpy requests(&session, &ClientSession::request);
+    QSignalSpy loggedIn(&session, &ClientSession::loggedInAs);
+    session.handle("CMD_sendlogininfo+7");
+    QVERIFY(session.loggedIn());
+    QCOMPARE(session.ownPlayer(), 7);
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray("CMD_logininfo+7+1.2.0+Al+ice\xFF"));
+    QCOMPARE(loggedIn.at(0).at(0).toInt(), 7);
+}
+
+void TestClientSession::loginRejectsBadPlayerNumbers_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("zero") << QByteArray("0");
+    QTest::newRow("ten") << QByteArray("10");
+    QTest::newRow("letters") << QByteArray("x");
+    QTest::newRow("trailing field") << QByteArray("1+2");
+    QTest::newRow("huge") << QByteArray("99999999999999999999");
+}
+
+void TestClientSession::loginRejectsBadPlayerNumbers()
+{
+    QFETCH(QByteArray, field);
+    ClientSession session;
+    QSignalSpy requests(&session, &ClientSession::request);
+    QVERIFY_THROWS_EXCEPTION(Error, session.handle("CMD_sendlogininfo+" + field));
+    QVERIFY(!session.loggedIn());
+    QCOMPARE(session.ownPlayer(), 0);
+    QVERIFY(requests.isEmpty());
+}
+
+void TestClientSession::queueKeepsArrivalOrderAndDropsFailedMessage()
+{
+    ClientSession session;
+    QSignalSpy waiting(&session, &ClientSession::messagesWaiting);
+    QSignalSpy lines(&session, &ClientSession::chatLine);
+    // A message split over two reads is queued once, when its end arrives.
+    session.receive("CMD_sendlogininfo+x\xFF" "CMD_chat+1+a: one|clRed\xFF" "CMD_chat+1+a: tw");
+    QCOMPARE(session.queued(), 2);
+    session.receive("o|clRed\xFF");
+    QCOMPARE(session.queued(), 3);
+    QCOMPARE(waiting.size(), 1); // only when the queue was empty
+
+    QVERIFY_THROWS_EXCEPTION(Error, session.dispatchOne());
+    QCOMPARE(session.queued(), 2); // the failed message has left the queue
+    session.dispatchOne();
+    session.dispatchOne();
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0).at(1).toString(), QStringLiteral("a: one"));
+    QCOMPARE(lines.at(1).at(1).toString(), QStringLiteral("a: two"));
+    session.dispatchOne(); // an empty queue dispatches nothing
+    QCOMPARE(lines.size(), 2);
+}
+
+void TestClientSession::oversizedMessageIsAnErrorButKeepsCompleteOnes()
+{
+    ClientSession session;
+    QByteArray bytes = "CMD_wrongversion+\xFF";
+    bytes += QByteArray(Framer::DefaultLimit + 10, 'a');
+    QVERIFY_THROWS_EXCEPTION(Error, session.receive(bytes));
+    QCOMPARE(session.queued(), 1);
+    session.receive("CMD_full+\xFF");
+    QCOMPARE(session.queued(), 2);
+}
+
+void TestClientSession::chatPayload_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("sender");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("colour");
+    QTest::newRow("chat in red") << QByteArray("CMD_chat+2+Bob chats: hi|clRed") << true << 2
+                                 << "Bob chats: hi" << 0x0000FFu;
+    QTest::newRow("bar in text: cut at first") << QByteArray("CMD_chat+2+Bob chats: a|b|clRed")
+                                               << true << 2 << "Bob chats: a" << 0u;
+    QTest::newRow("no bar: black") << QByteArray("CMD_chat+2+Bob chats: hi") << true << 2
+                                   << "Bob chats: hi" << 0u;
+    QTest::newRow("hex colour") << QByteArray("CMD_chat+2+x|$00FF0000") << true << 2 << "x"
+                                << 0xFF0000u;
+    QTest::newRow("name any case") << QByteArray("CMD_chat+2+x|CLRED") << true << 2 << "x"
+                                   << 0x0000FFu;
+    QTest::newRow("garbage colour") << QByteArray("CMD_chat+2+x|reddish") << true << 2 << "x"
+                                    << 0u;
+    QTest::newRow("plus in text") << QByteArray("CMD_chat+3+a+b: c+d|clLime") << true << 3
+                                  << "a+b: c+d" << 0x00FF00u;
+    QTest::newRow("latin-1 text") << QByteArray("CMD_chat+1+Jos\xE9: ol\xE1|clRed") << true << 1
+                                  << QString::fromUtf8("José: olá") << 0x0000FFu;
+    QTest::newRow("sender 10") << QByteArray("CMD_chat+10+x|clRed") << false << 0 << "" << 0u;
+    QTest::newRow("sender not a number") << QByteArray("CMD_chat+x+y|clRed") << false << 0 << ""
+                                         << 0u;
+    QTest::newRow("no sender") << QByteArray("CMD_chat+nosender|clRed") << false << 0 << ""
+                               << 0u;
+    QTest::newRow("empty sender") << QByteArray("CMD_chat++x|clRed") << false << 0 << "" << 0u;
+}
+
+void TestClientSession::chatPayload()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(bool, ok);
+    ClientSession session;
+    QSignalSpy lines(&session, &ClientSession::chatLine);
+    if (!ok) {
+        QVERIFY_THROWS_EXCEPTION(Error, session.handle(message));
+        QVERIFY(lines.isEmpty());
+        return;
+    }
+    session.handle(message);
+    QCOMPARE(lines.size(), 1);
+    QTEST(lines.at(0).at(0).toInt(), "sender");
+    QTEST(lines.at(0).at(1).toString(), "text");
+    QTEST(uint(lines.at(0).at(2).value<ColourValue>()), "colour");
+}
+
+void TestClientSession::versionWarningsAndFull()
+{
+    ClientSession session;
+    QSignalSpy lines(&session, &ClientSession::chatLine);
+    QSignalSpy full(&session, &ClientSession::gameFull);
+    session.handle("CMD_havewrongversion+Bo+b");
+    session.handle("CMD_wrongversion+");
+    session.handle("CMD_full+");
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0).at(0).toInt(), 0);
+    QCOMPARE(lines.at(0).at(1).toString(),
+             QStringLiteral("Bo+b has a different version of the game then you."));
+    QCOMPARE(lines.at(0).at(2).value<ColourValue>(), ClientSession::SystemColour);
+    QCOMPARE(lines.at(1).at(1).toString(),
+             QStringLiteral("You have a differnt version of the game then the host."));
+    QCOMPARE(full.size(), 1);
+}
+
+void TestClientSession::checkedReaders_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<int>("expected"); // -1000: an error
+    const int bad = -1000;
+    QTest::newRow("seat 4") << "seat" << QByteArray("4") << 4;
+    QTest::newRow("seat 0") << "seat" << QByteArray("0") << bad;
+    QTest::newRow("seat 5") << "seat" << QByteArray("5") << bad;
+    QTest::newRow("card 52") << "card" << QByteArray("52") << 52;
+    QTest::newRow("card 53") << "card" << QByteArray("53") << bad;
+    QTest::newRow("slot 11") << "slot" << QByteArray("11") << 11;
+    QTest::newRow("slot 12") << "slot" << QByteArray("12") << bad;
+    QTest::newRow("pot 9") << "pot" << QByteArray("9") << 9;
+    QTest::newRow("pot 10") << "pot" << QByteArray("10") << bad;
+    QTest::newRow("player 0") << "player" << QByteArray("0") << bad;
+    QTest::newRow("sender 10") << "sender" << QByteArray("10") << bad;
+    QTest::newRow("leading plus") << "seat" << QByteArray("+1") << bad;
+    QTest::newRow("missing") << "seat" << QByteArray() << bad;
+}
+
+void TestClientSession::checkedReaders()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, field);
+    QFETCH(int, expected);
+    // An empty text has no field at all; everything else is one field.
+    FieldReader fields(field.isEmpty() ? QByteArray() : field + '+');
+    const auto read = [&] {
+        if (kind == QLatin1String("seat"))
+            return ClientSession::seat(fields);
+        if (kind == QLatin1String("card"))
+            return ClientSession::card(fields);
+        if (kind == QLatin1String("slot"))
+            return ClientSession::handSlot(fields);
+        if (kind == QLatin1String("pot"))
+            return ClientSession::pot(fields);
+        if (kind == QLatin1String("player"))
+            return ClientSession::player(fields);
+        return ClientSession::sender(fields);
+    };
+    if (expected == -1000)
+        QVERIFY_THROWS_EXCEPTION(Error, read());
+    else
+        QCOMPARE(read(), expected);
+}
+
+void TestClientSession::windowPlaceOnClose_data()
+{
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QSize>("workArea");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<QRect>("remembered");
+    const QRect standard = WindowOptions::defaultRect();
+    QTest::newRow("unmoved") << standard << QSize(1280, 800) << false << standard;
+    QTest::newRow("moved") << QRect(50, 60, 798, 546) << QSize(1280, 800) << true
+                           << QRect(50, 60, 798, 546);
+    // Too big for the desktop: 15 pixels off each way, once only.
+    QTest::newRow("too wide and tall") << QRect(0, 0, 900, 700) << QSize(800, 600) << true
+                                       << QRect(0, 0, 885, 685);
+    QTest::newRow("too tall only") << QRect(3, 3, 798, 700) << QSize(1280, 600) << true
+                                   << QRect(3, 3, 798, 685);
+}
+
+void TestClientSession::windowPlaceOnClose()
+{
+    QFETCH(QRect, window);
+    QFETCH(QSize, workArea);
+    WindowOptions options;
+    QTEST(options.rememberOnClose(window, workArea), "changed");
+    QTEST(options.rect(), "remembered");
+    QTEST(window, "remembered");
+}
+
+QTEST_GUILESS_MAIN(TestClientSession)
+#include "tst_clientsession.moc"

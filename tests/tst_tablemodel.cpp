@@ -1,0 +1,382 @@
+// The table as the host's messages shape it, without any window.
+
+#include "cards/random.h"
+#include "client/clientsession.h"
+#include "client/tablemodel.h"
+#include "core/error.h"
+#include "protocol/command.h"
+#include "protocol/fieldreader.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace velmora;
+
+namespace {
+
+struct Table
+{
+    ClientSession session;
+    Random random{3};
+    TableModel model{session, random};
+    QStringList lines;
+    QStringList sounds;
+    QList<QByteArray> requests;
+
+    explicit Table(int own = 1)
+    {
+        QObject::connect(&session, &ClientSession::chatLine,
+                         [this](int, const QString &t, ColourValue) { lines << t; });
+        QObject::connect(&model, &TableModel::sound, [this](const QString &s) { sounds << s; });
+        QObject::connect(&session, &ClientSession::request,
+                         [this](const QByteArray &r) { requests << r; });
+        session.setLoginName("Me");
+        session.handle("CMD_sendlogininfo+" + QByteArray::number(own));
+        requests.clear();
+    }
+    // Feeds one host message to the table.
+    void host(const QByteArray &message)
+    {
+        const SplitMessage split = splitMessage(message);
+        QVERIFY2(split.cmd, message.constData());
+        FieldReader fields(split.rest);
+        QVERIFY(model.handle(*split.cmd, fields));
+    }
+    QList<int> handCards() const
+    {
+        QList<int> cards;
+        for (int p = 1; p <= TableModel::HandPositions; ++p)
+            if (model.hand(p).handSlot != -1)
+                cards << model.hand(p).card;
+        return cards;
+    }
+};
+
+} // namespace
+
+class TestTableModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void tableTurn_data()
+    {
+        QTest::addColumn<int>("own");
+        QTest::addColumn<QList<int>>("seatsAtPositions");
+        QTest::newRow("seat 1") << 1 << QList<int>{1, 2, 3, 4};
+        QTest::newRow("seat 2") << 2 << QList<int>{2, 3, 4, 1};
+        QTest::newRow("seat 3") << 3 << QList<int>{3, 4, 1, 2};
+        QTest::newRow("seat 4") << 4 << QList<int>{4, 1, 2, 3};
+        QTest::newRow("watcher") << 6 << QList<int>{1, 2, 3, 4};
+    }
+    void tableTurn()
+    {
+        QFETCH(int, own);
+        QFETCH(QList<int>, seatsAtPositions);
+        Table t(own);
+        t.host("CMD_newplayerinfo+" + QByteArray::number(own) + "+Me");
+        for (int p = 1; p <= 4; ++p) {
+            QCOMPARE(t.model.seatAt(p), seatsAtPositions[p - 1]);
+            QCOMPARE(t.model.positionOf(seatsAtPositions[p - 1]), p);
+        }
+    }
+
+    void joiningSeatTwo()
+    {
+        Table t(2);
+        t.host("CMD_newplayerinfo+2+Me");
+        t.host("CMD_existingplayers+1+Ho+st");
+        QCOMPARE(t.model.seat(1).caption, QStringLiteral("Ho+st"));
+        QCOMPARE(t.model.seat(2).caption, QStringLiteral("Me"));
+        QCOMPARE(t.model.seat(3).caption, QStringLiteral("Pog"));
+        QCOMPARE(t.model.seat(4).caption, QStringLiteral("Pax"));
+        QCOMPARE(t.lines, (QStringList{QStringLiteral("You are Connected."),
+                                       QStringLiteral("Ho+st is Connected.")}));
+        QCOMPARE(t.sounds, QStringList{QStringLiteral("entered")});
+        // Own seat 2: seat 1 is shown bottom right.
+        QCOMPARE(t.model.positionOf(1), 4);
+    }
+
+    void watchersArriveAndLeave()
+    {
+        Table t(6);
+        t.host("CMD_newplayerinfo+6+Me");
+        t.host("CMD_newplayerinfo+7+Spy");
+        QCOMPARE(t.model.watchers(), (QStringList{QStringLiteral("6: Me"), QStringLiteral("7: Spy")}));
+        t.host("CMD_playerdisconnected+7+Spy");
+        t.host("CMD_playerdisconnected+8+Nobody"); // not listed: nothing
+        QCOMPARE(t.lines, (QStringList{QStringLiteral("You are Connected."),
+                                       QStringLiteral("You are spying."),
+                                       QStringLiteral("Spy is Connected."),
+                                       QStringLiteral("Spy is spying."), QStringLiteral("Spy has left.")}));
+    }
+
+    void disconnectsAndJustWatch()
+    {
+        Table t(1);
+        t.host("CMD_newplayerinfo+1+Me");
+        t.host("CMD_newplayerinfo+4+Dave");
+        t.lines.clear();
+        t.host("CMD_justwatching+4+1");
+        QVERIFY(t.model.seat(4).eyes);
+        t.host("CMD_playerdisconnected+4+Dave");
+        QCOMPARE(t.model.seat(4).caption, QStringLiteral("Pax"));
+        QVERIFY(!t.model.seat(4).eyes);
+        t.host("CMD_justwatching+4+1"); // a computer seat: no line, no eyes
+        QVERIFY(!t.model.seat(4).eyes);
+        t.host("CMD_justwatching+1+1");
+        QVERIFY(t.model.justWatchTicked());
+        t.host("CMD_justwatching+1+2");
+        QVERIFY(!t.model.justWatchTicked());
+        t.host("CMD_justwatching+7+1"); // watchers: ignored
+        QCOMPARE(t.lines, (QStringList{QStringLiteral("Dave is just watching"),
+                                       QStringLiteral("Dave disconnected."),
+                                       QStringLiteral("Me is just watching"),
+                                       QStringLiteral("Me now playing again")}));
+    }
+
+    void dealSortsAndPlaysPack()
+    {
+        Table t(1);
+        t.host("CMD_newcard+1+1+40+2+3+3+27+4+14+5+52+6+1+7+13+8+20+9+39+10+2");
+        QCOMPARE(t.sounds.count(QStringLiteral("getcard")), 10);
+        QCOMPARE(t.handCards(), (QList<int>{1, 2, 3, 13, 14, 20, 27, 39, 40, 52}));
+        QCOMPARE(TableModel::handLeft(1), 45);
+        QCOMPARE(TableModel::handLeft(10), 270);
+        // The card at position 4 (code 13, hand slot 7) is played.
+        QCOMPARE(t.model.hand(4).handSlot, 7);
+        t.host("CMD_hiscard+1+13+7+9+");
+        QCOMPARE(t.handCards(), (QList<int>{1, 2, 3, 14, 20, 27, 39, 40, 52}));
+        QCOMPARE(t.model.hand(4).card, 14);
+        QCOMPARE(t.model.handCount(), 9);
+        QCOMPARE(t.model.seat(1).leftText, QStringLiteral("9"));
+        QCOMPARE(t.model.tableCard(), 13);
+        // Another seat's deal changes nothing here; a replaced hand is whole.
+        t.host("CMD_newcard+2+1+5");
+        QCOMPARE(t.model.handCount(), 9);
+        t.sounds.clear();
+        t.host("CMD_thedummyhand+1+3+30+11+31");
+        QCOMPARE(t.handCards(), (QList<int>{30, 31}));
+        QCOMPARE(t.sounds, QStringList{QStringLiteral("buydummy")});
+        t.host("CMD_yourcards+1");
+        QCOMPARE(t.model.handCount(), 0);
+    }
+
+    void playingNeedsTheTurn()
+    {
+        Table t(1);
+        t.host("CMD_newcard+1+1+40+2+3");
+        t.model.playCard(1);
+        QVERIFY(t.requests.isEmpty());
+        t.host("CMD_nextplayer+4+1+l+");
+        t.model.playCard(1);
+        QCOMPARE(t.requests, QList<QByteArray>{"CMD_playcard+1+2+\xFF"});
+        t.host("CMD_hiscard+1+3+2+1+");
+        t.model.playCard(1); // the turn went with the card
+        QCOMPARE(t.requests.size(), 1);
+    }
+
+    void prompts_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("buy");
+        QTest::newRow("own offer") << QByteArray("CMD_nextplayer+2+1+b+")
+                                   << QStringLiteral("Selling Dummy Hand..") << true;
+        QTest::newRow("own lead") << QByteArray("CMD_nextplayer+2+1+l+")
+                                  << QStringLiteral("Lead a Card..") << false;
+        QTest::newRow("own follow") << QByteArray("CMD_nextplayer+2+1+f+")
+                                    << QStringLiteral("You have the next card") << false;
+        QTest::newRow("other offer") << QByteArray("CMD_nextplayer+2+3+b+")
+                                     << QStringLiteral("Selling Dummy Hand..") << false;
+        QTest::newRow("other lead") << QByteArray("CMD_nextplayer+2+3+l+")
+                                    << QStringLiteral("Pog's turn to lead a card.") << false;
+        QTest::newRow("other follow") << QByteArray("CMD_nextplayer+2+3+f+")
+                                      << QStringLiteral("Pog has the next card.") << false;
+    }
+    void prompts()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QString, status);
+        QFETCH(bool, buy);
+        Table t(1);
+        t.host("CMD_newplayerinfo+1+Me");
+        t.host(message);
+        QCOMPARE(t.model.status(), status);
+        QCOMPARE(t.model.buyShown(), buy);
+        QCOMPARE(t.model.seat(2).dealer, true);
+        QCOMPARE(t.model.currentPlayer(), message.split('+')[2].toInt());
+        const bool own = message.contains("+1+");
+        QCOMPARE(t.sounds, own ? QStringList{QStringLiteral("leadcard")} : QStringList{});
+    }
+
+    void dealerIsOfferedToTake()
+    {
+        Table t(1);
+        t.host("CMD_nextplayer+1+1+b+");
+        QCOMPARE(t.model.buyCaption(), QStringLiteral("Take Dummy Hand?"));
+        t.model.answerDummy(false);
+        QCOMPARE(t.requests, QList<QByteArray>{"CMD_buythedummy+1+n+\xFF"});
+        QVERIFY(!t.model.buyShown());
+        t.host("CMD_nextplayer+2+1+b+");
+        QCOMPARE(t.model.buyCaption(), QStringLiteral("Buy Dummy Hand for 5 dollars?"));
+    }
+
+    void refusals()
+    {
+        Table t(2);
+        t.host("CMD_wrongcard+1+low+"); // another seat's: nothing
+        QVERIFY(t.sounds.isEmpty());
+        t.host("CMD_wrongcard+2+low+");
+        QCOMPARE(t.model.status(), QStringLiteral("You must play the lowest card in a suit."));
+        t.host("CMD_wrongcard+2+next+");
+        QCOMPARE(t.model.status(), QStringLiteral("You must play the next card in line."));
+        QCOMPARE(t.sounds.count(QStringLiteral("wrongcard")), 2);
+    }
+
+    void chips_data()
+    {
+        QTest::addColumn<int>("cash");
+        QTest::addColumn<int>("tens");
+        QTest::addColumn<int>("fives");
+        QTest::addColumn<int>("ones");
+        QTest::newRow("100") << 100 << 8 << 4 << 0;
+        QTest::newRow("37") << 37 << 3 << 1 << 2;
+        QTest::newRow("-4") << -4 << 0 << 0 << -4;
+        QTest::newRow("0") << 0 << 0 << 0 << 0;
+        QTest::newRow("200") << 200 << 14 << 12 << 0;
+    }
+    void chips()
+    {
+        QFETCH(int, cash);
+        QFETCH(int, tens);
+        QFETCH(int, fives);
+        QFETCH(int, ones);
+        QCOMPARE(TableModel::chipsFor(cash), (TableModel::Chips{ones, fives, tens}));
+    }
+
+    void potPaymentAndTheDelayedTurnSound()
+    {
+        Table t(1);
+        t.host("CMD_newplayerinfo+1+Me");
+        t.host("CMD_startgame+A+B+100+16+16+");
+        t.host("CMD_startround+1+91+91+91+91+");
+        QCOMPARE(t.model.roundText(), QStringLiteral("Round 1 of 16"));
+        t.sounds.clear();
+        t.host("CMD_addtocash+2+103+8+12+");
+        QCOMPARE(t.model.potText(), QStringLiteral("Pip took the Queen and King of Hearts Pot worth $12!"));
+        QCOMPARE(t.model.seat(2).cashText, QStringLiteral("$103"));
+        QCOMPARE(t.model.pot(8).pile, -1);
+        QVERIFY(t.model.pot(8).face);
+        t.host("CMD_hiscard+2+51+3+5+");
+        t.host("CMD_nextplayer+2+1+f+");
+        // The card that won the pot is silent; the turn sound waits.
+        QCOMPARE(t.sounds, QStringList{QStringLiteral("hegotpot")});
+        QCOMPARE(t.model.potPaidMark(), QStringLiteral("n"));
+        QTRY_COMPARE(t.sounds.size(), 2);
+        QCOMPARE(t.sounds.last(), QStringLiteral("leadcard"));
+        QCOMPARE(t.model.potPaidMark(), QStringLiteral("y"));
+    }
+
+    void kittyRoundEndAndWinner()
+    {
+        Table t(1);
+        QSignalSpy game(&t.model, &TableModel::tallyGame);
+        QSignalSpy money(&t.model, &TableModel::tallyMoney);
+        t.model.setHosting(true);
+        QVERIFY(t.model.startButtonShown());
+        t.host("CMD_newplayerinfo+1+Me");
+        t.host("CMD_newplayerinfo+3+Cy");
+        t.host("CMD_startgame+Me+100+4+4+");
+        QVERIFY(!t.model.startButtonShown());
+        QCOMPARE(t.model.seat(2).colour, TableModel::CashColour::Black);
+        t.host("CMD_startround+1+91+91+91+91+");
+        QCOMPARE(t.model.seat(2).colour, TableModel::CashColour::Green);
+        t.host("CMD_addtocash+3+120+1+29+");
+        QVERIFY(t.model.roundOverShown());
+        QCOMPARE(t.model.roundOverText(), QStringLiteral("Cy took the Kitty worth $29!"));
+        t.host("CMD_endround+80+-4+120+91+3+");
+        QCOMPARE(t.model.status(), QStringLiteral("Round is Over!"));
+        QCOMPARE(t.model.seat(2).colour, TableModel::CashColour::Red);
+        QCOMPARE(t.model.tableCard(), -1);
+        t.host("CMD_startround+2+71+-13+111+82+");
+        QVERIFY(!t.model.roundOverShown());
+        t.host("CMD_winner+3+88+0+130+95+");
+        QVERIFY(t.model.winnerShown());
+        QCOMPARE(t.model.winnerText(), QStringLiteral("Cy"));
+        QCOMPARE(t.model.status(),
+                 QStringLiteral("Game Over! The money left in the tray is divided among everyone."));
+        QVERIFY(t.model.startButtonShown());
+        QVERIFY(!t.model.pot(1).face);
+        QCOMPARE(game.size(), 1);
+        QCOMPARE(game[0][0].toString(), QStringLiteral("Cy"));
+        QCOMPARE(game[0][1].toStringList(),
+                 (QStringList{QStringLiteral("Pip"), QStringLiteral("Cy"), QStringLiteral("Pax")}));
+        QCOMPARE(money[0][0].toInt(), -12);
+        QCOMPARE(t.lines.last(), QStringLiteral("Cy has Won the Game!"));
+        QCOMPARE(t.sounds.last(), QStringLiteral("gameover"));
+    }
+
+    void ownWinAndWatchers()
+    {
+        Table own(2);
+        QSignalSpy game(&own.model, &TableModel::tallyGame);
+        own.host("CMD_winner+2+88+130+0+95+");
+        QCOMPARE(game[0][0].toString(), QStringLiteral("addtomine"));
+        Table watcher(5);
+        QSignalSpy none(&watcher.model, &TableModel::tallyGame);
+        watcher.host("CMD_winner+2+88+130+0+95+");
+        QVERIFY(none.isEmpty());
+    }
+
+    void gameStartNameWithPlus()
+    {
+        Table t(1);
+        t.host("CMD_startgame+A+B+100+8+8+");
+        QCOMPARE(t.model.roundsPerGame(), 8);
+        QCOMPARE(t.lines.last(), QStringLiteral("A+B has started a game."));
+        t.host("CMD_gamestats+3+12+91+-2+100+0+0+2+");
+        QCOMPARE(t.model.roundText(), QStringLiteral("Round 3 of 12"));
+        QCOMPARE(t.model.tableCard(), 0); // the card back
+        t.model.requestStart("10", 1);
+        QCOMPARE(t.requests, QList<QByteArray>{"CMD_startgame+Me+100+10+1+\xFF"});
+    }
+
+    void hostileNumbersAreErrors_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("seat 5 card") << QByteArray("CMD_hiscard+5+1+1+1+");
+        QTest::newRow("card 53") << QByteArray("CMD_hiscard+1+53+1+1+");
+        QTest::newRow("hand slot 12") << QByteArray("CMD_hiscard+1+2+12+1+");
+        QTest::newRow("pot 10") << QByteArray("CMD_addtocash+1+5+10+1+");
+        QTest::newRow("pot 0") << QByteArray("CMD_addtocash+1+5+0+1+");
+        QTest::newRow("dealer 0") << QByteArray("CMD_nextplayer+0+1+l+");
+        QTest::newRow("bad list") << QByteArray("CMD_newcard+1+12+3");
+        QTest::newRow("bad card in list") << QByteArray("CMD_newcard+1+1+99");
+        QTest::newRow("cash text") << QByteArray("CMD_startround+1+x+1+1+1+");
+        QTest::newRow("short start") << QByteArray("CMD_startgame+100+16+");
+        QTest::newRow("count text") << QByteArray("CMD_cardcount+1+many+");
+        QTest::newRow("player 0") << QByteArray("CMD_newplayerinfo+0+x");
+    }
+    void hostileNumbersAreErrors()
+    {
+        QFETCH(QByteArray, message);
+        Table t(1);
+        const SplitMessage split = splitMessage(message);
+        FieldReader fields(split.rest);
+        QVERIFY_THROWS_EXCEPTION(Error, t.model.handle(*split.cmd, fields));
+    }
+
+    void startCommandBeforeLogin()
+    {
+        ClientSession session;
+        Random random;
+        TableModel model(session, random);
+        QSignalSpy notice(&model, &TableModel::notice);
+        model.startClicked();
+        QCOMPARE(notice.size(), 1);
+        QCOMPARE(notice[0][0].toString(), QStringLiteral("You are not connected"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTableModel)
+#include "tst_tablemodel.moc"

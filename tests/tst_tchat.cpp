@@ -1,0 +1,333 @@
+#include "chat/chatview.h"
+#include "client/notifier.h"
+#include "client/singleinstance.h"
+#include "client/tchat.h"
+#include "host/tserver.h"
+#include "net/tsock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextBlock>
+
+#include <functional>
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+class RecordingNotifier : public Notifier
+{
+public:
+    QStringList notices;
+    QStringList errors;
+    std::function<void()> onNotice;
+
+protected:
+    void notice(const QString &text) override
+    {
+        notices.append(text);
+        if (onNotice)
+            onNotice();
+    }
+    void error(const QString &text) override { errors.append(text); }
+};
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::AnyIPv4, 0);
+    return probe.serverPort();
+}
+
+// The other end of a connection, speaking the wire protocol by hand.
+class Peer
+{
+public:
+    explicit Peer(QTcpSocket *socket) : m_socket(socket)
+    {
+        QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                         [this] { m_received += m_socket->readAll(); });
+    }
+    void send(const QByteArray &message) { m_socket->write(message + '\xFF'); }
+    bool received(const QByteArray &message) const
+    {
+        return m_received.contains(message + '\xFF');
+    }
+    QTcpSocket *socket() const { return m_socket; }
+
+private:
+    QTcpSocket *m_socket;
+    QByteArray m_received;
+};
+
+// A host that is only a listener, to watch what a joining client does.
+class FakeHost
+{
+public:
+    FakeHost() { m_server.listen(QHostAddress::AnyIPv4, 0); }
+    quint16 port() const { return m_server.serverPort(); }
+    Peer *peer()
+    {
+        if (!m_peer && m_server.hasPendingConnections())
+            m_peer = std::make_unique<Peer>(m_server.nextPendingConnection());
+        return m_peer.get();
+    }
+
+private:
+    QTcpServer m_server;
+    std::unique_ptr<Peer> m_peer;
+};
+
+QString chatText(Tchat &window) { return window.mainchat()->document()->toPlainText(); }
+
+QAction *item(Tchat &window, const char *name)
+{
+    return window.findChild<QAction *>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestTchat : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void soloBecomesPlayerOne();
+    void hostingServesOthersAndEndsThem();
+    void joinForAnyOtherThirdWord_data();
+    void joinForAnyOtherThirdWord();
+    void twoParametersOnlyWait();
+    void fullShowsNoticeThenEnds();
+    void hostileHostGetsErrorBoxesNotCrashes();
+    void secondInstanceHandsOver();
+    void menuCommands();
+
+private:
+    QTcpServer m_presence;
+    quint16 m_port = 0;
+};
+
+void TestTchat::initTestCase()
+{
+    // Ending the program closes the window; the test process stays.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(m_presence.listen(QHostAddress::LocalHost, 0));
+    qputenv("VELMORA_PRESENCE_PORT", QByteArray::number(m_presence.serverPort()));
+}
+
+void TestTchat::init()
+{
+    while (m_presence.hasPendingConnections())
+        delete m_presence.nextPendingConnection();
+    m_port = freePort();
+    qputenv("VELMORA_PORT", QByteArray::number(m_port));
+}
+
+void TestTchat::soloBecomesPlayerOne()
+{
+    RecordingNotifier notifier;
+    Tchat window({}, &notifier);
+    window.show();
+    QTRY_COMPARE(window.session().ownPlayer(), 1);
+    QVERIFY(window.session().loggedIn());
+    QCOMPARE(window.session().loginName(), QByteArray("You"));
+    QVERIFY(window.session().isHost());
+    QVERIFY(window.server().isListening());
+    QCOMPARE(window.server().listeningPort(), m_port);
+    QCOMPARE(window.mainchat()->document()->firstBlock().text(),
+             QStringLiteral(" Loading Solo Game..Please wait. "));
+    QVERIFY(item(window, "StartGame1")->isEnabled());
+    QTRY_VERIFY(!window.dispatching()); // idle once the queue is empty
+    QTest::qWait(100);
+    QVERIFY(!m_presence.hasPendingConnections()); // a solo game holds no presence
+    QVERIFY(notifier.errors.isEmpty());
+}
+
+void TestTchat::hostingServesOthersAndEndsThem()
+{
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Alice"), QStringLiteral("10.1.2.3"), QStringLiteral("true")},
+                 &notifier);
+    QSignalSpy ending(&window, &Tchat::programEnding);
+    window.show();
+    QTRY_COMPARE(window.session().ownPlayer(), 1);
+    QVERIFY(window.server().isListening());
+    QTRY_VERIFY(m_presence.hasPendingConnections());
+    QVERIFY(item(window, "StartGame1")->isEnabled());
+
+    QTcpSocket client;
+    Peer bob(&client);
+    client.connectToHost(QHostAddress::LocalHost, m_port);
+    QTRY_VERIFY(bob.received("CMD_sendlogininfo+2"));
+    bob.send("CMD_logininfo+2+1.2.0+Bob");
+    QTRY_VERIFY(bob.received("CMD_existingplayers+1+Alice"));
+
+    bob.send("CMD_chat+2+hello|clRed");
+    QTRY_VERIFY(chatText(window).contains(QStringLiteral("Bob chats:  hello ")));
+    const QTextBlock line = window.mainchat()->document()->lastBlock();
+    QCOMPARE(line.begin().fragment().charFormat().foreground().color(), QColor(255, 0, 0));
+
+    window.close();
+    QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!window.server().isListening());
+    QVERIFY(ending.isEmpty()); // closed by the user, not ended by the connection
+    QVERIFY(notifier.errors.isEmpty());
+}
+
+void TestTchat::joinForAnyOtherThirdWord_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::newRow("True") << "True";
+    QTest::newRow("false") << "false";
+    QTest::newRow("TRUE") << "TRUE";
+}
+
+void TestTchat::joinForAnyOtherThirdWord()
+{
+    QFETCH(QString, word);
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), word}, &notifier);
+    QSignalSpy ending(&window, &Tchat::programEnding);
+    window.show();
+    QTRY_VERIFY(host.peer());
+    QTRY_VERIFY(m_presence.hasPendingConnections());
+    QVERIFY(!window.server().isListening());
+    QVERIFY(!window.session().isHost());
+    QVERIFY(!item(window, "StartGame1")->isEnabled());
+    QVERIFY(chatText(window).startsWith(QStringLiteral(" Loading Multi-player Game.. Please Wait.")));
+
+    Peer &peer = *host.peer();
+    peer.send("CMD_sendlogininfo+3");
+    QTRY_VERIFY(peer.received("CMD_logininfo+3+1.2.0+Bob"));
+    // Words in other letter case, or without "+", are dropped.
+    peer.send("CMD_SENDLOGININFO+4");
+    peer.send("cmd_sendlogininfo+5");
+    peer.send("CMD_sendlogininfo6");
+    peer.send("CMD_wrongversion+");
+    QTRY_VERIFY(chatText(window).contains(QStringLiteral("differnt version")));
+    QCOMPARE(window.session().ownPlayer(), 3);
+
+    // The host going away ends the program, without a message.
+    peer.socket()->disconnectFromHost();
+    QTRY_COMPARE(ending.size(), 1);
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(notifier.notices.isEmpty() && notifier.errors.isEmpty());
+}
+
+void TestTchat::twoParametersOnlyWait()
+{
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1")}, &notifier);
+    window.show();
+    QTRY_VERIFY(!chatText(window).isEmpty());
+    QCOMPARE(chatText(window), QStringLiteral(" Loading Multi-player Game.. Please Wait. "));
+    QTest::qWait(200);
+    QVERIFY(!host.peer());
+    QVERIFY(!m_presence.hasPendingConnections());
+    QVERIFY(!window.server().isListening());
+    QVERIFY(!window.sock().hasHandle());
+}
+
+void TestTchat::fullShowsNoticeThenEnds()
+{
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
+                 &notifier);
+    QSignalSpy ending(&window, &Tchat::programEnding);
+    int endedBeforeNotice = -1;
+    notifier.onNotice = [&] {
+        // The host drops the connection while the user reads the notice.
+        host.peer()->socket()->disconnectFromHost();
+        QTest::qWait(100);
+        endedBeforeNotice = int(ending.size());
+    };
+    window.show();
+    QTRY_VERIFY(host.peer());
+    host.peer()->send("CMD_full+");
+    QTRY_COMPARE(ending.size(), 1);
+    QCOMPARE(notifier.notices, QStringList{QStringLiteral("Game is full")});
+    QCOMPARE(endedBeforeNotice, 0);
+    QTest::qWait(50);
+    QCOMPARE(ending.size(), 1);
+}
+
+void TestTchat::hostileHostGetsErrorBoxesNotCrashes()
+{
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
+                 &notifier);
+    window.show();
+    QTRY_VERIFY(host.peer());
+    Peer &peer = *host.peer();
+    peer.send("CMD_sendlogininfo+12");
+    peer.send("CMD_chat+77+x: y|clRed");
+    peer.send("CMD_chat+<b>x</b>|clRed");
+    peer.send("CMD_havewrongversion+<img src=x>");
+    QTRY_COMPARE(notifier.errors.size(), 3);
+    QCOMPARE(notifier.errors.at(0), QStringLiteral("player number 12 is out of range."));
+    QCOMPARE(notifier.errors.at(1), QStringLiteral("sender number 77 is out of range."));
+    QCOMPARE(notifier.errors.at(2), QStringLiteral("'' is not a valid sender number."));
+    QTRY_VERIFY(chatText(window).contains(
+        QStringLiteral("<img src=x> has a different version of the game then you.")));
+    QVERIFY(!window.session().loggedIn());
+    QTRY_VERIFY(!window.dispatching());
+    QVERIFY(window.isVisible());
+}
+
+void TestTchat::secondInstanceHandsOver()
+{
+    const QString name = QStringLiteral("velmora-test-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance first(name);
+    QVERIFY(!first.handOver()); // nobody runs yet
+    QVERIFY(first.listen());
+    Tchat window({QStringLiteral("Bob")});
+    QObject::connect(&first, &SingleInstance::activateRequested, &window,
+                     &Tchat::activateFromOtherInstance);
+    window.showMinimized();
+    QTRY_VERIFY(window.isMinimized());
+    QSignalSpy activate(&first, &SingleInstance::activateRequested);
+
+    SingleInstance second(name);
+    QVERIFY(second.handOver());
+    QTRY_COMPARE(activate.size(), 1);
+    QTRY_VERIFY(!window.isMinimized());
+    QVERIFY(window.isVisible());
+}
+
+void TestTchat::menuCommands()
+{
+    Tchat window({QStringLiteral("Bob")});
+    QAction *scrollOff = item(window, "ScrollChatOff1");
+    QVERIFY(scrollOff);
+    // One action in the Options menu and the chat's context menu keeps both in step.
+    QCOMPARE(scrollOff, window.mainchat()->scrollOffAction());
+    QVERIFY(window.mainchat()->actions().contains(scrollOff));
+    QCOMPARE(item(window, "Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+
+    item(window, "Fast1")->trigger();
+    QCOMPARE(window.botSpeed(), 500);
+    QCOMPARE(window.botSpeedName(), QStringLiteral("fast"));
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.centralWidget()->size(), Tchat::ClientSize);
+    item(window, "ResetScreenLocation1")->trigger();
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(798, 546));
+}
+
+QTEST_MAIN(TestTchat)
+#include "tst_tchat.moc"
