@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
+#include "client/tablemodel.h"
 
 namespace velmora {
 
@@ -59,9 +60,10 @@ void ClientSession::handle(const QByteArray &message)
     case Cmd::WrongVersion: wrongversion(fields); break;
     case Cmd::Full: full(fields); break;
 
-    // The table's messages: seats, hand, turns, cash, rounds and sounds.
-    // They are read by the table's handlers, which are not part of the
-    // client yet; until then they are accepted and have no effect.
+    // Chatter sounds are the sound player's business.
+    case Cmd::PlayASound: break;
+
+    // The table's messages: seats, hand, turns, cash and rounds.
     case Cmd::NewPlayerInfo:
     case Cmd::ExistingPlayers:
     case Cmd::PlayerDisconnected:
@@ -69,7 +71,6 @@ void ClientSession::handle(const QByteArray &message)
     case Cmd::NextPlayer:
     case Cmd::Winner:
     case Cmd::JustWatching:
-    case Cmd::PlayASound:
     case Cmd::NewCard:
     case Cmd::WrongCard:
     case Cmd::HisCard:
@@ -80,7 +81,10 @@ void ClientSession::handle(const QByteArray &message)
     case Cmd::BoughtDummy:
     case Cmd::TheDummyHand:
     case Cmd::GameStats:
-    case Cmd::YourCards: break;
+    case Cmd::YourCards:
+        if (m_table)
+            m_table->handle(*split.cmd, fields);
+        break;
 
     // Requests that only the host reads.
     case Cmd::LoginInfo:

@@ -13,6 +13,7 @@
 namespace velmora {
 
 class FieldReader;
+class TableModel;
 
 // The client's side of the connection to the host, without sockets, timers
 // or widgets: it cuts the host's bytes into messages, keeps them queued in
@@ -52,6 +53,9 @@ public:
     void setHost(bool host) { m_host = host; }
     const QByteArray &loginName() const { return m_loginName; }
     void setLoginName(const QByteArray &name) { m_loginName = name; }
+
+    // The table that takes the seat, hand, turn and money messages.
+    void setTable(TableModel *table) { m_table = table; }
 
     // A green line from sender 0, the window's own announcements.
     void systemLine(const QString &text);
@@ -95,6 +99,7 @@ private:
     bool m_loggedIn = false;
     bool m_host = false;
     QByteArray m_loginName;
+    TableModel *m_table = nullptr;
 };
 
 } // namespace velmora

@@ -6,6 +6,11 @@
 #include "core/config.h"
 #include "host/tserver.h"
 #include "net/tsock.h"
+#include "tableview.h"
+#include "tally/ttallylist.h"
+#include "windows/tgamestart.h"
+
+#include <QApplication>
 
 #include <QAction>
 #include <QActionGroup>
@@ -88,6 +93,52 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_session, &ClientSession::request, this, &Tchat::sendRequest);
     connect(&m_session, &ClientSession::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_session, &ClientSession::gameFull, this, &Tchat::gameIsFull);
+    connectTable();
+}
+
+void Tchat::connectTable()
+{
+    m_session.setTable(&m_table);
+    m_tableView = new TableView(m_table, m_board);
+
+    m_gameStart = new Tgamestart(this);
+    m_tally = new Ttallylist(dataFolder() + QStringLiteral("/velmoratally.tld"), this);
+    const QString tallyError = m_tally->load();
+    if (!tallyError.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, tallyError] { m_notifier->showError(tallyError); }, Qt::QueuedConnection);
+
+    connect(&m_table, &TableModel::sound, this, &Tchat::playsounds);
+    connect(&m_table, &TableModel::notice, this,
+            [this](const QString &text) { m_notifier->showNotice(text); });
+    connect(&m_table, &TableModel::showGameStart, m_gameStart, &QWidget::show);
+    connect(m_gameStart, &Tgamestart::startRequested, this,
+            [this](const QByteArray &rounds, int dummy) {
+                guard([&] {
+                    m_table.requestStart(rounds, dummy);
+                    emit optionsChanged();
+                });
+            });
+    connect(&m_table, &TableModel::attention, this, [this] {
+        if (!isActiveWindow())
+            QApplication::alert(this);
+    });
+    connect(&m_table, &TableModel::removeFromGame, this,
+            [this](int seat) { guard([&] { m_server->disconnectsock(seat); }); });
+    connect(&m_table, &TableModel::tallyGame, this,
+            [this](const QString &winner, const QStringList &atTable) {
+                guard([&] { m_tally->addgame(winner, atTable); });
+            });
+    connect(&m_table, &TableModel::tallyMoney, this,
+            [this](int amount, int column) { guard([&] { m_tally->addmoney(amount, column); }); });
+    connect(&m_table, &TableModel::changed, this,
+            [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
+}
+
+void Tchat::playsounds(const QString &name)
+{
+    // Sounds are not played yet; the table asks for them by name all the same.
+    Q_UNUSED(name);
 }
 
 Tchat::~Tchat()
@@ -144,6 +195,7 @@ void Tchat::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     m_startGame = addItem(file, QStringLiteral("Start Game"), "StartGame1");
     m_startGame->setEnabled(false);
+    connect(m_startGame, &QAction::triggered, this, [this] { guard([this] { m_table.startClicked(); }); });
     file->addSeparator();
     QAction *exit = addItem(file, QStringLiteral("Exit"), "Exit1");
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -164,7 +216,11 @@ void Tchat::buildMenus()
         item->setCheckable(true);
         item->setChecked(turnSounds->actions().isEmpty());
         turnSounds->addAction(item);
-        connect(item, &QAction::triggered, this, &Tchat::optionsChanged);
+        const bool isNew = QLatin1String(name) == QLatin1String("New1");
+        connect(item, &QAction::triggered, this, [this, isNew] {
+            m_table.setTurnSoundNew(isNew);
+            emit optionsChanged();
+        });
     }
 
     QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
@@ -191,13 +247,24 @@ void Tchat::buildMenus()
     QAction *reset = addItem(options, QStringLiteral("Reset Screen Location"), "ResetScreenLocation1");
     connect(reset, &QAction::triggered, this, [this] { guard([this] { ResetScreenLocation1Click(); }); });
     options->addSeparator();
-    QAction *justWatch = addItem(options, QStringLiteral("Just Watch"), "JustWatch1");
-    justWatch->setCheckable(true);
-    justWatch->setEnabled(false);
+    m_justWatch = addItem(options, QStringLiteral("Just Watch"), "JustWatch1");
+    m_justWatch->setCheckable(true);
+    // The tick follows the host's answer, not the click.
+    connect(m_justWatch, &QAction::triggered, this, [this] {
+        m_justWatch->setChecked(m_table.justWatchTicked());
+        guard([this] { m_table.toggleOwnJustWatch(); });
+    });
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
-    for (const auto &[text, name] : {std::pair{"View Tally", "ViewTally1"},
-                                     std::pair{"Spy List", "SpyList1"},
+    QAction *viewTally = addItem(view, QStringLiteral("View Tally"), "ViewTally1");
+    connect(viewTally, &QAction::triggered, this, [this] {
+        guard([this] {
+            m_tally->loadchecklist(m_table.loadchecklist());
+            m_tally->show();
+            m_tally->raise();
+        });
+    });
+    for (const auto &[text, name] : {std::pair{"Spy List", "SpyList1"},
                                      std::pair{"Phrase List", "PhraseList1"}})
         addItem(view, QLatin1String(text), name)->setEnabled(false);
 
@@ -245,6 +312,7 @@ void Tchat::hostpress()
     m_server->startListening();
     m_session.setLoginName(m_role.playerName.toLatin1());
     m_session.setHost(true);
+    m_table.setHosting(true);
     m_sock->setHostName(Loopback);
     m_sock->Open();
     m_startGame->setEnabled(true);
@@ -371,6 +439,7 @@ void Tchat::shutDown()
     m_sock->Close();
     m_sock11->Close();
     m_server->stopListening();
+    m_tally->save();
 }
 
 } // namespace velmora

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "cards/random.h"
 #include "clientsession.h"
+#include "tablemodel.h"
 #include "notifier.h"
 #include "startrole.h"
 #include "windowoptions.h"
@@ -19,6 +21,9 @@ namespace velmora {
 
 class BoardPanel;
 class ChatView;
+class TableView;
+class Tgamestart;
+class Ttallylist;
 class TServer;
 class TSock;
 enum class TSocketInfo;
@@ -44,6 +49,9 @@ public:
     ~Tchat() override;
 
     ClientSession &session() { return m_session; }
+    TableModel &table() { return m_table; }
+    Tgamestart *gameStart() const { return m_gameStart; }
+    Ttallylist *tally() const { return m_tally; }
     ChatView *mainchat() const { return m_mainchat; }
     TServer &server() const { return *m_server; }
     TSock &sock() const { return *m_sock; }
@@ -99,12 +107,16 @@ private:
     void Slow1Click(QAction *item);
     void ResetScreenLocation1Click();
     void shutDown();
+    void connectTable();
+    // Every game sound is asked for here, by name.
+    void playsounds(const QString &name);
 
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
     QStringList m_params;
     StartRole m_role;
     ClientSession m_session;
+    TableModel m_table{m_session, processRandom()};
     WindowOptions m_windowOptions;
 
     TServer *m_server = nullptr;
@@ -116,6 +128,10 @@ private:
     ChatView *m_mainchat = nullptr;
     QLabel *m_logo = nullptr;
     QAction *m_startGame = nullptr;
+    QAction *m_justWatch = nullptr;
+    TableView *m_tableView = nullptr;
+    Tgamestart *m_gameStart = nullptr;
+    Ttallylist *m_tally = nullptr;
     QActionGroup *m_botSpeeds = nullptr;
 
     int m_botSpeed = 1000;

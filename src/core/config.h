@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 namespace velmora {
@@ -14,6 +15,14 @@ inline QString gamePort()
 {
     const QByteArray env = qgetenv("VELMORA_PORT");
     return env.isEmpty() ? QStringLiteral("7772") : QString::fromLatin1(env);
+}
+
+// The folder of the program's own files (the tally): the program's folder,
+// or VELMORA_HOME when set (tests keep their files apart that way).
+inline QString dataFolder()
+{
+    const QByteArray env = qgetenv("VELMORA_HOME");
+    return env.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(env);
 }
 
 } // namespace velmora

@@ -1,0 +1,353 @@
+#include "tableview.h"
+
+#include "art/tableart.h"
+#include "client/tablemodel.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+#include <functional>
+
+namespace velmora {
+
+namespace {
+
+const QColor Green(0, 128, 0);
+const QColor LightYellow(255, 255, 170);
+const QColor Grey(128, 128, 128);
+
+struct Place
+{
+    int x, y;
+};
+
+// Screen places of a seat view's widgets, by position 1..4 (bottom left,
+// top left, top right, bottom right).
+struct SeatPlaces
+{
+    Place name, cash, left, eyes, turn, dealer, last, ones, fives, tens, cashCaption, leftCaption;
+};
+constexpr SeatPlaces seatPlaces[5] = {
+    {},
+    {{23, 323}, {60, 340}, {94, 357}, {12, 324}, {138, 326}, {129, 301}, {85, 259},
+     {21, 255}, {41, 255}, {61, 256}, {23, 340}, {23, 357}},
+    {{26, 54}, {62, 69}, {96, 86}, {13, 54}, {137, 48}, {125, 111}, {85, 123},
+     {22, 118}, {42, 118}, {62, 118}, {26, 69}, {26, 86}},
+    {{423, 53}, {460, 70}, {494, 86}, {515, 54}, {378, 50}, {410, 112}, {430, 120},
+     {477, 117}, {498, 117}, {518, 117}, {423, 70}, {423, 86}},
+    {{424, 325}, {461, 341}, {495, 356}, {514, 325}, {381, 324}, {409, 302}, {431, 259},
+     {477, 255}, {498, 255}, {517, 255}, {424, 341}, {424, 356}},
+};
+
+constexpr Place potPlaces[10] = {{},         {251, 188}, {253, 290}, {254, 83}, {323, 121},
+                                 {349, 188}, {321, 262}, {154, 189}, {182, 123}, {182, 257}};
+
+constexpr int ChipColumnHeight = 54;
+
+// A label that reports mouse presses, for cards, names and the start
+// picture.
+class PressLabel : public QLabel
+{
+public:
+    using Handler = std::function<void(QMouseEvent *)>;
+    PressLabel(QWidget *parent, Handler onPress) : QLabel(parent), m_onPress(std::move(onPress)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override { m_onPress(event); }
+
+private:
+    Handler m_onPress;
+};
+
+QLabel *textLabel(QWidget *parent, const QString &name, QRect geometry, int pixelSize, bool bold,
+                  const QColor &colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    QFont f = label->font();
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    label->setFont(f);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+    label->setAlignment(align);
+    label->setTextFormat(Qt::PlainText); // names come from the network
+    return label;
+}
+
+void setColour(QLabel *label, const QColor &colour)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+}
+
+QLabel *pictureLabel(QWidget *parent, const QString &name, Place at, QSize size)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(QRect(QPoint(at.x, at.y), size));
+    return label;
+}
+
+// A column of chips, drawn bottom up, 4 pixels apart; what would lie above
+// the column's top is cut off.
+QPixmap chipColumn(int count, TableArt::Chip kind)
+{
+    const qreal ratio = TableArt::devicePixelRatio();
+    QPixmap column(QSize(12, ChipColumnHeight) * ratio);
+    column.setDevicePixelRatio(ratio);
+    column.fill(Qt::transparent);
+    QPainter p(&column);
+    for (int k = 1; k <= count && ChipColumnHeight - 4 * k > -4; ++k)
+        p.drawPixmap(0, ChipColumnHeight - 4 * k, TableArt::chip(kind));
+    return column;
+}
+
+} // namespace
+
+TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_model(model), m_board(board)
+{
+    for (int p = 1; p <= 4; ++p)
+        buildSeat(p);
+
+    for (int pot = 1; pot <= 9; ++pot) {
+        const QSize size = pot == 1 ? QSize(52, 52) : QSize(53, 53);
+        m_pots[pot] = pictureLabel(board, QStringLiteral("image_pot%1").arg(pot), potPlaces[pot], size);
+        m_pots[pot]->setToolTip(QLatin1String(potName(pot)));
+    }
+    m_thelast = pictureLabel(board, QStringLiteral("image_thelast"), {251, 180}, {52, 72});
+
+    m_pot = textLabel(board, QStringLiteral("label_pot"), {97, 4, 410, 19}, 12, true, Green,
+                      Qt::AlignCenter);
+    m_round = textLabel(board, QStringLiteral("label_round"), {440, 209, 100, 16}, 12, true, Green);
+    m_status = textLabel(board, QStringLiteral("label_status"), {400, 413, 125, 54}, 12, true, Green,
+                         Qt::AlignCenter);
+    m_status->setWordWrap(true);
+
+    // Banners in the middle: a grey copy under a light yellow one.
+    const QRect roundover[] = {{}, {194, 188, 183, 44}, {192, 190, 183, 44}};
+    for (int i : {2, 1}) {
+        m_roundover[i] = textLabel(board, QStringLiteral("label_roundover%1").arg(i), roundover[i],
+                                   16, true, i == 1 ? Grey : LightYellow, Qt::AlignCenter);
+        m_roundover[i]->setWordWrap(true);
+    }
+    const QRect winner[] = {{},
+                            {185, 182, 183, 19},
+                            {187, 180, 183, 19},
+                            {185, 206, 183, 19},
+                            {187, 204, 183, 19}};
+    for (int i : {1, 2, 3, 4}) {
+        m_winner[i] = textLabel(board, QStringLiteral("label_winner%1").arg(i), winner[i], 15, true,
+                                i % 2 ? Grey : LightYellow, Qt::AlignCenter);
+        if (i >= 3)
+            m_winner[i]->setText(QStringLiteral("Walks Away With the Cash!"));
+    }
+
+    m_buy = new QPushButton(board);
+    m_buy->setObjectName(QStringLiteral("button_buy"));
+    m_buy->setGeometry(87, 453, 225, 25);
+    m_decline = new QPushButton(QStringLiteral("Keep Current Hand"), board);
+    m_decline->setObjectName(QStringLiteral("button_decline"));
+    m_decline->setGeometry(135, 426, 129, 25);
+    connect(m_buy, &QPushButton::clicked, this, [this] {
+        m_model.answerDummy(true);
+        emit focusChatEntry();
+    });
+    connect(m_decline, &QPushButton::clicked, this, [this] {
+        m_model.answerDummy(false);
+        emit focusChatEntry();
+    });
+
+    m_start = new PressLabel(board, [this](QMouseEvent *e) {
+        if (e->button() == Qt::LeftButton)
+            m_model.startClicked();
+    });
+    m_start->setObjectName(QStringLiteral("button_start"));
+    m_start->setGeometry(200, 248, 157, 42);
+    m_start->setPixmap(TableArt::startButton());
+    m_start->setCursor(Qt::PointingHandCursor);
+
+    for (int pos = 1; pos <= TableModel::HandPositions; ++pos) {
+        auto *card = new PressLabel(board, [this, pos](QMouseEvent *e) {
+            if (e->button() == Qt::RightButton)
+                m_model.sortthem();
+            else if (e->button() == Qt::LeftButton)
+                m_model.playCard(pos);
+            emit focusChatEntry();
+        });
+        card->setGeometry(TableModel::handLeft(pos), 403, 52, 72);
+        card->setCursor(Qt::PointingHandCursor);
+        m_cards[pos] = card;
+    }
+
+    connect(&m_model, &TableModel::changed, this, &TableView::refresh);
+    refresh();
+}
+
+void TableView::buildSeat(int p)
+{
+    const SeatPlaces &at = seatPlaces[p];
+    SeatWidgets &w = m_seats[p];
+    textLabel(m_board, {}, {at.cashCaption.x, at.cashCaption.y, 40, 16}, 11, false, Qt::black)
+        ->setText(QStringLiteral("Cash:"));
+    textLabel(m_board, {}, {at.leftCaption.x, at.leftCaption.y, 70, 16}, 11, false, Qt::black)
+        ->setText(QStringLiteral("Cards Left:"));
+    auto *name = new PressLabel(m_board, [this, p](QMouseEvent *e) {
+        if (e->button() == Qt::RightButton)
+            showSeatMenu(p, e->globalPosition().toPoint());
+    });
+    name->setGeometry(at.name.x, at.name.y, 110, 16);
+    QFont f = name->font();
+    f.setPixelSize(13);
+    f.setBold(true);
+    name->setFont(f);
+    setColour(name, Green);
+    name->setTextFormat(Qt::PlainText);
+    w.name = name;
+    w.cash = textLabel(m_board, {}, {at.cash.x, at.cash.y, 70, 16}, 11, true, Green);
+    w.left = textLabel(m_board, {}, {at.left.x, at.left.y, 40, 16}, 11, true, Green);
+    w.eyes = pictureLabel(m_board, {}, at.eyes, TableArt::EyesSize);
+    w.eyes->setPixmap(TableArt::eyes());
+    w.turn = pictureLabel(m_board, {}, at.turn, TableArt::TurnMarkSize);
+    w.turn->setPixmap(TableArt::turnMark());
+    w.dealer = pictureLabel(m_board, {}, at.dealer, TableArt::DealerMarkSize);
+    w.dealer->setPixmap(TableArt::dealerMark());
+    w.last = pictureLabel(m_board, {}, at.last, TableArt::SmallCardSize);
+    w.ones = pictureLabel(m_board, {}, at.ones, {12, ChipColumnHeight});
+    w.fives = pictureLabel(m_board, {}, at.fives, {12, ChipColumnHeight});
+    w.tens = pictureLabel(m_board, {}, at.tens, {12, ChipColumnHeight});
+}
+
+void TableView::refresh()
+{
+    for (int p = 1; p <= 4; ++p)
+        refreshSeat(p);
+    refreshPots();
+    refreshHand();
+
+    const int table = m_model.tableCard();
+    m_thelast->setPixmap(table >= 0 ? TableArt::card(table) : QPixmap());
+    m_thelast->raise();
+    m_pot->setText(m_model.potText());
+    m_round->setText(m_model.roundText());
+    m_status->setText(m_model.status());
+    for (int i : {2, 1}) {
+        m_roundover[i]->setText(m_model.roundOverText());
+        m_roundover[i]->setVisible(m_model.roundOverShown());
+        m_roundover[i]->raise();
+    }
+    for (int i : {1, 2, 3, 4}) {
+        if (i <= 2)
+            m_winner[i]->setText(m_model.winnerText());
+        m_winner[i]->setVisible(m_model.winnerShown());
+        m_winner[i]->raise();
+    }
+    m_buy->setText(m_model.buyCaption());
+    m_buy->setVisible(m_model.buyShown());
+    m_decline->setVisible(m_model.buyShown());
+    m_start->setVisible(m_model.startButtonShown());
+    m_start->raise();
+}
+
+void TableView::refreshSeat(int p)
+{
+    const int seat = m_model.seatAt(p);
+    const TableModel::SeatView &s = m_model.seat(seat);
+    SeatWidgets &w = m_seats[p];
+    // The widgets answer to the seat shown here.
+    const QString n = QString::number(seat);
+    w.name->setObjectName(QStringLiteral("label_playername") + n);
+    w.cash->setObjectName(QStringLiteral("label_score") + n);
+    w.left->setObjectName(QStringLiteral("label_left") + n);
+    w.eyes->setObjectName(QStringLiteral("image_eyes") + n);
+    w.turn->setObjectName(QStringLiteral("image_turn") + n);
+    w.dealer->setObjectName(QStringLiteral("image_dealer") + n);
+    w.last->setObjectName(QStringLiteral("image_last") + n);
+    w.ones->setObjectName(QStringLiteral("image_one") + n);
+    w.fives->setObjectName(QStringLiteral("image_five") + n);
+    w.tens->setObjectName(QStringLiteral("image_ten") + n);
+
+    w.name->setText(s.caption);
+    w.cash->setText(s.cashText);
+    setColour(w.cash, s.colour == TableModel::CashColour::Red     ? Qt::red
+                      : s.colour == TableModel::CashColour::Black ? Qt::black
+                                                                  : Green);
+    w.left->setText(s.leftText);
+    w.eyes->setVisible(s.eyes);
+    w.turn->setVisible(s.turn);
+    w.dealer->setVisible(s.dealer);
+    // The small pictures have no card back: code 0 shows nothing.
+    w.last->setPixmap(s.lastCard > 0 ? TableArt::card(s.lastCard, TableArt::CardSize::Small)
+                                     : QPixmap());
+    w.ones->setPixmap(chipColumn(s.chips.ones, TableArt::Chip::One));
+    w.fives->setPixmap(chipColumn(s.chips.fives, TableArt::Chip::Five));
+    w.tens->setPixmap(chipColumn(s.chips.tens, TableArt::Chip::Ten));
+}
+
+void TableView::refreshPots()
+{
+    for (int pot = 1; pot <= 9; ++pot) {
+        const TableModel::PotView &view = m_model.pot(pot);
+        if (!view.face && view.pile < 0) {
+            m_pots[pot]->setPixmap(QPixmap());
+            continue;
+        }
+        const qreal ratio = TableArt::devicePixelRatio();
+        QPixmap picture(TableArt::PotSize * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        if (view.face)
+            p.drawPixmap(0, 0, TableArt::potFace(pot));
+        if (view.pile >= 0)
+            p.drawPixmap(0, 0, TableArt::chipPile(view.pile));
+        p.end();
+        m_pots[pot]->setPixmap(picture);
+    }
+}
+
+void TableView::refreshHand()
+{
+    for (int pos = 1; pos <= TableModel::HandPositions; ++pos) {
+        const TableModel::HandPosition &h = m_model.hand(pos);
+        QLabel *card = m_cards[pos];
+        if (h.handSlot < 0) {
+            card->hide();
+            card->setObjectName(QString());
+            continue;
+        }
+        card->setObjectName(QStringLiteral("card%1").arg(h.handSlot));
+        card->setPixmap(TableArt::card(h.card));
+        card->show();
+        // Each card lies over its left neighbour.
+        card->raise();
+    }
+}
+
+void TableView::showSeatMenu(int position, const QPoint &globalPos)
+{
+    const int seat = m_model.seatAt(position);
+    QMenu menu(m_board);
+    menu.setObjectName(QStringLiteral("popup_kick"));
+    QAction *remove = menu.addAction(QStringLiteral("Remove From Game"));
+    QAction *set = menu.addAction(QStringLiteral("Set to Just Watch"));
+    QAction *unset = menu.addAction(QStringLiteral("Unset Just Watch"));
+    remove->setEnabled(m_model.canRemove(seat));
+    set->setEnabled(m_model.canSetJustWatch());
+    unset->setEnabled(m_model.canSetJustWatch());
+    QAction *chosen = menu.exec(globalPos);
+    if (chosen == remove)
+        emit m_model.removeFromGame(seat);
+    else if (chosen == set)
+        m_model.setJustWatch(seat, true);
+    else if (chosen == unset)
+        m_model.setJustWatch(seat, false);
+}
+
+} // namespace velmora
