@@ -126,7 +126,8 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
     m_pot = textLabel(board, QStringLiteral("label_pot"), {97, 4, 410, 19}, 12, true, Green,
                       Qt::AlignCenter);
     m_round = textLabel(board, QStringLiteral("label_round"), {440, 209, 100, 16}, 12, true, Green);
-    m_status = textLabel(board, QStringLiteral("label_status"), {400, 413, 125, 54}, 12, true, Green,
+    // The longest prompt ("Game Over! ...") needs four lines of the box.
+    m_status = textLabel(board, QStringLiteral("label_status"), {400, 413, 125, 62}, 11, true, Green,
                          Qt::AlignCenter);
     m_status->setWordWrap(true);
 
@@ -143,7 +144,7 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
                             {185, 206, 183, 19},
                             {187, 204, 183, 19}};
     for (int i : {1, 2, 3, 4}) {
-        m_winner[i] = textLabel(board, QStringLiteral("label_winner%1").arg(i), winner[i], 15, true,
+        m_winner[i] = textLabel(board, QStringLiteral("label_winner%1").arg(i), winner[i], 13, true,
                                 i % 2 ? Grey : LightYellow, Qt::AlignCenter);
         if (i >= 3)
             m_winner[i]->setText(QStringLiteral("Walks Away With the Cash!"));
