@@ -107,6 +107,17 @@ private slots:
         QCOMPARE(notLast.rest(), QByteArray("1+14"));
     }
 
+    void fieldsReadFromTheRight()
+    {
+        // The game start's name may hold "+": the numbers are the last fields.
+        const auto f = splitFromRight("A+B+100+16+1+", 3);
+        QVERIFY(f);
+        QCOMPARE(*f, (QList<QByteArray>{"A+B", "100", "16", "1"}));
+        QCOMPARE(*splitFromRight("Al+100+16+1", 3), (QList<QByteArray>{"Al", "100", "16", "1"}));
+        QCOMPARE(*splitFromRight("+100+16+1+", 3), (QList<QByteArray>{"", "100", "16", "1"}));
+        QVERIFY(!splitFromRight("100+16+1+", 3));
+    }
+
     void cardLists()
     {
         wire::Hand hand{};

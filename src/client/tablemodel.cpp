@@ -429,18 +429,11 @@ void TableModel::startthegame(FieldReader &f)
 {
     // The starter's name may hold "+": the last three fields are the cash
     // and the rounds twice, and everything before them is the name.
-    QByteArray body = f.rest();
-    if (body.endsWith('+'))
-        body.chop(1);
-    QList<QByteArray> tail;
-    for (int i = 0; i < 3; ++i) {
-        const auto plus = body.lastIndexOf('+');
-        if (plus < 0)
-            throw Error(QStringLiteral("The game start is not complete"));
-        tail.prepend(body.mid(plus + 1));
-        body.truncate(plus);
-    }
-    const int rounds = ClientSession::wireNumber(tail[1], 0, 99999, "number of rounds");
+    const auto fields = splitFromRight(f.rest(), 3);
+    if (!fields)
+        throw Error(QStringLiteral("The game start is not complete"));
+    const QByteArray &starter = (*fields)[0];
+    const int rounds = ClientSession::wireNumber((*fields)[2], 0, 99999, "number of rounds");
     m_justWatch = false;
     for (int s = 1; s <= Seats; ++s) {
         m_seats[s].colour = CashColour::Black;
@@ -454,7 +447,7 @@ void TableModel::startthegame(FieldReader &f)
     m_startShown = false;
     m_gameRunning = true;
     m_roundsPerGame = rounds;
-    m_session.systemLine(text(body) + QStringLiteral(" has started a game."));
+    m_session.systemLine(text(starter) + QStringLiteral(" has started a game."));
 }
 
 void TableModel::startround(FieldReader &f)

@@ -31,28 +31,21 @@ void HostEngine::startGameRequest(int from, const QByteArray &rest)
     }
     // The starter's name may contain "+", so the numbers are read from the
     // right: cash, rounds per game and dummy flag are the last three fields.
-    QByteArray body = rest;
-    if (body.endsWith('+'))
-        body.chop(1);
-    QList<QByteArray> tail;
-    for (int i = 0; i < 3; ++i) {
-        const auto plus = body.lastIndexOf('+');
-        if (plus < 0) {
-            drop(from, rest, "malformed CMD_startgame");
-            return;
-        }
-        tail.prepend(body.mid(plus + 1));
-        body.truncate(plus);
+    const auto fields = splitFromRight(rest, 3);
+    if (!fields) {
+        drop(from, rest, "malformed CMD_startgame");
+        return;
     }
-    const auto cash = FieldReader::toNumber(tail[0]);
-    const auto rounds = FieldReader::toNumber(tail[1]);
+    const QList<QByteArray> &parts = *fields; // name, cash, rounds, dummy flag
+    const auto cash = FieldReader::toNumber(parts[1]);
+    const auto rounds = FieldReader::toNumber(parts[2]);
     // Bounds keep every sum of cash and pots far from overflow.
     if (!cash || !rounds || *cash < -1000000 || *cash > 1000000 || *rounds < 0 ||
         *rounds > 10000) {
         drop(from, rest, "malformed CMD_startgame");
         return;
     }
-    startGame(body, *cash, *rounds, tail[2] == "1");
+    startGame(parts[0], *cash, *rounds, parts[3] == "1");
 }
 
 void HostEngine::playCardRequest(int from, const QByteArray &rest)

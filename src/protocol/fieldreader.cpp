@@ -64,6 +64,23 @@ QByteArray FieldReader::rest()
     return r;
 }
 
+std::optional<QList<QByteArray>> splitFromRight(const QByteArray &rest, int count)
+{
+    QByteArray body = rest;
+    if (body.endsWith('+'))
+        body.chop(1);
+    QList<QByteArray> fields;
+    for (int i = 0; i < count; ++i) {
+        const auto plus = body.lastIndexOf('+');
+        if (plus < 0)
+            return std::nullopt;
+        fields.prepend(body.mid(plus + 1));
+        body.truncate(plus);
+    }
+    fields.prepend(body);
+    return fields;
+}
+
 std::optional<HandCards> readCardList(const QByteArray &rest)
 {
     HandCards hand{};

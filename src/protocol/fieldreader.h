@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 #include <array>
 #include <optional>
@@ -41,6 +42,12 @@ private:
     QByteArray m_text;
     qsizetype m_pos = 0;
 };
+
+// Reads a message whose first field may hold "+" (the game start's
+// starter's name) from the right: the last `count` fields, each ended by
+// "+", and before them everything else as the first field. Returns the first
+// field followed by the `count` others, or nullopt when fewer fields came.
+std::optional<QList<QByteArray>> splitFromRight(const QByteArray &rest, int count);
 
 // A hand as a card list reads it back: hand slot -> card code, 0 = empty.
 using HandCards = std::array<int, 12>; // index 0 unused
