@@ -366,6 +366,43 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, t.model.handle(*split.cmd, fields));
     }
 
+    // A broken or hostile host: messages with the right words and fields of
+    // random numbers and junk. Every one either works or raises Error; none
+    // may touch memory it should not (the sanitizer build checks that).
+    void randomMessagesNeverCrash()
+    {
+        Table t(2);
+        Random r(2024);
+        const QByteArray words[] = {
+            "CMD_newplayerinfo", "CMD_existingplayers", "CMD_playerdisconnected",
+            "CMD_justwatching", "CMD_newcard", "CMD_thedummyhand", "CMD_yourcards",
+            "CMD_hiscard", "CMD_wrongcard", "CMD_cardcount", "CMD_nextplayer",
+            "CMD_boughtdummy", "CMD_startgame", "CMD_startround", "CMD_gamestats",
+            "CMD_addtocash", "CMD_endround", "CMD_winner"};
+        const QByteArray junk[] = {"", "-", "x", "+", "-1", "0", "99999999999", "b", "l", "f", "low"};
+        int errors = 0;
+        for (int i = 0; i < 20000; ++i) {
+            QByteArray message = words[r.below(std::size(words))];
+            const int fields = int(r.below(14));
+            for (int k = 0; k < fields; ++k) {
+                message += '+';
+                if (r.below(4) == 0)
+                    message += junk[r.below(std::size(junk))];
+                else
+                    message += QByteArray::number(int(r.below(70)) - 8);
+            }
+            const SplitMessage split = splitMessage(message);
+            FieldReader f(split.rest);
+            try {
+                t.model.handle(*split.cmd, f);
+            } catch (const Error &) {
+                ++errors;
+            }
+            QVERIFY(t.model.handCount() <= TableModel::HandPositions);
+        }
+        QVERIFY(errors > 0);
+    }
+
     void startCommandBeforeLogin()
     {
         ClientSession session;
