@@ -317,6 +317,47 @@ private slots:
         }
     }
 
+    // Garbage and half-right requests from every connection, mixed with
+    // timer expiries, joins and departures: the host keeps its books.
+    void randomRequestsKeepTheTableSound()
+    {
+        Table t;
+        for (int i = 0; i < 4; ++i)
+            t.join("p" + QByteArray::number(i));
+        t.engine.handle(1, "CMD_startgame+p0+100+8+1+");
+        Random r(77);
+        // (No game starts: a start with other cash would change the total.)
+        const QByteArray words[] = {"CMD_logininfo", "CMD_chat",      "CMD_action",
+                                    "CMD_playasound", "CMD_justwatch", "CMD_playcard",
+                                    "CMD_buythedummy", "CMD_hiscard"};
+        const QByteArray junk[] = {"", "-", "y", "n", "1", "2", "+", "1.2.0", "99999999999"};
+        for (int i = 0; i < 20000; ++i) {
+            const int slot = int(r.below(5)) + 1;
+            switch (r.below(20)) {
+            case 0: t.engine.computerTimerFired(); break;
+            case 1: t.engine.roundOverTimerFired(); break;
+            case 2: t.engine.closed(slot); break;
+            case 3: t.connect(); break;
+            default: {
+                QByteArray m = words[r.below(std::size(words))];
+                const int fields = int(r.below(6));
+                for (int k = 0; k < fields; ++k)
+                    m += '+' + (r.below(3) ? QByteArray::number(int(r.below(14)) - 1)
+                                           : junk[r.below(std::size(junk))]);
+                t.engine.handle(slot, m);
+            }
+            }
+            if (t.engine.game().inProgress) {
+                int money = 0;
+                for (int s = 1; s <= 4; ++s)
+                    money += t.engine.seat(s).cash;
+                for (int p = 1; p <= 9; ++p)
+                    money += t.engine.game().pots[p];
+                QCOMPARE(money, 400);
+            }
+        }
+    }
+
     void disconnectSockClosesOnlySlotsInUse()
     {
         Table t;
