@@ -1,6 +1,6 @@
+#include "recordingnotifier.h"
 #include "chat/chatformatter.h"
 #include "chat/chatview.h"
-#include "client/notifier.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,24 +15,6 @@ using namespace velmora;
 
 namespace {
 
-class RecordingNotifier : public Notifier
-{
-public:
-    QStringList notices;
-    QStringList errors;
-    QList<QUrl> opened;
-    bool openSucceeds = true;
-
-    bool openUrl(const QUrl &url) override
-    {
-        opened.append(url);
-        return openSucceeds;
-    }
-
-protected:
-    void notice(const QString &text) override { notices.append(text); }
-    void error(const QString &text) override { errors.append(text); }
-};
 
 // A line's items in a compact form: T[text] for text, S<n> for smiley n,
 // L<slot>[text] for a link.

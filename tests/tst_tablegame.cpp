@@ -1,8 +1,8 @@
 // A whole solo game through the game window, played with the mouse's
 // commands, against fast computer players.
 
+#include "recordingnotifier.h"
 #include "art/tableart.h"
-#include "client/notifier.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "tally/ttallylist.h"
@@ -18,15 +18,6 @@ using namespace velmora;
 
 namespace {
 
-class QuietNotifier : public Notifier
-{
-public:
-    QStringList errors;
-
-protected:
-    void notice(const QString &) override {}
-    void error(const QString &text) override { errors.append(text); }
-};
 
 quint16 freePort()
 {
@@ -80,7 +71,7 @@ private slots:
 
     void wholeSoloGame()
     {
-        QuietNotifier notifier;
+        RecordingNotifier notifier;
         Tchat window({}, &notifier);
         window.server().setBotInterval([] { return 1; });
         window.server().setRoundPause(1);

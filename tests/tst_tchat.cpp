@@ -1,5 +1,5 @@
+#include "recordingnotifier.h"
 #include "chat/chatview.h"
-#include "client/notifier.h"
 #include "client/singleinstance.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
@@ -20,22 +20,6 @@ using namespace velmora;
 
 namespace {
 
-class RecordingNotifier : public Notifier
-{
-public:
-    QStringList notices;
-    QStringList errors;
-    std::function<void()> onNotice;
-
-protected:
-    void notice(const QString &text) override
-    {
-        notices.append(text);
-        if (onNotice)
-            onNotice();
-    }
-    void error(const QString &text) override { errors.append(text); }
-};
 
 quint16 freePort()
 {
