@@ -46,6 +46,17 @@ int legalPosition(const TableModel &table)
     return 0;
 }
 
+// Presses the left button where a player would, at a point of `surface`,
+// and lets whatever widget lies there take the press: a control covered by
+// another widget is not reached.
+QWidget *clickAt(QWidget *surface, QPoint at)
+{
+    QWidget *hit = surface->childAt(at);
+    if (hit)
+        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(surface, at));
+    return hit;
+}
+
 // Pictures of the window at the game's moments, for a person to look at:
 // set VELMORA_SHOTS to a folder.
 void snapshot(QWidget &window, const char *moment)
@@ -83,21 +94,22 @@ private slots:
         QVERIFY(table.startButtonShown());
 
         // The start button opens the dialog; its start picture sends the game.
+        auto *board = window.findChild<QWidget *>(QStringLiteral("panel_board"));
+        QVERIFY(board);
         auto *start = window.findChild<QLabel *>(QStringLiteral("button_start"));
         QVERIFY(start && start->isVisible());
-        QTest::mouseClick(start, Qt::LeftButton);
+        QCOMPARE(clickAt(board, start->geometry().center()), start);
         QTRY_VERIFY(window.gameStart()->isVisible());
         window.gameStart()->setRounds(QStringLiteral("4"));
-        QTest::mouseClick(window.gameStart()->findChild<QLabel *>(QStringLiteral("Image1")),
-                          Qt::LeftButton);
+        auto *go = window.gameStart()->findChild<QLabel *>(QStringLiteral("Image1"));
+        QVERIFY(go);
+        QCOMPARE(clickAt(window.gameStart(), go->mapTo(window.gameStart(), go->rect().center())), go);
         QTRY_VERIFY(table.handCount() > 0);
 
         // The dealt table: the own cards, chips and pots are drawn at their
         // places on the board.
         QTRY_COMPARE(table.roundText(), QStringLiteral("Round 1 of 4"));
         snapshot(window, "1-deal");
-        auto *board = window.findChild<QWidget *>(QStringLiteral("panel_board"));
-        QVERIFY(board);
         const QImage shot = board->grab().toImage();
         const QImage empty = TableArt::handStrip().toImage();
         // The first card's corner lies on the hand strip at (45, 403).
@@ -109,6 +121,8 @@ private slots:
         QVERIFY(kitty && kitty->geometry().topLeft() == QPoint(251, 188));
 
         int plays = 0;
+        int bought = 0;
+        int kept = 0;
         bool potShot = false;
         bool roundShot = false;
         const bool over = QTest::qWaitFor(
@@ -125,17 +139,16 @@ private slots:
                 }
                 if (table.currentPlayer() == 1) {
                     if (table.buyShown()) {
-                        QTest::mouseClick(window.findChild<QPushButton *>(
-                                              plays % 2 ? QStringLiteral("button_buy")
-                                                        : QStringLiteral("button_decline")),
-                                          Qt::LeftButton);
+                        // The buttons' places on the board: buy at (87, 453),
+                        // keep at (135, 426).
+                        const bool buy = kept > bought; // keep first, then buy
+                        clickAt(board, buy ? QPoint(87 + 112, 453 + 12) : QPoint(135 + 64, 426 + 12));
+                        ++(buy ? bought : kept);
                     } else if (const int pos = legalPosition(table)) {
-                        auto *card = window.findChild<QLabel *>(
-                            QStringLiteral("card%1").arg(table.hand(pos).handSlot));
-                        if (card && card->isVisible()) {
-                            QTest::mouseClick(card, Qt::LeftButton, {}, QPoint(3, 30));
-                            ++plays;
-                        }
+                        // The visible left edge of the card at its display
+                        // position; the cards lie at top 403.
+                        clickAt(board, QPoint(TableModel::handLeft(pos) + 3, 403 + 30));
+                        ++plays;
                     }
                 }
                 return false;
@@ -144,6 +157,8 @@ private slots:
         QVERIFY(over);
         snapshot(window, "4-winner");
         QVERIFY(plays > 0);
+        QVERIFY(kept > 0); // the first round's dealer is the player
+        qInfo("dummy hand bought %d, kept %d times", bought, kept);
         QCOMPARE(table.status(),
                  QStringLiteral("Game Over! The money left in the tray is divided among everyone."));
         QVERIFY(table.startButtonShown());

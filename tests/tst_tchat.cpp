@@ -6,6 +6,7 @@
 #include "net/tsock.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -42,6 +43,7 @@ public:
     {
         return m_received.contains(message + '\xFF');
     }
+    qsizetype count(const QByteArray &message) const { return m_received.count(message + '\xFF'); }
     QTcpSocket *socket() const { return m_socket; }
 
 private:
@@ -91,6 +93,8 @@ private slots:
     void hostileHostGetsErrorBoxesNotCrashes();
     void secondInstanceHandsOver();
     void menuCommands();
+    void dummyOfferButtonsLieOverTheHand_data();
+    void dummyOfferButtonsLieOverTheHand();
 
 private:
     QTcpServer m_presence;
@@ -311,6 +315,67 @@ void TestTchat::menuCommands()
     QCOMPARE(window.centralWidget()->size(), Tchat::ClientSize);
     item(window, "ResetScreenLocation1")->trigger();
     QTRY_COMPARE(window.frameGeometry().size(), QSize(798, 546));
+}
+
+void TestTchat::dummyOfferButtonsLieOverTheHand_data()
+{
+    QTest::addColumn<int>("dealer");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("dealer takes") << 2 << "button_buy" << "Take Dummy Hand?" << QByteArray("y");
+    QTest::newRow("dealer keeps") << 2 << "button_decline" << "Keep Current Hand" << QByteArray("n");
+    QTest::newRow("seat buys") << 1 << "button_buy" << "Buy Dummy Hand for 5 dollars?"
+                               << QByteArray("y");
+    QTest::newRow("seat keeps") << 1 << "button_decline" << "Keep Current Hand" << QByteArray("n");
+}
+
+// The offer's buttons share the hand strip with the cards: whatever the
+// hand holds, a press at a button's centre must reach the button.
+void TestTchat::dummyOfferButtonsLieOverTheHand()
+{
+    QFETCH(int, dealer);
+    QFETCH(QString, button);
+    QFETCH(QString, caption);
+    QFETCH(QByteArray, answer);
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
+                 &notifier);
+    window.show();
+    QTRY_VERIFY(host.peer());
+    Peer &peer = *host.peer();
+    peer.send("CMD_sendlogininfo+2");
+    QTRY_VERIFY(peer.received("CMD_logininfo+2+1.2.0+Bob"));
+    peer.send("CMD_newplayerinfo+2+Bob");
+    auto *board = window.findChild<QWidget *>(QStringLiteral("panel_board"));
+    QVERIFY(board);
+
+    for (int size = 1; size <= 11; ++size) {
+        QByteArray hand = "CMD_yourcards+2";
+        for (int slot = 1; slot <= size; ++slot)
+            hand += '+' + QByteArray::number(slot) + '+' + QByteArray::number(slot * 4);
+        peer.send(hand);
+        peer.send("CMD_nextplayer+" + QByteArray::number(dealer) + "+2+b+");
+        QTRY_COMPARE(window.table().handCount(), size);
+        QTRY_VERIFY(window.table().buyShown());
+        auto *target = window.findChild<QPushButton *>(button);
+        QVERIFY(target && target->isVisible());
+        QCOMPARE(target->text(), caption);
+
+        const QPoint centre = target->geometry().center();
+        QWidget *hit = board->childAt(centre);
+        QVERIFY2(hit == target, qPrintable(QStringLiteral("%1 cards: %2 lies over %3")
+                                               .arg(size)
+                                               .arg(hit ? hit->objectName() : QStringLiteral("nothing"))
+                                               .arg(button)));
+        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(board, centre));
+        const QByteArray sent = "CMD_buythedummy+2+" + answer + '+';
+        QTRY_COMPARE(peer.count(sent), size);
+        QVERIFY(!window.table().buyShown());
+    }
+    QVERIFY(notifier.errors.isEmpty());
 }
 
 QTEST_MAIN(TestTchat)

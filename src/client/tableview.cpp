@@ -250,8 +250,12 @@ void TableView::refresh()
         m_winner[i]->raise();
     }
     m_buy->setText(m_model.buyCaption());
-    m_buy->setVisible(m_model.buyShown());
-    m_decline->setVisible(m_model.buyShown());
+    // The offer's buttons lie over the hand strip; the cards are raised on
+    // every refresh, so the buttons must be raised after them.
+    for (QPushButton *button : {m_buy, m_decline}) {
+        button->setVisible(m_model.buyShown());
+        button->raise();
+    }
     m_start->setVisible(m_model.startButtonShown());
     m_start->raise();
 }
