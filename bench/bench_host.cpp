@@ -2,7 +2,7 @@
 // and how long chat lines wait when one client sends a burst.
 
 #include "cards/random.h"
-#include "host/tserver.h"
+#include "tserver.h"
 #include "protocol/framer.h"
 #include "protocol/messages.h"
 

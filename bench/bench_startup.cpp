@@ -7,7 +7,7 @@
 // run (default 30).
 
 #include "chat/chatview.h"
-#include "client/tchat.h"
+#include "window/tchat.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/notifier.h"
+#include "window/notifier.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "client/clientsession.h"
 #include "client/windowoptions.h"
-#include "core/error.h"
+#include "base/error.h"
 #include "protocol/fieldreader.h"
 
 #include <QSignalSpy>

@@ -3,9 +3,9 @@
 
 #include "recordingnotifier.h"
 #include "art/tableart.h"
-#include "client/tchat.h"
-#include "host/tserver.h"
-#include "tally/ttallylist.h"
+#include "window/tchat.h"
+#include "tserver.h"
+#include "windows/ttallylist.h"
 #include "windows/tgamestart.h"
 
 #include <QLabel>

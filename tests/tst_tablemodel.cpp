@@ -3,7 +3,7 @@
 #include "cards/random.h"
 #include "client/clientsession.h"
 #include "client/tablemodel.h"
-#include "core/error.h"
+#include "base/error.h"
 #include "protocol/command.h"
 #include "protocol/fieldreader.h"
 

@@ -1,6 +1,6 @@
 // The tally's bookkeeping and its file, as the game window drives them.
 
-#include "core/error.h"
+#include "base/error.h"
 #include "tally/tallycodec.h"
 #include "tally/tallystore.h"
 #include "tally/tallytable.h"

@@ -1,9 +1,9 @@
 #include "recordingnotifier.h"
 #include "chat/chatview.h"
-#include "client/singleinstance.h"
-#include "client/tchat.h"
-#include "host/tserver.h"
-#include "net/tsock.h"
+#include "window/singleinstance.h"
+#include "window/tchat.h"
+#include "tserver.h"
+#include "tsock.h"
 
 #include <QAction>
 #include <QPushButton>

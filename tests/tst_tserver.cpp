@@ -1,7 +1,7 @@
 // The host over real loopback TCP, seen from plain protocol clients.
 
 #include "cards/random.h"
-#include "host/tserver.h"
+#include "tserver.h"
 #include "protocol/framer.h"
 #include "protocol/messages.h"
 

@@ -1,7 +1,7 @@
 // TSock over real loopback connections.
 
-#include "net/tsock.h"
-#include "net/wsaerror.h"
+#include "tsock.h"
+#include "wsaerror.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -1,6 +1,6 @@
 // The tally window: what it shows and what the player's clicks change.
 
-#include "tally/ttallylist.h"
+#include "windows/ttallylist.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,8 +1,8 @@
 // velmora: the game. Without parameters it sets up a solo game; a lobby
 // starts it with a player name, the host's address and "true" to host.
 
-#include "client/singleinstance.h"
-#include "client/tchat.h"
+#include "window/singleinstance.h"
+#include "window/tchat.h"
 
 #include <QApplication>
 #include <QToolTip>

@@ -2,9 +2,9 @@
 // a machine without a desktop.
 
 #include "cards/random.h"
-#include "core/config.h"
-#include "host/tserver.h"
-#include "net/tsock.h"
+#include "base/config.h"
+#include "tserver.h"
+#include "tsock.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

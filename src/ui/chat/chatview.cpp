@@ -1,6 +1,6 @@
 #include "chatview.h"
 
-#include "client/notifier.h"
+#include "window/notifier.h"
 #include "smileys.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "tallystore.h"
 
-#include "tally/tallycodec.h"
-#include "tally/tallytext.h"
+#include "tallycodec.h"
+#include "tallytext.h"
 
 #include <QFile>
 #include <QFileInfo>

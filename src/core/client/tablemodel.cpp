@@ -1,8 +1,8 @@
 #include "tablemodel.h"
 
 #include "cards/random.h"
-#include "client/clientsession.h"
-#include "core/error.h"
+#include "clientsession.h"
+#include "base/error.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
 

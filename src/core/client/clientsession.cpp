@@ -1,10 +1,10 @@
 #include "clientsession.h"
 
-#include "core/config.h"
-#include "core/error.h"
+#include "base/config.h"
+#include "base/error.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
-#include "client/tablemodel.h"
+#include "tablemodel.h"
 
 namespace velmora {
 

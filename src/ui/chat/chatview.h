@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chatformatter.h"
+#include "chat/chatformatter.h"
 #include "protocol/colourtext.h"
 
 #include <QTextBrowser>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tally/tallytable.h"
+#include "tallytable.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "tallytable.h"
 
-#include "core/error.h"
+#include "base/error.h"
 
 namespace velmora {
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "cards/random.h"
-#include "clientsession.h"
-#include "tablemodel.h"
+#include "client/clientsession.h"
+#include "client/tablemodel.h"
 #include "notifier.h"
-#include "startrole.h"
-#include "windowoptions.h"
+#include "client/startrole.h"
+#include "client/windowoptions.h"
 
 #include <QMainWindow>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "ttallylist.h"
 
 #include "art/tableart.h"
-#include "core/error.h"
+#include "base/error.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/error.h"
+#include "base/error.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "tserver.h"
 
-#include "core/config.h"
-#include "net/tsock.h"
+#include "base/config.h"
+#include "tsock.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tally/tallytext.h"
+#include "tallytext.h"
 
 #include <QString>
 #include <QStringList>

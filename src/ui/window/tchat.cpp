@@ -3,11 +3,11 @@
 #include "boardpanel.h"
 #include "cards/random.h"
 #include "chat/chatview.h"
-#include "core/config.h"
-#include "host/tserver.h"
-#include "net/tsock.h"
-#include "tableview.h"
-#include "tally/ttallylist.h"
+#include "base/config.h"
+#include "tserver.h"
+#include "tsock.h"
+#include "table/tableview.h"
+#include "windows/ttallylist.h"
 #include "windows/tgamestart.h"
 
 #include <QApplication>
