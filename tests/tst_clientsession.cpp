@@ -1,5 +1,4 @@
 #include "client/clientsession.h"
-#include "client/windowoptions.h"
 #include "base/error.h"
 #include "protocol/fieldreader.h"
 
@@ -28,8 +27,6 @@ private slots:
     void versionWarningsAndFull();
     void checkedReaders_data();
     void checkedReaders();
-    void windowPlaceOnClose_data();
-    void windowPlaceOnClose();
 };
 
 void TestClientSession::dropsUnknownWords_data()
@@ -240,33 +237,6 @@ void TestClientSession::checkedReaders()
         QVERIFY_THROWS_EXCEPTION(Error, read());
     else
         QCOMPARE(read(), expected);
-}
-
-void TestClientSession::windowPlaceOnClose_data()
-{
-    QTest::addColumn<QRect>("window");
-    QTest::addColumn<QSize>("workArea");
-    QTest::addColumn<bool>("changed");
-    QTest::addColumn<QRect>("remembered");
-    const QRect standard = WindowOptions::defaultRect();
-    QTest::newRow("unmoved") << standard << QSize(1280, 800) << false << standard;
-    QTest::newRow("moved") << QRect(50, 60, 798, 546) << QSize(1280, 800) << true
-                           << QRect(50, 60, 798, 546);
-    // Too big for the desktop: 15 pixels off each way, once only.
-    QTest::newRow("too wide and tall") << QRect(0, 0, 900, 700) << QSize(800, 600) << true
-                                       << QRect(0, 0, 885, 685);
-    QTest::newRow("too tall only") << QRect(3, 3, 798, 700) << QSize(1280, 600) << true
-                                   << QRect(3, 3, 798, 685);
-}
-
-void TestClientSession::windowPlaceOnClose()
-{
-    QFETCH(QRect, window);
-    QFETCH(QSize, workArea);
-    WindowOptions options;
-    QTEST(options.rememberOnClose(window, workArea), "changed");
-    QTEST(options.rect(), "remembered");
-    QTEST(window, "remembered");
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)

@@ -164,7 +164,7 @@ private slots:
         QVERIFY(table.startButtonShown());
         QVERIFY(notifier.errors.isEmpty());
         // The finished game is in the tally, on disk too.
-        QCOMPARE(window.tally()->table().cell(1, 0), QStringLiteral("1"));
+        QCOMPARE(window.tally().table().cell(1, 0), QStringLiteral("1"));
         QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("velmoratally.tld"))));
         window.close();
     }

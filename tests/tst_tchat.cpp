@@ -307,8 +307,11 @@ void TestTchat::menuCommands()
     QCOMPARE(item(window, "Help2")->shortcut(), QKeySequence(Qt::Key_F1));
 
     item(window, "Fast1")->trigger();
-    QCOMPARE(window.botSpeed(), 500);
-    QCOMPARE(window.botSpeedName(), QStringLiteral("fast"));
+    QCOMPARE(window.options().botInterval(), 500);
+    QVERIFY(item(window, "Fast1")->isChecked());
+    // The host reads the pace from the options whenever it starts a computer turn.
+    window.options().setBotSpeed(Options::BotSpeed::Slow);
+    QVERIFY(item(window, "Slow1")->isChecked() && !item(window, "Fast1")->isChecked());
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -14,7 +14,8 @@ class TestTgamestart : public QObject
 private slots:
     void spinnerStopsAtItsEnds()
     {
-        Tgamestart d;
+        Options options;
+        Tgamestart d(options);
         QCOMPARE(d.roundsText(), QStringLiteral("16"));
         for (int i = 0; i < 5; ++i)
             d.stepUp();
@@ -28,7 +29,8 @@ private slots:
 
     void storedRoundsAreShownAsTheyRead()
     {
-        Tgamestart d;
+        Options options;
+        Tgamestart d(options);
         d.setRounds(QStringLiteral("10"));
         QCOMPARE(d.roundsText(), QStringLiteral("10"));
         QSignalSpy start(&d, &Tgamestart::startRequested);
@@ -44,7 +46,8 @@ private slots:
 
     void dummyBox()
     {
-        Tgamestart d;
+        Options options;
+        Tgamestart d(options);
         auto *box = d.findChild<QLabel *>(QStringLiteral("box_dummy"));
         QVERIFY(box);
         QCOMPARE(d.dummyFlag(), 1);
@@ -68,7 +71,8 @@ private slots:
 
     void startHidesTheDialog()
     {
-        Tgamestart d;
+        Options options;
+        Tgamestart d(options);
         d.show();
         QSignalSpy start(&d, &Tgamestart::startRequested);
         d.button_startClick();

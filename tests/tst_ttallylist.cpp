@@ -24,16 +24,17 @@ private slots:
     {
         QStringList questions;
         {
-            Ttallylist w(path());
-            QCOMPARE(w.load(), QString());
+            Tally tally(path());
+            Ttallylist w(tally);
+            QCOMPARE(tally.load(), QString());
             QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$0"));
             const QStringList table{QStringLiteral("Pip"), QStringLiteral("Bob")};
-            w.loadchecklist(table);
+            tally.setPlayersAtTable(table);
             auto *checklist = w.findChild<QListWidget *>(QStringLiteral("checklist"));
             checklist->item(1)->setCheckState(Qt::Checked); // start tallying Bob
             QCOMPARE(w.table().tallied(), QStringList{QStringLiteral("Bob")});
-            w.addgame(QStringLiteral("Bob"), table);
-            w.addmoney(88 - 100, 3);
+            tally.addgame(QStringLiteral("Bob"), table);
+            tally.addmoney(88 - 100, 3);
             QCOMPARE(text(w, "mylabel_1"), QStringLiteral("1"));
             QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$-12"));
             w.listbox_tallyClick(0);
@@ -43,8 +44,9 @@ private slots:
             QCOMPARE(text(w, "label_6"), QStringLiteral("1"));
         }
         // The game was saved as it was recorded; the session column restarts.
-        Ttallylist again(path());
-        QCOMPARE(again.load(), QString());
+        Tally stored(path());
+        Ttallylist again(stored);
+        QCOMPARE(stored.load(), QString());
         again.listbox_tallyClick(0);
         QCOMPARE(text(again, "label_1"), QStringLiteral("1"));
         QCOMPARE(text(again, "label_5"), QStringLiteral("0"));
@@ -55,13 +57,14 @@ private slots:
     {
         QStringList questions;
         bool answer = false;
-        Ttallylist w(m_dir.filePath(QStringLiteral("other.tld")));
+        Tally tally(m_dir.filePath(QStringLiteral("other.tld")));
+        Ttallylist w(tally);
         w.setConfirm([&](const QString &q) {
             questions << q;
             return answer;
         });
-        w.load();
-        w.loadchecklist({QStringLiteral("Ann"), QStringLiteral("Cy")});
+        tally.load();
+        tally.setPlayersAtTable({QStringLiteral("Ann"), QStringLiteral("Cy")});
         auto *checklist = w.findChild<QListWidget *>(QStringLiteral("checklist"));
         checklist->item(0)->setCheckState(Qt::Checked);
         checklist->item(1)->setCheckState(Qt::Checked);
@@ -79,7 +82,7 @@ private slots:
         QCOMPARE(questions.last(), QStringLiteral("Are you sure you want to reset the Tally?"));
         QCOMPARE(w.table().rowCount(), 2);
         answer = true;
-        w.addmoney(5, 3);
+        tally.addmoney(5, 3);
         w.button_resetClick();
         QCOMPARE(w.table().rowCount(), 1);
         QCOMPARE(text(w, "mylabel_3"), QStringLiteral("0")); // no "$" after a reset
@@ -88,7 +91,8 @@ private slots:
 
     void closingOnlyHides()
     {
-        Ttallylist w(m_dir.filePath(QStringLiteral("third.tld")));
+        Tally tally(m_dir.filePath(QStringLiteral("third.tld")));
+        Ttallylist w(tally);
         w.show();
         QVERIFY(!w.close());
         QVERIFY(!w.isVisible());

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <exception>
+#include <optional>
 #include <stdexcept>
 
 namespace velmora {
@@ -20,5 +22,23 @@ public:
 private:
     QString m_message;
 };
+
+// Runs one event entry point and returns the text of whatever it raised, or
+// nothing. Every entry point from the event loop goes through this (directly
+// or through the window's guard), so no exception ever leaves a Qt slot.
+template <typename F>
+std::optional<QString> catchError(F &&entryPoint) noexcept
+{
+    try {
+        entryPoint();
+    } catch (const Error &e) {
+        return e.message();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+    return std::nullopt;
+}
 
 } // namespace velmora

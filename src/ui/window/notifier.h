@@ -5,7 +5,7 @@
 #include <QString>
 #include <QUrl>
 
-#include <exception>
+#include <utility>
 
 namespace velmora {
 
@@ -35,15 +35,8 @@ public:
     template <typename F>
     void guard(F &&entryPoint) noexcept
     {
-        try {
-            entryPoint();
-        } catch (const Error &e) {
-            showError(e.message());
-        } catch (const std::exception &e) {
-            showError(QString::fromLocal8Bit(e.what()));
-        } catch (...) {
-            showError(QStringLiteral("Unknown error"));
-        }
+        if (const std::optional<QString> error = catchError(std::forward<F>(entryPoint)))
+            showError(*error);
     }
 
 protected:

@@ -1,14 +1,15 @@
 #include "tchat.h"
 
 #include "boardpanel.h"
+#include "base/config.h"
 #include "cards/random.h"
 #include "chat/chatview.h"
-#include "base/config.h"
+#include "gameconnection.h"
+#include "table/tableview.h"
 #include "tserver.h"
 #include "tsock.h"
-#include "table/tableview.h"
-#include "windows/ttallylist.h"
 #include "windows/tgamestart.h"
+#include "windows/ttallylist.h"
 
 #include <QApplication>
 
@@ -24,7 +25,8 @@ namespace velmora {
 
 namespace {
 const QColor BoardColour(255, 255, 170);
-const QString Loopback = QStringLiteral("127.0.0.1");
+constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
+                                           Options::BotSpeed::Fast};
 
 QPixmap drawLogo(QSize size)
 {
@@ -47,7 +49,8 @@ QPixmap drawLogo(QSize size)
 } // namespace
 
 Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
-    : QMainWindow(parent), m_params(params)
+    : QMainWindow(parent), m_params(params), m_table(m_session, processRandom()),
+      m_tally(dataFolder() + QStringLiteral("/velmoratally.tld"))
 {
     if (!notifier) {
         m_ownNotifier = std::make_unique<Notifier>();
@@ -64,46 +67,47 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     buildMenus();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
 
-    m_server = new TServer(processRandom(), this);
-    m_server->setBotInterval([this] { return m_botSpeed; });
-
-    m_sock = new TSock(this);
-    m_sock->setObjectName(QStringLiteral("sock"));
-    m_sock->setPortName(gamePort());
-    m_sock->OnRead = [this](TSock &, int) { guard([this] { sockRead(); }); };
-    m_sock->OnInfo = [this](TSock &, TSocketInfo info, const QString &message) {
-        guard([&] { sockInfo(info, message); });
-    };
-
-    // The lobby's presence connection is held open and never used; whatever
-    // arrives on it is thrown away so that it cannot pile up.
-    m_sock11 = new TSock(this);
-    m_sock11->setObjectName(QStringLiteral("Sock11"));
-    m_sock11->setHostName(QLatin1String(PresenceHost));
-    m_sock11->setPortName(presencePort());
-    m_sock11->OnRead = [](TSock &s, int) { s.Receive(); };
-
-    // The timer asks for 1 ms but runs only while messages wait, so an idle
-    // table costs no processor time.
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(1);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-
-    connect(&m_session, &ClientSession::messagesWaiting, this, [this] { resumeDispatch(); });
-    connect(&m_session, &ClientSession::request, this, &Tchat::sendRequest);
+    m_connection = new GameConnection(m_session, m_options, processRandom(), this);
+    m_connection->setHold([this] { return m_notifier->boxOpen(); });
+    connect(m_connection, &GameConnection::error, this,
+            [this](const QString &message) { m_notifier->showError(message); });
+    connect(m_connection, &GameConnection::hostingStarted, this, [this] {
+        m_table.setHosting(true);
+        m_startGame->setEnabled(true);
+    });
+    connect(m_connection, &GameConnection::hostClosed, this, &Tchat::hostClosed);
     connect(&m_session, &ClientSession::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_session, &ClientSession::gameFull, this, &Tchat::gameIsFull);
     connectTable();
+
+    connect(&m_options, &Options::changed, this, &Tchat::showOptions);
+    for (Options::Key key : {Options::Key::BotSpeed, Options::Key::PlaySounds,
+                             Options::Key::ChatterSounds, Options::Key::TurnSound,
+                             Options::Key::TextSize})
+        showOptions(key);
 }
+
+template <typename F>
+void Tchat::guard(F &&entryPoint)
+{
+    m_notifier->guard(std::forward<F>(entryPoint));
+    m_connection->resumeDispatch();
+}
+
+TServer &Tchat::server() const { return m_connection->server(); }
+TSock &Tchat::sock() const { return m_connection->sock(); }
+TSock &Tchat::presenceSock() const { return m_connection->presenceSock(); }
+const StartRole &Tchat::role() const { return m_connection->role(); }
+bool Tchat::dispatching() const { return m_connection->dispatching(); }
 
 void Tchat::connectTable()
 {
     m_session.setTable(&m_table);
     m_tableView = new TableView(m_table, m_board);
 
-    m_gameStart = new Tgamestart(this);
-    m_tally = new Ttallylist(dataFolder() + QStringLiteral("/velmoratally.tld"), this);
-    const QString tallyError = m_tally->load();
+    m_gameStart = new Tgamestart(m_options, this);
+    m_tallyList = new Ttallylist(m_tally, this);
+    const QString tallyError = m_tally.load();
     if (!tallyError.isEmpty())
         QMetaObject::invokeMethod(
             this, [this, tallyError] { m_notifier->showError(tallyError); }, Qt::QueuedConnection);
@@ -114,23 +118,20 @@ void Tchat::connectTable()
     connect(&m_table, &TableModel::showGameStart, m_gameStart, &QWidget::show);
     connect(m_gameStart, &Tgamestart::startRequested, this,
             [this](const QByteArray &rounds, int dummy) {
-                guard([&] {
-                    m_table.requestStart(rounds, dummy);
-                    emit optionsChanged();
-                });
+                guard([&] { m_table.requestStart(rounds, dummy); });
             });
     connect(&m_table, &TableModel::attention, this, [this] {
         if (!isActiveWindow())
             QApplication::alert(this);
     });
-    connect(&m_table, &TableModel::removeFromGame, this,
-            [this](int seat) { guard([&] { m_server->disconnectsock(seat); }); });
-    connect(&m_table, &TableModel::tallyGame, this,
+    connect(&m_table, &TableModel::removeFromGame, m_connection, &GameConnection::removeFromGame);
+    // A finished game goes straight into the tally, which writes its file.
+    connect(&m_table, &TableModel::tallyGame, &m_tally,
             [this](const QString &winner, const QStringList &atTable) {
-                guard([&] { m_tally->addgame(winner, atTable); });
+                guard([&] { m_tally.addgame(winner, atTable); });
             });
-    connect(&m_table, &TableModel::tallyMoney, this,
-            [this](int amount, int column) { guard([&] { m_tally->addmoney(amount, column); }); });
+    connect(&m_table, &TableModel::tallyMoney, &m_tally,
+            [this](int amount, int column) { guard([&] { m_tally.addmoney(amount, column); }); });
     connect(&m_table, &TableModel::changed, this,
             [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
 }
@@ -141,13 +142,7 @@ void Tchat::playsounds(const QString &name)
     Q_UNUSED(name);
 }
 
-Tchat::~Tchat()
-{
-    // The host's timers read the bot speed through this window.
-    m_server->setBotInterval([] { return 1000; });
-    m_sock->OnInfo = nullptr;
-    m_sock->OnRead = nullptr;
-}
+Tchat::~Tchat() = default;
 
 void Tchat::buildBoard()
 {
@@ -180,13 +175,20 @@ void Tchat::buildBoard()
     m_mainchat = new ChatView(chatPanel);
     m_mainchat->setGeometry(1, 1, 234, 410);
     m_mainchat->setNotifier(m_notifier);
-    connect(m_mainchat, &ChatView::textSizeChosen, this, &Tchat::optionsChanged);
+    connect(m_mainchat, &ChatView::textSizeChosen, &m_options, &Options::setTextSize);
 }
 
 QAction *Tchat::addItem(QMenu *menu, const QString &text, const char *name)
 {
     QAction *item = menu->addAction(text);
     item->setObjectName(QLatin1String(name));
+    return item;
+}
+
+QAction *Tchat::addCheckItem(QMenu *menu, const QString &text, const char *name)
+{
+    QAction *item = addItem(menu, text, name);
+    item->setCheckable(true);
     return item;
 }
 
@@ -200,43 +202,36 @@ void Tchat::buildMenus()
     QAction *exit = addItem(file, QStringLiteral("Exit"), "Exit1");
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
+    // The option items show the options record and change it; their check
+    // marks follow the record, not the click.
     QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
-    QAction *sounds = addItem(options, QStringLiteral("Play Sounds"), "PlaySounds1");
-    sounds->setCheckable(true);
-    sounds->setChecked(true);
-    QAction *chatter = addItem(options, QStringLiteral("Play Chatter Sounds"), "PlayChatterSounds1");
-    chatter->setCheckable(true);
-    for (QAction *item : {sounds, chatter})
-        connect(item, &QAction::triggered, this, &Tchat::optionsChanged);
+    m_playSounds = addCheckItem(options, QStringLiteral("Play Sounds"), "PlaySounds1");
+    connect(m_playSounds, &QAction::triggered, this,
+            [this](bool on) { m_options.setPlaySounds(on); });
+    m_chatterSounds = addCheckItem(options, QStringLiteral("Play Chatter Sounds"), "PlayChatterSounds1");
+    connect(m_chatterSounds, &QAction::triggered, this,
+            [this](bool on) { m_options.setChatterSounds(on); });
 
     QMenu *turnSound = options->addMenu(QStringLiteral("Turn Sound"));
     auto *turnSounds = new QActionGroup(this);
-    for (const auto &[text, name] : {std::pair{"Classic", "Classic1"}, std::pair{"New", "New1"}}) {
-        QAction *item = addItem(turnSound, QLatin1String(text), name);
-        item->setCheckable(true);
-        item->setChecked(turnSounds->actions().isEmpty());
+    m_turnClassic = addCheckItem(turnSound, QStringLiteral("Classic"), "Classic1");
+    m_turnNew = addCheckItem(turnSound, QStringLiteral("New"), "New1");
+    for (QAction *item : {m_turnClassic, m_turnNew}) {
         turnSounds->addAction(item);
-        const bool isNew = QLatin1String(name) == QLatin1String("New1");
-        connect(item, &QAction::triggered, this, [this, isNew] {
-            m_table.setTurnSoundNew(isNew);
-            emit optionsChanged();
-        });
+        connect(item, &QAction::triggered, this,
+                [this, item] { m_options.setTurnSoundNew(item == m_turnNew); });
     }
 
     QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
-    m_botSpeeds = new QActionGroup(this);
-    struct Speed { const char *text, *object, *name; int ms; };
-    for (const Speed &speed : {Speed{"Slow", "Slow1", "slow", 1500},
-                               Speed{"Normal", "Normal1", "normal", 1000},
-                               Speed{"Fast", "Fast1", "fast", 500}}) {
-        QAction *item = addItem(botSpeed, QLatin1String(speed.text), speed.object);
-        item->setCheckable(true);
-        item->setChecked(speed.ms == m_botSpeed);
-        item->setData(QVariantList{speed.ms, QLatin1String(speed.name)});
-        m_botSpeeds->addAction(item);
+    auto *botSpeeds = new QActionGroup(this);
+    const char *const speedItems[][2] = {{"Slow", "Slow1"}, {"Normal", "Normal1"}, {"Fast", "Fast1"}};
+    for (std::size_t i = 0; i < m_botSpeeds.size(); ++i) {
+        QAction *item = addCheckItem(botSpeed, QLatin1String(speedItems[i][0]), speedItems[i][1]);
+        botSpeeds->addAction(item);
+        connect(item, &QAction::triggered, this,
+                [this, i] { guard([&] { m_options.setBotSpeed(BotSpeeds[i]); }); });
+        m_botSpeeds[i] = item;
     }
-    connect(m_botSpeeds, &QActionGroup::triggered, this,
-            [this](QAction *item) { guard([&] { Slow1Click(item); }); });
     options->addSeparator();
 
     QAction *textColour = addItem(options, QStringLiteral("Text Color"), "TextColor1");
@@ -247,8 +242,7 @@ void Tchat::buildMenus()
     QAction *reset = addItem(options, QStringLiteral("Reset Screen Location"), "ResetScreenLocation1");
     connect(reset, &QAction::triggered, this, [this] { guard([this] { ResetScreenLocation1Click(); }); });
     options->addSeparator();
-    m_justWatch = addItem(options, QStringLiteral("Just Watch"), "JustWatch1");
-    m_justWatch->setCheckable(true);
+    m_justWatch = addCheckItem(options, QStringLiteral("Just Watch"), "JustWatch1");
     // The tick follows the host's answer, not the click.
     connect(m_justWatch, &QAction::triggered, this, [this] {
         m_justWatch->setChecked(m_table.justWatchTicked());
@@ -259,9 +253,9 @@ void Tchat::buildMenus()
     QAction *viewTally = addItem(view, QStringLiteral("View Tally"), "ViewTally1");
     connect(viewTally, &QAction::triggered, this, [this] {
         guard([this] {
-            m_tally->loadchecklist(m_table.loadchecklist());
-            m_tally->show();
-            m_tally->raise();
+            m_tally.setPlayersAtTable(m_table.loadchecklist());
+            m_tallyList->show();
+            m_tallyList->raise();
         });
     });
     for (const auto &[text, name] : {std::pair{"Spy List", "SpyList1"},
@@ -276,6 +270,24 @@ void Tchat::buildMenus()
     addItem(help, QStringLiteral("About"), "About1")->setEnabled(false);
 }
 
+void Tchat::showOptions(Options::Key key)
+{
+    switch (key) {
+    case Options::Key::PlaySounds: m_playSounds->setChecked(m_options.playSounds()); break;
+    case Options::Key::ChatterSounds: m_chatterSounds->setChecked(m_options.chatterSounds()); break;
+    case Options::Key::TurnSound:
+        (m_options.turnSoundNew() ? m_turnNew : m_turnClassic)->setChecked(true);
+        m_table.setTurnSoundNew(m_options.turnSoundNew());
+        break;
+    case Options::Key::BotSpeed:
+        for (std::size_t i = 0; i < m_botSpeeds.size(); ++i)
+            m_botSpeeds[i]->setChecked(BotSpeeds[i] == m_options.botSpeed());
+        break;
+    case Options::Key::TextSize: m_mainchat->setTextSize(m_options.textSize()); break;
+    default: break;
+    }
+}
+
 void Tchat::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -283,92 +295,14 @@ void Tchat::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     // After this show has painted the window, not inside it.
-    QMetaObject::invokeMethod(this, [this] { guard([this] { processparams(); }); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { m_connection->start(m_params); }, Qt::QueuedConnection);
 }
 
-void Tchat::processparams()
+void Tchat::hostClosed()
 {
-    m_startGame->setEnabled(false);
-    m_session.setLoginName({});
-    m_role = StartRole::fromArguments(m_params);
-    if (!m_role.multiPlayer()) {
-        m_session.systemLine(QStringLiteral("Loading Solo Game..Please wait."));
-        hostpress();
+    if (m_ending || m_holdEnd)
         return;
-    }
-    m_session.systemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    if (m_role.kind == StartRole::Kind::Waiting)
-        return;
-    if (m_role.kind == StartRole::Kind::Host)
-        hostpress();
-    else
-        joinpress();
-    m_sock11->Open();
-}
-
-void Tchat::hostpress()
-{
-    m_server->startListening();
-    m_session.setLoginName(m_role.playerName.toLatin1());
-    m_session.setHost(true);
-    m_table.setHosting(true);
-    m_sock->setHostName(Loopback);
-    m_sock->Open();
-    m_startGame->setEnabled(true);
-}
-
-void Tchat::joinpress()
-{
-    m_session.setLoginName(m_role.playerName.toLatin1());
-    m_sock->setHostName(m_role.hostAddress);
-    m_sock->Open();
-    m_startGame->setEnabled(false);
-}
-
-void Tchat::sockRead() { m_session.receive(m_sock->Receive()); }
-
-void Tchat::sockInfo(TSocketInfo info, const QString &message)
-{
-    // Every other report (connecting, data, errors) leaves the window as it is.
-    if (info != TSocketInfo::Close || message != QLatin1String("Socket Closed") || m_ending)
-        return;
-    if (m_holdEnd) {
-        m_endPending = true;
-        return;
-    }
-    // Not from inside the socket's own callback.
-    QMetaObject::invokeMethod(this, &Tchat::endProgram, Qt::QueuedConnection);
-}
-
-void Tchat::Timer1Timer()
-{
-    if (m_notifier->boxOpen()) {
-        // A box is waiting for the user; dispatch resumes when it closes.
-        m_timer1.stop();
-        return;
-    }
-    m_notifier->guard([this] { m_session.dispatchOne(); });
-    if (!m_session.hasQueued())
-        m_timer1.stop();
-    resumeDispatch();
-}
-
-void Tchat::resumeDispatch()
-{
-    if (m_session.hasQueued() && !m_notifier->boxOpen() && !m_timer1.isActive() && !m_ending)
-        m_timer1.start();
-}
-
-void Tchat::sendRequest(const QByteArray &message)
-{
-    if (!m_sock->hasHandle())
-        return;
-    try {
-        m_sock->Send(message);
-    } catch (const Error &e) {
-        m_notifier->showError(e.message());
-    }
+    endProgram();
 }
 
 void Tchat::gameIsFull()
@@ -378,26 +312,15 @@ void Tchat::gameIsFull()
     m_holdEnd = true;
     m_notifier->showNotice(QStringLiteral("Game is full"));
     m_holdEnd = false;
-    m_endPending = false;
     endProgram();
-}
-
-void Tchat::Slow1Click(QAction *item)
-{
-    const QVariantList data = item->data().toList();
-    m_botSpeed = data.value(0).toInt();
-    m_botSpeedName = data.value(1).toString();
-    item->setChecked(true);
-    emit optionsChanged();
 }
 
 void Tchat::ResetScreenLocation1Click()
 {
     // The remembered place is left alone; closing compares against it.
-    const QRect frame = frameGeometry();
-    const QSize extra = frame.size() - geometry().size();
-    move(WindowOptions::DefaultLeft, WindowOptions::DefaultTop);
-    resize(QSize(WindowOptions::DefaultWidth, WindowOptions::DefaultHeight) - extra);
+    const QSize extra = frameGeometry().size() - geometry().size();
+    move(Options::DefaultPlace.topLeft());
+    resize(Options::DefaultPlace.size() - extra);
 }
 
 void Tchat::activateFromOtherInstance()
@@ -423,23 +346,12 @@ void Tchat::closeEvent(QCloseEvent *event)
         QRect place = frameGeometry();
         const QScreen *display = screen();
         const QSize workArea = display ? display->availableGeometry().size() : place.size();
-        if (m_windowOptions.rememberOnClose(place, workArea))
-            emit optionsChanged();
+        m_options.rememberOnClose(place, workArea);
     });
-    shutDown();
-    event->accept();
-}
-
-void Tchat::shutDown()
-{
     m_ending = true;
-    m_timer1.stop();
-    // The program ends with this window: let the host's players know now.
-    m_sock->OnInfo = nullptr;
-    m_sock->Close();
-    m_sock11->Close();
-    m_server->stopListening();
-    m_tally->save();
+    m_connection->shutDown();
+    m_tally.save();
+    event->accept();
 }
 
 } // namespace velmora

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "cards/random.h"
 #include "client/clientsession.h"
-#include "client/tablemodel.h"
-#include "notifier.h"
+#include "client/options.h"
 #include "client/startrole.h"
-#include "client/windowoptions.h"
+#include "client/tablemodel.h"
+#include "tally/tally.h"
+#include "notifier.h"
 
 #include <QMainWindow>
 #include <QStringList>
-#include <QTimer>
 
 #include <memory>
 
@@ -21,21 +20,21 @@ namespace velmora {
 
 class BoardPanel;
 class ChatView;
+class GameConnection;
 class TableView;
 class Tgamestart;
 class Ttallylist;
 class TServer;
 class TSock;
-enum class TSocketInfo;
 
-// The game window. It takes its role from the command line when it is first
-// shown, starts the in-process host when hosting, connects `sock` to the
-// host and feeds what arrives to the session, one message per tick. The
-// session decides; the window draws and forwards the user's commands.
+// The game window: the board with the table and the chat column, the menus
+// and the side windows, wired to the connection, the table model, the
+// options and the tally. It holds no game state of its own; it lays out,
+// forwards the user's commands and shows what the model says.
 //
-// Every entry point from Qt (socket events, the dispatch tick, menu
-// commands) runs under the notifier's guard, so an error is shown in the
-// general error box and the program carries on.
+// Every entry point from Qt (menu commands, dialogs) runs under the
+// notifier's guard, so an error is shown in the general error box and the
+// program carries on.
 class Tchat : public QMainWindow
 {
     Q_OBJECT
@@ -48,23 +47,19 @@ public:
                    QWidget *parent = nullptr);
     ~Tchat() override;
 
+    Options &options() { return m_options; }
     ClientSession &session() { return m_session; }
     TableModel &table() { return m_table; }
+    Tally &tally() { return m_tally; }
+    GameConnection &connection() const { return *m_connection; }
     Tgamestart *gameStart() const { return m_gameStart; }
-    Ttallylist *tally() const { return m_tally; }
+    Ttallylist *tallyList() const { return m_tallyList; }
     ChatView *mainchat() const { return m_mainchat; }
-    TServer &server() const { return *m_server; }
-    TSock &sock() const { return *m_sock; }
-    TSock &presenceSock() const { return *m_sock11; }
-    const StartRole &role() const { return m_role; }
-    WindowOptions &windowOptions() { return m_windowOptions; }
-
-    // Whether the dispatch timer runs; it runs only while messages wait.
-    bool dispatching() const { return m_timer1.isActive(); }
-
-    // The computer players' pace chosen under Options > Bot Speed.
-    int botSpeed() const { return m_botSpeed; }
-    QString botSpeedName() const { return m_botSpeedName; }
+    TServer &server() const;
+    TSock &sock() const;
+    TSock &presenceSock() const;
+    const StartRole &role() const;
+    bool dispatching() const;
 
     // Another copy was started: come to the front, restored if minimised.
     void activateFromOtherInstance();
@@ -75,9 +70,6 @@ public:
 
 signals:
     void programEnding();
-    // An option or the remembered window place changed: the settings need
-    // writing.
-    void optionsChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -85,61 +77,48 @@ protected:
 
 private:
     template <typename F>
-    void guard(F &&entryPoint)
-    {
-        m_notifier->guard(std::forward<F>(entryPoint));
-        resumeDispatch();
-    }
+    void guard(F &&entryPoint);
 
     void buildBoard();
     void buildMenus();
     QAction *addItem(QMenu *menu, const QString &text, const char *name);
-
-    void processparams();
-    void hostpress();
-    void joinpress();
-    void sockRead();
-    void sockInfo(TSocketInfo info, const QString &message);
-    void Timer1Timer();
-    void resumeDispatch();
-    void sendRequest(const QByteArray &message);
-    void gameIsFull();
-    void Slow1Click(QAction *item);
-    void ResetScreenLocation1Click();
-    void shutDown();
+    QAction *addCheckItem(QMenu *menu, const QString &text, const char *name);
     void connectTable();
+    void showOptions(Options::Key key);
+    void hostClosed();
+    void gameIsFull();
+    void ResetScreenLocation1Click();
     // Every game sound is asked for here, by name.
     void playsounds(const QString &name);
 
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
     QStringList m_params;
-    StartRole m_role;
+    // The options first: the connection's host reads the bot speed from
+    // them for as long as it lives.
+    Options m_options;
     ClientSession m_session;
-    TableModel m_table{m_session, processRandom()};
-    WindowOptions m_windowOptions;
-
-    TServer *m_server = nullptr;
-    TSock *m_sock = nullptr;
-    TSock *m_sock11 = nullptr;
-    QTimer m_timer1;
+    TableModel m_table;
+    Tally m_tally;
+    GameConnection *m_connection = nullptr;
 
     BoardPanel *m_board = nullptr;
     ChatView *m_mainchat = nullptr;
     QLabel *m_logo = nullptr;
     QAction *m_startGame = nullptr;
     QAction *m_justWatch = nullptr;
+    QAction *m_playSounds = nullptr;
+    QAction *m_chatterSounds = nullptr;
+    QAction *m_turnClassic = nullptr;
+    QAction *m_turnNew = nullptr;
+    std::array<QAction *, 3> m_botSpeeds{}; // slow, normal, fast
     TableView *m_tableView = nullptr;
     Tgamestart *m_gameStart = nullptr;
-    Ttallylist *m_tally = nullptr;
-    QActionGroup *m_botSpeeds = nullptr;
+    Ttallylist *m_tallyList = nullptr;
 
-    int m_botSpeed = 1000;
-    QString m_botSpeedName = QStringLiteral("normal");
     bool m_shown = false;
     bool m_ending = false;
     bool m_holdEnd = false;
-    bool m_endPending = false;
 };
 
 } // namespace velmora

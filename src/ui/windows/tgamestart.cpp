@@ -34,7 +34,8 @@ private:
 };
 } // namespace
 
-Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent, Qt::Tool)
+Tgamestart::Tgamestart(Options &options, QWidget *parent)
+    : QDialog(parent, Qt::Tool), m_options(options)
 {
     setWindowTitle(QStringLiteral("Velmora - Game Start"));
     setFixedSize(266, 142);
@@ -53,7 +54,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent, Qt::Tool)
 
     auto *roundsLabel = new QLabel(QStringLiteral("Rounds Per Game"), this);
     roundsLabel->setGeometry(40, 32, 110, 20);
-    m_rounds = new QLineEdit(QStringLiteral("16"), this);
+    m_rounds = new QLineEdit(this);
     m_rounds->setObjectName(QStringLiteral("edit_roundpergame"));
     m_rounds->setReadOnly(true);
     m_rounds->setAlignment(Qt::AlignCenter);
@@ -74,62 +75,74 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent, Qt::Tool)
     m_box = new ClickLabel(this, [this] { box_dummyClick(); });
     m_box->setObjectName(QStringLiteral("box_dummy"));
     m_box->setGeometry(160, 56, TableArt::OnOffBoxSize.width(), TableArt::OnOffBoxSize.height());
-    changebox(QStringLiteral("box_dummy"), 1);
 
     m_start = new ClickLabel(this, [this] { button_startClick(); });
     m_start->setObjectName(QStringLiteral("Image1"));
     m_start->setPixmap(TableArt::startButton());
     m_start->setGeometry((266 - 157) / 2, 94, 157, 42);
+
+    connect(&m_options, &Options::changed, this, &Tgamestart::optionChanged);
+    setRounds(m_options.roundsText());
+    optionChanged(Options::Key::Dummy);
 }
 
-QString Tgamestart::roundsText() const { return m_rounds->text(); }
-
-void Tgamestart::setPosition(int position)
+void Tgamestart::optionChanged(Options::Key key)
 {
-    m_position = position;
-    m_rounds->setText(QString::number(position));
+    if (key == Options::Key::Rounds) {
+        m_rounds->setText(m_options.roundsText());
+    } else if (key == Options::Key::Dummy) {
+        // Only 0 and 1 have pictures; any other value shows an empty box.
+        const int flag = m_options.dummy();
+        if (flag == 0 || flag == 1)
+            m_box->setPixmap(TableArt::onOffBox(flag == 1));
+        else
+            m_box->clear();
+    }
 }
+
+const QString &Tgamestart::roundsText() const { return m_options.roundsText(); }
+
+int Tgamestart::dummyFlag() const { return m_options.dummy(); }
 
 void Tgamestart::setRounds(const QString &text)
 {
     bool ok = false;
     const int n = text.toInt(&ok);
-    m_position = ok ? qBound(MinRounds, n, MaxRounds) : 16;
-    m_rounds->setText(text.isEmpty() ? QStringLiteral("16") : text);
+    if (ok)
+        m_position = qBound(MinRounds, n, MaxRounds);
+    m_options.setRoundsText(text);
 }
 
 void Tgamestart::stepUp()
 {
-    if (m_position < MaxRounds)
-        setPosition(qMin(m_position + RoundsStep, MaxRounds));
+    if (m_position < MaxRounds) {
+        m_position = qMin(m_position + RoundsStep, MaxRounds);
+        m_options.setRoundsText(QString::number(m_position));
+    }
 }
 
 void Tgamestart::stepDown()
 {
-    if (m_position > MinRounds)
-        setPosition(qMax(m_position - RoundsStep, MinRounds));
+    if (m_position > MinRounds) {
+        m_position = qMax(m_position - RoundsStep, MinRounds);
+        m_options.setRoundsText(QString::number(m_position));
+    }
 }
 
 void Tgamestart::changebox(const QString &name, int value)
 {
-    if (name != m_box->objectName())
-        return;
-    m_dummy = value;
-    // Only 0 and 1 have pictures; any other value shows an empty box.
-    if (value == 0 || value == 1)
-        m_box->setPixmap(TableArt::onOffBox(value == 1));
-    else
-        m_box->clear();
+    if (name == m_box->objectName())
+        m_options.setDummy(value);
 }
 
 void Tgamestart::box_dummyClick()
 {
-    changebox(QStringLiteral("box_dummy"), m_dummy == 0 ? 1 : 0);
+    changebox(QStringLiteral("box_dummy"), m_options.dummy() == 0 ? 1 : 0);
 }
 
 void Tgamestart::button_startClick()
 {
-    emit startRequested(roundsText().toLatin1(), m_dummy);
+    emit startRequested(m_options.roundsText().toLatin1(), m_options.dummy());
     hide();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "client/options.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -10,10 +11,10 @@ class QToolButton;
 namespace velmora {
 
 // The hosting player's game options: rounds per game (4..24 by a spinner
-// stepping 4) and whether the dummy hand is in play. The rounds are kept as
-// the text shown, so a stored value such as "10" is sent exactly as it
-// reads. Created once and only shown and hidden, so the choices stay for the
-// next game of the run.
+// stepping 4) and whether the dummy hand is in play. Both live in the
+// options record; the dialog shows them and changes them there. The rounds
+// are the text shown, so a stored value such as "10" is sent exactly as it
+// reads. Created once and only shown and hidden.
 class Tgamestart : public QDialog
 {
     Q_OBJECT
@@ -22,14 +23,14 @@ public:
     static constexpr int MaxRounds = 24;
     static constexpr int RoundsStep = 4;
 
-    explicit Tgamestart(QWidget *parent = nullptr);
+    explicit Tgamestart(Options &options, QWidget *parent = nullptr);
 
-    QString roundsText() const;
+    const QString &roundsText() const;
     int spinnerPosition() const { return m_position; }
-    int dummyFlag() const { return m_dummy; }
+    int dummyFlag() const;
 
-    // Presets from the settings: the spinner takes the number, the box the
-    // text itself.
+    // Presets the rounds: a number also moves the spinner (within 4..24);
+    // the box shows the text itself.
     void setRounds(const QString &text);
     // Sets a box option by its control's name ("box_dummy" is the only one).
     void changebox(const QString &name, int value);
@@ -42,18 +43,18 @@ public:
     void button_startClick();
 
 signals:
-    // The start request's choices; the receiver sends it and saves the
-    // options.
+    // The player starts a game with the options as they stand: the rounds
+    // text and the dummy-hands flag.
     void startRequested(const QByteArray &rounds, int dummy);
 
 private:
-    void setPosition(int position);
+    void optionChanged(Options::Key key);
 
+    Options &m_options;
     QLineEdit *m_rounds = nullptr;
     QLabel *m_box = nullptr;
     QLabel *m_start = nullptr;
     int m_position = 16;
-    int m_dummy = 1;
 };
 
 } // namespace velmora

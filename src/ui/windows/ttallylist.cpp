@@ -1,7 +1,6 @@
 #include "ttallylist.h"
 
 #include "art/tableart.h"
-#include "base/error.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -37,8 +36,7 @@ QFrame *addPanel(QWidget *parent, int x, int y, int w, int h)
 }
 } // namespace
 
-Ttallylist::Ttallylist(const QString &path, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(path)
+Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Window), m_tally(tally)
 {
     setWindowTitle(QStringLiteral("Velmora - Tally List"));
     setFixedSize(455, 349);
@@ -107,36 +105,36 @@ Ttallylist::Ttallylist(const QString &path, QWidget *parent)
     done->setObjectName(QStringLiteral("button_done"));
     done->setGeometry(344, 314, 105, 28);
     connect(done, &QPushButton::clicked, this, &QWidget::hide);
+
+    connect(&m_tally, &Tally::changed, this, &Ttallylist::loadtally);
+    loadtally();
 }
 
 QLabel *Ttallylist::label(const QString &name) const { return findChild<QLabel *>(name); }
 
-QString Ttallylist::load()
-{
-    const QString error = m_store.load(m_table);
-    loadtally();
-    return error;
-}
-
-bool Ttallylist::save() const { return m_store.save(m_table); }
-
 void Ttallylist::loadtally()
 {
-    showOwn(1, m_table.cell(1, 0));
-    showOwn(2, m_table.cell(2, 0));
-    showOwn(3, QStringLiteral("$") + m_table.cell(3, 0));
+    const TallyTable &table = m_tally.table();
+    showOwn(1, table.cell(1, 0));
+    showOwn(2, table.cell(2, 0));
+    showOwn(3, QStringLiteral("$") + table.cell(3, 0));
+    loadchecklist();
     fillTallied();
+    showSelected();
 }
 
 void Ttallylist::fillTallied()
 {
     m_filling = true;
+    const int selected = m_tallied->currentRow();
     m_tallied->clear();
-    for (const QString &name : m_table.tallied()) {
+    for (const QString &name : m_tally.table().tallied()) {
         auto *item = new QListWidgetItem(name, m_tallied);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
+    if (selected < m_tallied->count())
+        m_tallied->setCurrentRow(selected);
     m_filling = false;
 }
 
@@ -150,60 +148,44 @@ void Ttallylist::showOwn(int column, const QString &text)
 void Ttallylist::showSelected()
 {
     const int row = m_tallied->currentRow();
-    if (row < 0 || row + 1 >= m_table.rowCount())
+    const TallyTable &table = m_tally.table();
+    if (row < 0 || row + 1 >= table.rowCount())
         return;
-    const QString name = m_table.cell(0, row + 1);
+    const QString name = table.cell(0, row + 1);
     for (int c = 1; c <= 8; ++c)
-        label(QStringLiteral("label_%1").arg(c))->setText(m_table.cell(c, row + 1));
+        label(QStringLiteral("label_%1").arg(c))->setText(table.cell(c, row + 1));
     label(QStringLiteral("label_hisname"))->setText(name + QStringLiteral(" Wins:"));
     label(QStringLiteral("label_hisnametop"))->setText(name + QStringLiteral("'s Tally"));
 }
 
-void Ttallylist::loadchecklist(const QStringList &atTable)
+void Ttallylist::loadchecklist()
 {
+    // Ticking a player changes the tally, which redraws this list from
+    // inside the tick's own signal: then only the ticks are brought up to
+    // date and no item is deleted under its signal.
+    const QStringList &players = m_tally.playersAtTable();
+    bool same = m_checklist->count() == players.size();
+    for (int row = 0; same && row < players.size(); ++row)
+        same = m_checklist->item(row)->text() == players.at(row);
     m_filling = true;
-    m_checklist->clear();
-    for (const QString &name : atTable) {
-        auto *item = new QListWidgetItem(name, m_checklist);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(m_table.rowOf(name) ? Qt::Checked : Qt::Unchecked);
+    if (!same) {
+        m_checklist->clear();
+        for (const QString &name : players) {
+            auto *item = new QListWidgetItem(name, m_checklist);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        }
     }
+    for (int row = 0; row < players.size(); ++row)
+        m_checklist->item(row)->setCheckState(m_tally.table().rowOf(players.at(row)) ? Qt::Checked
+                                                                                      : Qt::Unchecked);
     m_filling = false;
-}
-
-void Ttallylist::addgame(const QString &winner, const QStringList &atTable)
-{
-    loadchecklist(atTable);
-    try {
-        m_table.addgame(winner, atTable);
-    } catch (const Error &) {
-        // Keep what was counted; the file stays consistent with it.
-        showOwn(1, m_table.cell(1, 0));
-        showOwn(2, m_table.cell(2, 0));
-        save();
-        throw;
-    }
-    showOwn(1, m_table.cell(1, 0));
-    showOwn(2, m_table.cell(2, 0));
-    showSelected();
-    save();
-}
-
-void Ttallylist::addmoney(int amount, int column)
-{
-    m_table.addmoney(amount, column);
-    showOwn(column, QStringLiteral("$") + m_table.cell(column, 0));
-    save();
 }
 
 void Ttallylist::checklistClickCheck(int row, bool ticked)
 {
     if (!ticked || row < 0 || row >= m_checklist->count())
         return;
-    if (m_table.tally(m_checklist->item(row)->text())) {
-        fillTallied();
-        save();
-    }
+    m_tally.tally(m_checklist->item(row)->text());
 }
 
 void Ttallylist::listbox_tallyClick(int row)
@@ -219,23 +201,21 @@ void Ttallylist::listbox_tallyClickCheck(int row, bool ticked)
     const QString name = m_tallied->item(row)->text();
     if (m_confirm(QStringLiteral("This will delete ") + name +
                   QStringLiteral("'s Tally, Are you want to delete it?"))) {
-        m_table.moverow(row + 1);
-        save();
+        m_tally.moverow(row + 1);
+        return;
     }
-    fillTallied();
+    fillTallied(); // the tick comes back
 }
 
 void Ttallylist::button_resetClick()
 {
     if (!m_confirm(QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
+    m_tally.clear();
     for (int c = 1; c <= 3; ++c)
         showOwn(c, QStringLiteral("0"));
-    m_table.clear();
-    fillTallied();
     for (int c = 1; c <= 8; ++c)
         label(QStringLiteral("label_%1").arg(c))->setText(QStringLiteral("0"));
-    save();
 }
 
 void Ttallylist::closeEvent(QCloseEvent *event)

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "tally/tallystore.h"
-#include "tally/tallytable.h"
+#include "tally/tally.h"
 
 #include <QWidget>
 
@@ -15,9 +14,8 @@ namespace velmora {
 
 // The tally window: the own totals, the selected opponent's record, the
 // players of the current game (tick one to start tallying him) and the
-// tallied players (untick one to forget him). It owns the tally and keeps
-// its file up to date: after every recorded game, every change made here,
-// and at exit. Closing only hides it.
+// tallied players (untick one to forget him). It shows the tally and edits
+// it through the Tally, which keeps the file. Closing only hides it.
 class Ttallylist : public QWidget
 {
     Q_OBJECT
@@ -26,21 +24,11 @@ public:
     // tests need no modal box.
     using Confirm = std::function<bool(const QString &question)>;
 
-    explicit Ttallylist(const QString &path, QWidget *parent = nullptr);
+    explicit Ttallylist(Tally &tally, QWidget *parent = nullptr);
 
     void setConfirm(Confirm confirm) { m_confirm = std::move(confirm); }
 
-    // Reads the tally file. Returns the message for the general error
-    // display when it could not be read whole (the file is then kept aside).
-    QString load();
-    bool save() const;
-
-    const TallyTable &table() const { return m_table; }
-
-    // From the game window.
-    void loadchecklist(const QStringList &atTable);
-    void addgame(const QString &winner, const QStringList &atTable);
-    void addmoney(int amount, int column);
+    const TallyTable &table() const { return m_tally.table(); }
 
     // The user's actions (also the widgets' handlers).
     void checklistClickCheck(int row, bool ticked);
@@ -54,13 +42,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Redraws everything from the tally.
     void loadtally();
+    void loadchecklist();
     void showOwn(int column, const QString &text);
     void showSelected();
     void fillTallied();
 
-    TallyTable m_table;
-    TallyStore m_store;
+    Tally &m_tally;
     Confirm m_confirm;
     QListWidget *m_checklist = nullptr;
     QListWidget *m_tallied = nullptr;

@@ -1,0 +1,119 @@
+#include "options.h"
+
+namespace velmora {
+
+Options::Options(QObject *parent) : QObject(parent)
+{
+    for (int n = 1; n <= Phrases; ++n)
+        m_phrases[n] = defaultPhrase(n);
+}
+
+int Options::botInterval(BotSpeed speed)
+{
+    switch (speed) {
+    case BotSpeed::Slow: return 1500;
+    case BotSpeed::Fast: return 500;
+    case BotSpeed::Normal: break;
+    }
+    return 1000;
+}
+
+QString Options::botSpeedName(BotSpeed speed)
+{
+    switch (speed) {
+    case BotSpeed::Slow: return QStringLiteral("slow");
+    case BotSpeed::Fast: return QStringLiteral("fast");
+    case BotSpeed::Normal: break;
+    }
+    return QStringLiteral("normal");
+}
+
+void Options::setBotSpeed(BotSpeed speed)
+{
+    m_botSpeed = speed;
+    emit changed(Key::BotSpeed);
+}
+
+void Options::setTextSize(int size)
+{
+    m_textSize = size;
+    emit changed(Key::TextSize);
+}
+
+void Options::setPlaySounds(bool on)
+{
+    m_playSounds = on;
+    emit changed(Key::PlaySounds);
+}
+
+void Options::setChatterSounds(bool on)
+{
+    m_chatterSounds = on;
+    emit changed(Key::ChatterSounds);
+}
+
+void Options::setTurnSoundNew(bool on)
+{
+    m_turnSoundNew = on;
+    emit changed(Key::TurnSound);
+}
+
+void Options::setChatColour(ColourValue colour)
+{
+    m_chatColour = colour;
+    emit changed(Key::TextColour);
+}
+
+QString Options::phrase(int n) const
+{
+    return n >= 1 && n <= Phrases ? m_phrases[n] : QString();
+}
+
+QString Options::defaultPhrase(int n)
+{
+    static const char *const phrases[Phrases + 1] = {
+        "",           "Way To Go!", "Good One!",         "Nice Try!",
+        "Excellent!", "Brilliant!", "Wow, WTG!",         "Thanks!",
+        "Way To Go Teamie!",        "Good Game Everyone!", "/me waves \"Good-Bye\"",
+    };
+    return n >= 1 && n <= Phrases ? QLatin1String(phrases[n]) : QString();
+}
+
+void Options::setPhrases(const std::array<QString, Phrases + 1> &phrases)
+{
+    m_phrases = phrases;
+    m_phrases[0].clear();
+    emit changed(Key::Phrases);
+}
+
+void Options::setRoundsText(const QString &text)
+{
+    m_roundsText = text;
+    emit changed(Key::Rounds);
+}
+
+void Options::setDummy(int flag)
+{
+    m_dummy = flag;
+    emit changed(Key::Dummy);
+}
+
+void Options::setWindowPlace(QRect place)
+{
+    m_windowPlace = place;
+    emit changed(Key::WindowPlace);
+}
+
+bool Options::rememberOnClose(QRect &window, const QSize &workArea)
+{
+    if (window == m_windowPlace)
+        return false;
+    if (workArea.width() < window.width())
+        window.setWidth(window.width() - 15);
+    if (workArea.height() < window.height())
+        window.setHeight(window.height() - 15);
+    setWindowPlace(window);
+    return true;
+}
+
+} // namespace velmora

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "protocol/colourtext.h"
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include <array>
+
+namespace velmora {
+
+// Everything the player chooses and the program keeps between runs, in one
+// record: the computer players' pace, the chat's text size and colour, the
+// sound switches, the phrases, the game start choices and the game window's
+// remembered place. Menus, dialogs and the host read and change options only
+// here; the settings file reads and writes this record and nothing else.
+//
+// The values before the settings file is read are the design's own
+// defaults. Every setter announces the key it touched through `changed`,
+// also when the value stays the same: the user chose it, and the settings
+// file is written at that moment.
+class Options : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Key {
+        TextSize,
+        WindowPlace,
+        Dummy,
+        Rounds,
+        TurnSound,
+        ChatterSounds,
+        TextColour,
+        PlaySounds,
+        BotSpeed,
+        Phrases,
+    };
+    Q_ENUM(Key)
+
+    enum class BotSpeed { Slow, Normal, Fast };
+
+    static constexpr int Phrases = 10;
+    static constexpr int DesignTextSize = 10;
+    static constexpr QRect DefaultPlace{3, 3, 798, 546};
+
+    explicit Options(QObject *parent = nullptr);
+
+    // The computer players' interval and the name the settings file keeps.
+    static int botInterval(BotSpeed speed);
+    static QString botSpeedName(BotSpeed speed);
+    BotSpeed botSpeed() const { return m_botSpeed; }
+    int botInterval() const { return botInterval(m_botSpeed); }
+    void setBotSpeed(BotSpeed speed);
+
+    int textSize() const { return m_textSize; }
+    void setTextSize(int size);
+
+    bool playSounds() const { return m_playSounds; }
+    void setPlaySounds(bool on);
+    bool chatterSounds() const { return m_chatterSounds; }
+    void setChatterSounds(bool on);
+    // The own turn's sound: "New" or "Classic".
+    bool turnSoundNew() const { return m_turnSoundNew; }
+    void setTurnSoundNew(bool on);
+
+    ColourValue chatColour() const { return m_chatColour; }
+    void setChatColour(ColourValue colour);
+
+    // Phrases 1..10; phrase 10 belongs to the chatter-sound button.
+    QString phrase(int n) const;
+    static QString defaultPhrase(int n);
+    void setPhrases(const std::array<QString, Phrases + 1> &phrases); // index 0 unused
+
+    // The game start choices: the rounds as the text shown (sent and saved
+    // exactly so) and the dummy-hands flag (1 = on).
+    const QString &roundsText() const { return m_roundsText; }
+    void setRoundsText(const QString &text);
+    int dummy() const { return m_dummy; }
+    void setDummy(int flag);
+
+    // The window's place as last read from the settings or last saved at
+    // closing; an unmoved window never rewrites the file.
+    QRect windowPlace() const { return m_windowPlace; }
+    void setWindowPlace(QRect place);
+    // The closing rule. Returns false when `window` equals the remembered
+    // place. Otherwise a window wider or taller than the desktop's work area
+    // is made 15 pixels narrower or lower (once, not until it fits), the
+    // result is remembered and written back to `window`, and true says that
+    // the place changed.
+    bool rememberOnClose(QRect &window, const QSize &workArea);
+
+signals:
+    void changed(velmora::Options::Key key);
+
+private:
+    BotSpeed m_botSpeed = BotSpeed::Normal;
+    int m_textSize = DesignTextSize;
+    bool m_playSounds = true;
+    bool m_chatterSounds = false;
+    bool m_turnSoundNew = false;
+    ColourValue m_chatColour = 0; // black
+    std::array<QString, Phrases + 1> m_phrases;
+    QString m_roundsText = QStringLiteral("16");
+    int m_dummy = 1;
+    QRect m_windowPlace = DefaultPlace;
+};
+
+} // namespace velmora

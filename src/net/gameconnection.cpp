@@ -1,0 +1,154 @@
+#include "gameconnection.h"
+
+#include "base/config.h"
+#include "base/error.h"
+#include "client/clientsession.h"
+#include "client/options.h"
+#include "tserver.h"
+#include "tsock.h"
+
+namespace velmora {
+
+namespace {
+const QString Loopback = QStringLiteral("127.0.0.1");
+}
+
+GameConnection::GameConnection(ClientSession &session, Options &options, Random &random,
+                               QObject *parent)
+    : QObject(parent), m_session(session)
+{
+    m_server = new TServer(random, this);
+    // The options outlive this connection: both belong to the game window,
+    // which declares the options first.
+    m_server->setBotInterval([&options] { return options.botInterval(); });
+
+    m_sock = new TSock(this);
+    m_sock->setObjectName(QStringLiteral("sock"));
+    m_sock->setPortName(gamePort());
+    m_sock->OnRead = [this](TSock &, int) { guarded([this] { sockRead(); }); };
+    m_sock->OnInfo = [this](TSock &, TSocketInfo info, const QString &message) {
+        guarded([&] { sockInfo(info, message); });
+    };
+
+    // The lobby's presence connection is held open and never used; whatever
+    // arrives on it is thrown away so that it cannot pile up.
+    m_sock11 = new TSock(this);
+    m_sock11->setObjectName(QStringLiteral("Sock11"));
+    m_sock11->setHostName(QLatin1String(PresenceHost));
+    m_sock11->setPortName(presencePort());
+    m_sock11->OnRead = [](TSock &s, int) { s.Receive(); };
+
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setInterval(1);
+    connect(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(&m_session, &ClientSession::messagesWaiting, this, [this] { resumeDispatch(); });
+    connect(&m_session, &ClientSession::request, this, &GameConnection::send);
+}
+
+GameConnection::~GameConnection()
+{
+    m_sock->OnInfo = nullptr;
+    m_sock->OnRead = nullptr;
+}
+
+template <typename F>
+void GameConnection::guarded(F &&entryPoint)
+{
+    if (const std::optional<QString> text = catchError(std::forward<F>(entryPoint)))
+        emit error(*text);
+    resumeDispatch();
+}
+
+void GameConnection::start(const QStringList &params)
+{
+    guarded([&] {
+        m_session.setLoginName({});
+        m_role = StartRole::fromArguments(params);
+        if (!m_role.multiPlayer()) {
+            m_session.systemLine(QStringLiteral("Loading Solo Game..Please wait."));
+            hostpress();
+            return;
+        }
+        m_session.systemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+        if (m_role.kind == StartRole::Kind::Waiting)
+            return;
+        if (m_role.kind == StartRole::Kind::Host)
+            hostpress();
+        else
+            joinpress();
+        m_sock11->Open();
+    });
+}
+
+void GameConnection::hostpress()
+{
+    m_server->startListening();
+    m_session.setLoginName(m_role.playerName.toLatin1());
+    m_session.setHost(true);
+    m_hosting = true;
+    emit hostingStarted();
+    m_sock->setHostName(Loopback);
+    m_sock->Open();
+}
+
+void GameConnection::joinpress()
+{
+    m_session.setLoginName(m_role.playerName.toLatin1());
+    m_sock->setHostName(m_role.hostAddress);
+    m_sock->Open();
+}
+
+void GameConnection::sockRead() { m_session.receive(m_sock->Receive()); }
+
+void GameConnection::sockInfo(TSocketInfo info, const QString &message)
+{
+    // Every other report (connecting, data, errors) changes nothing here.
+    if (info != TSocketInfo::Close || message != QLatin1String("Socket Closed") || m_ending)
+        return;
+    // Not from inside the socket's own callback.
+    QMetaObject::invokeMethod(this, &GameConnection::hostClosed, Qt::QueuedConnection);
+}
+
+void GameConnection::Timer1Timer()
+{
+    if (m_held()) {
+        // Dispatch resumes when the hold ends.
+        m_timer1.stop();
+        return;
+    }
+    guarded([this] { m_session.dispatchOne(); });
+    if (!m_session.hasQueued())
+        m_timer1.stop();
+}
+
+void GameConnection::resumeDispatch()
+{
+    if (m_session.hasQueued() && !m_held() && !m_timer1.isActive() && !m_ending)
+        m_timer1.start();
+}
+
+void GameConnection::send(const QByteArray &message)
+{
+    if (!m_sock->hasHandle())
+        return;
+    if (const std::optional<QString> text = catchError([&] { m_sock->Send(message); }))
+        emit error(*text);
+}
+
+void GameConnection::removeFromGame(int slot)
+{
+    if (m_hosting)
+        guarded([&] { m_server->disconnectsock(slot); });
+}
+
+void GameConnection::shutDown()
+{
+    m_ending = true;
+    m_timer1.stop();
+    m_sock->OnInfo = nullptr;
+    m_sock->Close();
+    m_sock11->Close();
+    m_server->stopListening();
+}
+
+} // namespace velmora
