@@ -37,11 +37,14 @@ play)
     ;;
 test)
     install_missing
-    build build
+    tools/check-layers.sh
+    build build -DVELMORA_WERROR=ON
     (cd build && ctest --output-on-failure -j2)
-    build build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
-    (cd build-asan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-        ctest --output-on-failure -j2)
+    build build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF \
+        -DVELMORA_WERROR=ON
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 \
+        LSAN_OPTIONS="suppressions=$PWD/../tools/lsan.supp:print_suppressions=0" \
+        UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2)
     ;;
 *)
     echo "usage: $0 play|test" >&2

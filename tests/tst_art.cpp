@@ -66,7 +66,7 @@ private slots:
         TableArt::setDevicePixelRatio(ratio);
         const int whole = qCeil(ratio); // fractional ratios render sharper, not blurred
         std::vector<std::pair<const QPixmap *, QSize>> all;
-        for (int code = 0; code <= CardCount; ++code) {
+        for (int code = 0; code <= DeckSize; ++code) {
             all.push_back({&TableArt::card(code, Size::Large), TableArt::LargeCardSize});
             all.push_back({&TableArt::card(code, Size::Small), TableArt::SmallCardSize});
         }
@@ -97,7 +97,7 @@ private slots:
     {
         QFETCH(qreal, ratio);
         TableArt::setDevicePixelRatio(ratio);
-        for (int code = 1; code <= CardCount; ++code) {
+        for (int code = 1; code <= DeckSize; ++code) {
             const bool red = suitOf(code) == Suit::Diamonds || suitOf(code) == Suit::Hearts;
             for (const Size size : {Size::Large, Size::Small}) {
                 const QPixmap &pm = TableArt::card(code, size);
@@ -117,7 +117,7 @@ private slots:
     {
         for (const Size size : {Size::Large, Size::Small}) {
             std::set<QByteArray> seen;
-            for (int code = 0; code <= CardCount; ++code)
+            for (int code = 0; code <= DeckSize; ++code)
                 QVERIFY2(seen.insert(bytesOf(TableArt::card(code, size))).second, cardName(code));
         }
         std::set<QByteArray> pots, piles;
@@ -149,7 +149,7 @@ private slots:
     void outOfRangeDrawsNothing()
     {
         QVERIFY(TableArt::card(-1).isNull());
-        QVERIFY(TableArt::card(CardCount + 1, Size::Small).isNull());
+        QVERIFY(TableArt::card(DeckSize + 1, Size::Small).isNull());
         QVERIFY(TableArt::potFace(0).isNull());
         QVERIFY(TableArt::potFace(10).isNull());
         QVERIFY(TableArt::chipPile(-1).isNull());

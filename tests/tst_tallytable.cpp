@@ -19,7 +19,7 @@ QStringList row(const TallyTable &t, int r)
         cells << t.cell(c, r);
     return cells;
 }
-QStringList cells(const char *text) { return QString::fromLatin1(text).split(' '); }
+QStringList cells(const char *text) { return QString::fromLatin1(text).split(QLatin1Char(' ')); }
 } // namespace
 
 class TestTallyTable : public QObject

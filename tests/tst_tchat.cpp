@@ -22,13 +22,6 @@ using namespace velmora;
 namespace {
 
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::AnyIPv4, 0);
-    return probe.serverPort();
-}
-
 // The other end of a connection, speaking the wire protocol by hand.
 class Peer
 {
@@ -98,7 +91,6 @@ private slots:
 
 private:
     QTcpServer m_presence;
-    quint16 m_port = 0;
 };
 
 void TestTchat::initTestCase()
@@ -113,8 +105,8 @@ void TestTchat::init()
 {
     while (m_presence.hasPendingConnections())
         delete m_presence.nextPendingConnection();
-    m_port = freePort();
-    qputenv("VELMORA_PORT", QByteArray::number(m_port));
+    // The host takes whatever port the system gives it.
+    qputenv("VELMORA_PORT", "0");
 }
 
 void TestTchat::soloBecomesPlayerOne()
@@ -127,7 +119,7 @@ void TestTchat::soloBecomesPlayerOne()
     QCOMPARE(window.session().loginName(), QByteArray("You"));
     QVERIFY(window.session().isHost());
     QVERIFY(window.server().isListening());
-    QCOMPARE(window.server().listeningPort(), m_port);
+    QVERIFY(window.server().listeningPort() != 0);
     QCOMPARE(window.mainchat()->document()->firstBlock().text(),
              QStringLiteral(" Loading Solo Game..Please wait. "));
     QVERIFY(item(window, "StartGame1")->isEnabled());
@@ -151,7 +143,7 @@ void TestTchat::hostingServesOthersAndEndsThem()
 
     QTcpSocket client;
     Peer bob(&client);
-    client.connectToHost(QHostAddress::LocalHost, m_port);
+    client.connectToHost(QHostAddress::LocalHost, window.server().listeningPort());
     QTRY_VERIFY(bob.received("CMD_sendlogininfo+2"));
     bob.send("CMD_logininfo+2+1.2.0+Bob");
     QTRY_VERIFY(bob.received("CMD_existingplayers+1+Alice"));

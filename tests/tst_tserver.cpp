@@ -155,7 +155,7 @@ private slots:
         mallory->send(ff("CMD_chat+2+honest|clRed"));
         QVERIFY(alice->waitFor("CMD_chat+2+Mallory chats: honest|clRed"));
         QVERIFY(!alice->messages().contains("CMD_chat+1+Alice chats: I am Alice|clRed"));
-        QVERIFY(m_log.join('\n').contains(QStringLiteral("another player's name")));
+        QVERIFY(m_log.join(QLatin1Char('\n')).contains(QStringLiteral("another player's name")));
     }
 
     void oversizedMessageClosesTheConnection()

@@ -87,6 +87,9 @@ void GameConnection::hostpress()
     m_session.setHost(true);
     m_hosting = true;
     emit hostingStarted();
+    // The own client connects to the port the host really got (a port of 0
+    // lets the system choose one, which tests use to never clash).
+    m_sock->setPortName(QString::number(m_server->listeningPort()));
     m_sock->setHostName(Loopback);
     m_sock->Open();
 }

@@ -7,13 +7,13 @@ namespace velmora {
 
 const char *cardName(int code)
 {
-    static const std::array<std::string, CardCount + 1> names = [] {
-        std::array<std::string, CardCount + 1> n;
+    static const std::array<std::string, DeckSize + 1> names = [] {
+        std::array<std::string, DeckSize + 1> n;
         n[0] = "--";
         static const char *ranks[] = {"2", "3", "4", "5", "6", "7", "8",
                                       "9", "10", "J", "Q", "K", "A"};
         static const char suits[] = {'C', 'D', 'S', 'H'};
-        for (int c = 1; c <= CardCount; ++c)
+        for (int c = 1; c <= DeckSize; ++c)
             n[c] = std::string(ranks[rankOf(c)]) + suits[static_cast<int>(suitOf(c))];
         return n;
     }();

@@ -9,10 +9,10 @@ namespace velmora {
 enum class Suit { Clubs = 0, Diamonds = 1, Spades = 2, Hearts = 3 };
 
 constexpr int NoCard = 0;
-constexpr int CardCount = 52;
+constexpr int DeckSize = 52;
 constexpr int HandSlots = 11;
 
-constexpr bool isCard(int code) { return code >= 1 && code <= CardCount; }
+constexpr bool isCard(int code) { return code >= 1 && code <= DeckSize; }
 
 // Suit of a card code 1..52.
 constexpr Suit suitOf(int code) { return static_cast<Suit>((code - 1) / 13); }

@@ -7,9 +7,9 @@ namespace velmora {
 void Deck::shuffle(Random &random)
 {
     m_cards.fill(NoCard);
-    for (int code = 1; code <= CardCount; ++code) {
+    for (int code = 1; code <= DeckSize; ++code) {
         for (;;) {
-            const auto position = random.below(CardCount);
+            const auto position = random.below(DeckSize);
             if (m_cards[position] == NoCard) {
                 m_cards[position] = code;
                 break;

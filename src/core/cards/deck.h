@@ -19,11 +19,11 @@ public:
     // Card at position 1..52 (NoCard outside that range).
     int at(int position) const
     {
-        return position >= 1 && position <= CardCount ? m_cards[position - 1] : NoCard;
+        return position >= 1 && position <= DeckSize ? m_cards[position - 1] : NoCard;
     }
 
 private:
-    std::array<int, CardCount> m_cards{};
+    std::array<int, DeckSize> m_cards{};
 };
 
 } // namespace velmora

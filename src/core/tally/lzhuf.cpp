@@ -131,16 +131,16 @@ private:
                 ++j;
             }
         }
-        for (int i = 0, j = CharCount; j < TableSize; i += 2, ++j) {
+        for (int i = 0, inner = CharCount; inner < TableSize; i += 2, ++inner) {
             const unsigned f = m_freq[i] + m_freq[i + 1];
-            m_freq[j] = f;
-            int k = j - 1;
+            m_freq[inner] = f;
+            int k = inner - 1;
             while (f < m_freq[k])
                 --k;
             ++k;
-            std::memmove(&m_freq[k + 1], &m_freq[k], sizeof(m_freq[0]) * size_t(j - k));
+            std::memmove(&m_freq[k + 1], &m_freq[k], sizeof(m_freq[0]) * size_t(inner - k));
             m_freq[k] = f;
-            std::memmove(&m_son[k + 1], &m_son[k], sizeof(m_son[0]) * size_t(j - k));
+            std::memmove(&m_son[k + 1], &m_son[k], sizeof(m_son[0]) * size_t(inner - k));
             m_son[k] = i;
         }
         for (int i = 0; i < TableSize; ++i) {

@@ -31,8 +31,8 @@ const QColor Gold(232, 184, 52);
 // All pictures rendered at one device pixel ratio. Held in a std::map so
 // that references handed out stay valid when other ratios are added.
 struct Sheet {
-    std::array<QPixmap, CardCount + 1> large;
-    std::array<QPixmap, CardCount + 1> small;
+    std::array<QPixmap, DeckSize + 1> large;
+    std::array<QPixmap, DeckSize + 1> small;
     std::array<QPixmap, 3> chips;
     std::array<QPixmap, PotCount> pots;
     std::array<QPixmap, TableArt::ChipPileCount> piles;
@@ -487,7 +487,7 @@ void TableArt::setDevicePixelRatio(qreal ratio)
 
 const QPixmap &TableArt::card(int code, CardSize size)
 {
-    if (code < 0 || code > CardCount)
+    if (code < 0 || code > DeckSize)
         return none();
     Sheet &s = sheet();
     const bool large = size == CardSize::Large;
@@ -567,7 +567,7 @@ const QPixmap &TableArt::onOffBox(bool on)
 
 void TableArt::preload()
 {
-    for (int code = 0; code <= CardCount; ++code) {
+    for (int code = 0; code <= DeckSize; ++code) {
         card(code, CardSize::Large);
         card(code, CardSize::Small);
     }

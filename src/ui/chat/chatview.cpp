@@ -213,9 +213,9 @@ void ChatView::copyChat()
 
 QMimeData *ChatView::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
-    data->setText(selectedPlainText());
-    return data;
+    auto *mime = new QMimeData;
+    mime->setText(selectedPlainText());
+    return mime;
 }
 
 void ChatView::openLink(int slot)

@@ -1,0 +1,163 @@
+// The connection to the table without a window: roles, the dispatch pump,
+// its hold, and what it reports.
+
+#include "client/clientsession.h"
+#include "client/options.h"
+#include "cards/random.h"
+#include "gameconnection.h"
+#include "tserver.h"
+#include "tsock.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+using namespace velmora;
+
+namespace {
+
+// A host that is only a listener, speaking the wire protocol by hand.
+class FakeHost
+{
+public:
+    FakeHost() { m_server.listen(QHostAddress::LocalHost, 0); }
+    quint16 port() const { return m_server.serverPort(); }
+    QTcpSocket *peer()
+    {
+        if (!m_peer && m_server.hasPendingConnections()) {
+            m_peer = m_server.nextPendingConnection();
+            QObject::connect(m_peer, &QTcpSocket::readyRead, m_peer,
+                             [this] { m_received += m_peer->readAll(); });
+        }
+        return m_peer;
+    }
+    void send(const QByteArray &message) { m_peer->write(message + '\xFF'); }
+    const QByteArray &received() const { return m_received; }
+
+private:
+    QTcpServer m_server;
+    QTcpSocket *m_peer = nullptr;
+    QByteArray m_received;
+};
+
+struct Client
+{
+    Options options;
+    ClientSession session;
+    Random random{7};
+    GameConnection connection{session, options, random};
+    QStringList lines;
+    QStringList errors;
+
+    Client()
+    {
+        QObject::connect(&session, &ClientSession::chatLine, &session,
+                         [this](int, const QString &text, ColourValue) { lines << text; });
+        QObject::connect(&connection, &GameConnection::error, &connection,
+                         [this](const QString &text) { errors << text; });
+    }
+};
+
+} // namespace
+
+class TestGameConnection : public QObject
+{
+    Q_OBJECT
+    QTcpServer m_presence;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_presence.listen(QHostAddress::LocalHost, 0));
+        qputenv("VELMORA_PRESENCE_PORT", QByteArray::number(m_presence.serverPort()));
+    }
+
+    void init()
+    {
+        while (m_presence.hasPendingConnections())
+            delete m_presence.nextPendingConnection();
+        qputenv("VELMORA_PORT", "0");
+    }
+
+    void soloHostsAndLogsInAsPlayerOne()
+    {
+        Client c;
+        QSignalSpy hosting(&c.connection, &GameConnection::hostingStarted);
+        c.connection.start({});
+        QCOMPARE(hosting.size(), 1);
+        QVERIFY(c.connection.hosting());
+        QVERIFY(c.connection.server().listeningPort() != 0);
+        QTRY_VERIFY(c.session.loggedIn());
+        QCOMPARE(c.session.ownPlayer(), 1);
+        QCOMPARE(c.lines.value(0), QStringLiteral("Loading Solo Game..Please wait."));
+        QTRY_VERIFY(!c.connection.dispatching()); // idle once the queue is empty
+        QVERIFY(!m_presence.hasPendingConnections());
+        QVERIFY(c.errors.isEmpty());
+
+        c.connection.shutDown();
+        QVERIFY(!c.connection.server().isListening());
+    }
+
+    void joinHoldsPresenceAndReportsTheHostLeaving()
+    {
+        FakeHost host;
+        qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+        Client c;
+        QSignalSpy closed(&c.connection, &GameConnection::hostClosed);
+        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+        QVERIFY(!c.connection.hosting());
+        QTRY_VERIFY(host.peer());
+        QTRY_VERIFY(m_presence.hasPendingConnections());
+        host.send("CMD_sendlogininfo+3");
+        QTRY_VERIFY(host.received().contains("CMD_logininfo+3+1.2.0+Bob\xFF"));
+        host.peer()->disconnectFromHost();
+        QTRY_COMPARE(closed.size(), 1);
+        QTest::qWait(20);
+        QCOMPARE(closed.size(), 1);
+    }
+
+    void waitingRoleOpensNothing()
+    {
+        FakeHost host;
+        qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+        Client c;
+        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1")});
+        QCOMPARE(c.lines, QStringList{QStringLiteral("Loading Multi-player Game.. Please Wait.")});
+        QTest::qWait(100);
+        QVERIFY(!host.peer());
+        QVERIFY(!m_presence.hasPendingConnections());
+        QVERIFY(!c.connection.sock().hasHandle());
+    }
+
+    // While the window shows a box, messages wait in arrival order; a bad
+    // message is reported and the next one is handled.
+    void holdPausesDispatchAndErrorsAreReported()
+    {
+        FakeHost host;
+        qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+        Client c;
+        bool held = true;
+        c.connection.setHold([&] { return held; });
+        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+        QTRY_VERIFY(host.peer());
+        host.send("CMD_sendlogininfo+12");
+        host.send("CMD_sendlogininfo+4");
+        host.send("CMD_chat+4+Bob chats:  hi|clRed");
+        QTRY_COMPARE(c.session.queued(), 3);
+        QTest::qWait(30);
+        QCOMPARE(c.session.queued(), 3);
+        QVERIFY(!c.connection.dispatching());
+
+        held = false;
+        c.connection.resumeDispatch();
+        QTRY_COMPARE(c.session.queued(), 0);
+        QCOMPARE(c.errors, QStringList{QStringLiteral("player number 12 is out of range")});
+        QCOMPARE(c.session.ownPlayer(), 4);
+        QTRY_VERIFY(c.lines.contains(QStringLiteral("Bob chats:  hi")));
+        QVERIFY(!c.connection.dispatching());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGameConnection)
+#include "tst_gameconnection.moc"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Fails when a file reaches above its layer. The build already keeps each
+# library's project headers apart (a core file cannot find a net or ui
+# header); this catches the Qt modules, which all share one include root:
+#   src/core  Qt Core only
+#   src/net   Qt Core and Qt Network
+#   src/ui    anything
+# A Qt header is named by its module folder (<QtWidgets/QWidget>) or by its
+# class alone (<QWidget>); the class is looked up in the installed modules.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+qt_include=$(find /usr/include -maxdepth 3 -type d -name QtCore -path '*qt6*' | head -n 1)
+qt_include=${qt_include%/QtCore}
+[ -n "$qt_include" ] || { echo "check-layers: Qt headers not found" >&2; exit 2; }
+
+status=0
+check() { # check FOLDER ALLOWED-MODULES...
+    local folder=$1; shift
+    local allowed=" $* "
+    while IFS=: read -r file line text; do
+        header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<([^>]+)>.*/\1/' <<<"$text")
+        module=""
+        if [[ $header == Qt*/* ]]; then
+            module=${header%%/*}
+        elif [[ $header == Q* && $header != */* ]]; then
+            for dir in "$qt_include"/Qt*/; do
+                if [ -f "$dir$header" ]; then
+                    module=$(basename "$dir")
+                    [[ $allowed == *" $module "* ]] && break
+                fi
+            done
+        fi
+        if [ -n "$module" ] && [[ $allowed != *" $module "* ]]; then
+            echo "$file:$line: <$header> is $module, which $folder may not use"
+            status=1
+        fi
+    done < <(grep -rn -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*<' "$folder" || true)
+}
+
+check src/core QtCore
+check src/net QtCore QtNetwork
+exit $status
