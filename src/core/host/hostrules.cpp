@@ -88,7 +88,7 @@ void HostEngine::startGame(const QByteArray &starter, int cash, int rounds, bool
     m_game.inProgress = true;
     m_game.dummyHandsOn = dummyOn;
     m_game.roundsPerGame = rounds;
-    sendAll(wire::startGame(starter, cash, rounds));
+    sendAll(wire::startGame(m_message, starter, cash, rounds));
     m_game.pots.fill(0);
     for (int s = 1; s <= Seats; ++s) {
         m_seats[s].cash = cash;
@@ -119,7 +119,7 @@ void HostEngine::startRound()
         seat.hand.fill(NoCard);
     }
     m_game.dummy.fill(NoCard);
-    sendAll(wire::startRound(m_game.round, cashOfSeats()));
+    sendAll(wire::startRound(m_message, m_game.round, cashOfSeats()));
     findPlayer();
 }
 
@@ -132,9 +132,9 @@ void HostEngine::findPlayer()
     const int first = m_game.dummyHandsOn ? m_game.dealer : m_game.currentPlayer;
     if (m_game.dummyHandsOn) {
         m_game.offerSeat = m_game.dealer;
-        sendAll(wire::nextPlayer(m_game.dealer, m_game.offerSeat, 'b'));
+        sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, 'b'));
     } else {
-        sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, 'l'));
+        sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, 'l'));
     }
     if (isComputerDriven(first))
         m_out.timer(Timer::ComputerUnchanged);
@@ -158,8 +158,8 @@ void HostEngine::dealCards()
     }
     for (int seat = 1; seat <= Seats; ++seat) {
         if (m_slots[seat].inUse)
-            sendTo(seat, wire::newCard(seat, m_seats[seat].hand));
-        sendAll(wire::cardCount(seat, cardsHeld(seat)));
+            sendTo(seat, wire::newCard(m_message, seat, m_seats[seat].hand));
+        sendAll(wire::cardCount(m_message, seat, cardsHeld(seat)));
     }
 }
 
@@ -177,23 +177,23 @@ void HostEngine::buyTheDummy(int seat, bool buy)
         m_game.offerSeat = nextSeat(m_game.offerSeat);
         if (m_game.offerSeat == m_game.dealer) {
             m_game.offerSeat = 0;
-            sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, 'l'));
+            sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, 'l'));
             startComputerFor(m_game.currentPlayer);
         } else {
-            sendAll(wire::nextPlayer(m_game.dealer, m_game.offerSeat, 'b'));
+            sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, 'b'));
             startComputerFor(m_game.offerSeat);
         }
         return;
     }
     m_seats[seat].hand = m_game.dummy;
     if (m_slots[seat].inUse)
-        sendTo(seat, wire::theDummyHand(seat, m_seats[seat].hand));
+        sendTo(seat, wire::theDummyHand(m_message, seat, m_seats[seat].hand));
     m_seats[seat].cash -= DummyPrice;
     m_seats[m_game.dealer].cash += DummyPrice;
-    sendAll(wire::boughtDummy(seat, m_seats[seat].cash, m_game.dealer,
+    sendAll(wire::boughtDummy(m_message, seat, m_seats[seat].cash, m_game.dealer,
                               m_seats[m_game.dealer].cash));
     m_game.offerSeat = 0;
-    sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, 'l'));
+    sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, 'l'));
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -229,7 +229,7 @@ bool HostEngine::checkForWin()
     for (int s = 1; s <= Seats; ++s)
         m_seats[s].cash += sum / 4;
     m_game.inProgress = false;
-    sendAll(wire::winner(leader, cashOfSeats()));
+    sendAll(wire::winner(m_message, leader, cashOfSeats()));
     return true;
 }
 
@@ -246,7 +246,7 @@ void HostEngine::playCard(int seat, int handSlot)
     const bool accepted = lead ? checkForLowest(seat, handSlot) : x == m_game.tableCard + 1;
     if (!accepted) {
         if (m_slots[seat].inUse)
-            sendTo(seat, wire::wrongCard(seat, lead));
+            sendTo(seat, wire::wrongCard(m_message, seat, lead));
         return;
     }
     // A card played while the dummy hand is still on offer (the seat offered
@@ -283,7 +283,7 @@ void HostEngine::setCard(int seat, int handSlot)
     if (const int pot = singleCardPot(x))
         addToCash(seat, pot);
     const int left = cardsHeld(seat);
-    sendAll(wire::hisCard(seat, x, handSlot, left));
+    sendAll(wire::hisCard(m_message, seat, x, handSlot, left));
     if (left == 0) {
         endRound(seat);
         return;
@@ -310,7 +310,7 @@ void HostEngine::setCard(int seat, int handSlot)
     }
     if (mode == 'l')
         m_game.currentPlayer = seat;
-    sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, mode));
+    sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, mode));
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -318,7 +318,7 @@ void HostEngine::addToCash(int seat, int pot)
 {
     const int amount = m_game.pots[pot];
     m_seats[seat].cash += amount;
-    sendAll(wire::addToCash(seat, m_seats[seat].cash, pot, amount));
+    sendAll(wire::addToCash(m_message, seat, m_seats[seat].cash, pot, amount));
     m_game.pots[pot] = 0;
 }
 
@@ -333,7 +333,7 @@ void HostEngine::endRound(int seat)
         m_game.pots[Kitty] += left;
     }
     addToCash(seat, Kitty);
-    sendAll(wire::endRound(cashOfSeats(), seat));
+    sendAll(wire::endRound(m_message, cashOfSeats(), seat));
     m_game.roundOver = true;
     m_out.timer(Timer::StartRoundOver);
 }
