@@ -3,7 +3,6 @@
 #include "framer.h"
 
 #include <charconv>
-#include <cstring>
 
 namespace velmora::wire {
 
@@ -35,122 +34,122 @@ QByteArrayView commandWord(Cmd cmd)
 // "+"; close() adds the optional closing "+" and the terminator.
 //
 // A busy table builds tens of thousands of messages a second, nearly all of
-// them short, so a message is written into a buffer on the stack and becomes
-// a QByteArray, in one allocation, only when it is closed. A longer one (a
-// chat line, a long name) moves on to a growing QByteArray.
+// them short. The message is written straight into its array, whose storage
+// is set aside up front and grown only for a long one (a chat line, a long
+// name), so that a caller who builds into the same array again and again
+// allocates nothing. Bytes go through a local pointer: a store through a
+// char pointer may alias any member, and writing through one would make
+// the compiler reload the position after every byte.
 class Builder
 {
 public:
-    explicit Builder(Cmd cmd) { put(commandWord(cmd)); }
+    // Builds into `out`, whose storage is reused unless another array
+    // shares it.
+    Builder(QByteArray &out, Cmd cmd) : m_out(out) { start(cmd); }
+    // Builds a new array.
+    explicit Builder(Cmd cmd) : m_out(m_own) { start(cmd); }
+    Builder(const Builder &) = delete;
+    Builder &operator=(const Builder &) = delete;
+
     Builder &num(int value)
     {
-        constexpr qsizetype Longest = 12; // "+" and "-2147483648"
-        if (!m_spilled && m_length + Longest <= Capacity) {
-            m_buffer[m_length++] = '+';
-            // Seats, slots, cards and counts: nearly every number has one
-            // or two digits, written here without the general conversion.
-            if (value >= 0 && value < 100) {
-                if (value >= 10)
-                    m_buffer[m_length++] = char('0' + value / 10);
-                m_buffer[m_length++] = char('0' + value % 10);
-                return *this;
-            }
-            const auto result = std::to_chars(m_buffer + m_length, m_buffer + Capacity, value);
-            m_length = result.ptr - m_buffer;
-            return *this;
-        }
-        char digits[Longest];
-        const auto result = std::to_chars(digits, digits + Longest, value);
-        put('+');
-        put(QByteArrayView(digits, result.ptr - digits));
+        reserve(Longest);
+        m_pos = putNumber(m_pos, value);
         return *this;
     }
     Builder &text(QByteArrayView value)
     {
-        put('+');
-        put(value);
+        reserve(1 + value.size());
+        *m_pos++ = '+';
+        m_pos = copy(m_pos, value);
         return *this;
     }
     Builder &raw(QByteArrayView value)
     {
-        put(value);
+        reserve(value.size());
+        m_pos = copy(m_pos, value);
         return *this;
     }
     // "+slot+card" for every occupied hand slot, in slot order.
     Builder &cards(const Hand &hand)
     {
-        for (int slot = 1; slot <= int(hand.size()); ++slot)
-            if (hand[slot - 1] != 0)
-                num(slot).num(hand[slot - 1]);
+        for (int slot = 1; slot <= int(hand.size()); ++slot) {
+            if (hand[slot - 1] != 0) {
+                reserve(2 * Longest);
+                m_pos = putNumber(putNumber(m_pos, slot), hand[slot - 1]);
+            }
+        }
         return *this;
     }
-    QByteArray close(bool closingPlus)
+    // Ends the message and returns the array it was built in.
+    QByteArray &close(bool closingPlus)
     {
-        finish(closingPlus);
-        return m_spilled ? std::move(m_long) : QByteArray(m_buffer, m_length);
-    }
-    // Closes the message into `out`; its storage is reused when it is big
-    // enough and nobody else holds it.
-    QByteArray &close(QByteArray &out, bool closingPlus)
-    {
-        finish(closingPlus);
-        if (m_spilled) {
-            out = std::move(m_long);
-        } else {
-            out.resize(m_length);
-            std::memcpy(out.data(), m_buffer, std::size_t(m_length));
-        }
-        return out;
+        reserve(2);
+        if (closingPlus)
+            *m_pos++ = '+';
+        *m_pos++ = Framer::Terminator;
+        m_out.resize(m_pos - m_begin); // shrinking keeps the storage
+        return m_out;
     }
 
 private:
-    static constexpr qsizetype Capacity = 120;
+    static constexpr qsizetype Longest = 12;   // "+" and "-2147483648"
+    static constexpr qsizetype Initial = 128;  // longer than any message of a game
 
-    void finish(bool closingPlus)
+    void start(Cmd cmd)
     {
-        if (closingPlus)
-            put('+');
-        put(Framer::Terminator);
+        m_out.resize(Initial);
+        m_begin = m_pos = m_out.data();
+        m_end = m_begin + Initial;
+        raw(commandWord(cmd));
     }
-
-    void put(char c)
+    void reserve(qsizetype more)
     {
-        if (!m_spilled && m_length < Capacity)
-            m_buffer[m_length++] = c;
-        else
-            spill(QByteArrayView(&c, 1));
+        if (m_end - m_pos < more)
+            grow(more);
     }
-    void put(QByteArrayView value)
+    void grow(qsizetype more)
     {
-        if (!m_spilled && m_length + value.size() <= Capacity) {
-            // fields are a few bytes: a plain loop beats a call to memcpy
-            for (const char c : value)
-                m_buffer[m_length++] = c;
-            return;
+        const qsizetype used = m_pos - m_begin;
+        m_out.resize(2 * (used + more));
+        m_begin = m_out.data();
+        m_pos = m_begin + used;
+        m_end = m_begin + m_out.size();
+    }
+    // "+" and the number's decimal digits at `p`; returns the end.
+    static char *putNumber(char *p, int value)
+    {
+        *p++ = '+';
+        // Seats, slots, cards and counts: nearly every number has one or
+        // two digits, written here without the general conversion.
+        if (value >= 0 && value < 100) {
+            if (value >= 10)
+                *p++ = char('0' + value / 10);
+            *p++ = char('0' + value % 10);
+            return p;
         }
-        spill(value);
+        return std::to_chars(p, p + Longest - 1, value).ptr;
     }
-    void spill(QByteArrayView value)
+    static char *copy(char *p, QByteArrayView value)
     {
-        if (!m_spilled) {
-            m_long.reserve(m_length + value.size() + 64);
-            m_long.append(m_buffer, m_length);
-            m_spilled = true;
-        }
-        m_long.append(value);
+        // fields are a few bytes: a plain loop beats a call to memcpy
+        for (const char c : value)
+            *p++ = c;
+        return p;
     }
 
-    char m_buffer[Capacity]; // written before it is read: no need to clear it
-    qsizetype m_length = 0;
-    bool m_spilled = false;
-    QByteArray m_long;
+    QByteArray m_own;
+    QByteArray &m_out;
+    char *m_begin = nullptr;
+    char *m_pos = nullptr;
+    char *m_end = nullptr;
 };
 
-QByteArray &cashFields(QByteArray &out, Builder &&b, const std::array<int, 4> &cash)
+QByteArray &cashFields(Builder &b, const std::array<int, 4> &cash)
 {
     for (int c : cash)
         b.num(c);
-    return b.close(out, true);
+    return b.close(true);
 }
 
 } // namespace
@@ -204,134 +203,134 @@ QByteArray buyTheDummy(int seat, bool buy)
 
 QByteArray &sendLoginInfo(QByteArray &out, int player)
 {
-    return Builder(Cmd::SendLoginInfo).num(player).close(out, false);
+    return Builder(out, Cmd::SendLoginInfo).num(player).close(false);
 }
 QByteArray &full(QByteArray &out)
 {
-    return Builder(Cmd::Full).close(out, true);
+    return Builder(out, Cmd::Full).close(true);
 }
 QByteArray &newPlayerInfo(QByteArray &out, int player, const QByteArray &name)
 {
-    return Builder(Cmd::NewPlayerInfo).num(player).text(name).close(out, false);
+    return Builder(out, Cmd::NewPlayerInfo).num(player).text(name).close(false);
 }
 QByteArray &existingPlayers(QByteArray &out, int player, const QByteArray &name)
 {
-    return Builder(Cmd::ExistingPlayers).num(player).text(name).close(out, false);
+    return Builder(out, Cmd::ExistingPlayers).num(player).text(name).close(false);
 }
 QByteArray &haveWrongVersion(QByteArray &out, const QByteArray &name)
 {
-    return Builder(Cmd::HaveWrongVersion).text(name).close(out, false);
+    return Builder(out, Cmd::HaveWrongVersion).text(name).close(false);
 }
 QByteArray &wrongVersion(QByteArray &out)
 {
-    return Builder(Cmd::WrongVersion).close(out, true);
+    return Builder(out, Cmd::WrongVersion).close(true);
 }
 QByteArray &gameStats(QByteArray &out, int round, int rounds, const std::array<int, 4> &cash,
                       int tableCard, int currentPlayer)
 {
-    Builder b(Cmd::GameStats);
+    Builder b(out, Cmd::GameStats);
     b.num(round).num(rounds);
     for (int c : cash)
         b.num(c);
-    return b.num(tableCard).num(currentPlayer).close(out, true);
+    return b.num(tableCard).num(currentPlayer).close(true);
 }
 QByteArray &yourCards(QByteArray &out, int seat, const Hand &hand)
 {
-    return Builder(Cmd::YourCards).num(seat).cards(hand).close(out, false);
+    return Builder(out, Cmd::YourCards).num(seat).cards(hand).close(false);
 }
 QByteArray &nextPlayer(QByteArray &out, int dealer, int player, char mode)
 {
-    return Builder(Cmd::NextPlayer)
+    return Builder(out, Cmd::NextPlayer)
         .num(dealer)
         .num(player)
         .text(QByteArrayView(&mode, 1))
-        .close(out, true);
+        .close(true);
 }
 QByteArray &playerDisconnected(QByteArray &out, int player, const QByteArray &name)
 {
-    return Builder(Cmd::PlayerDisconnected).num(player).text(name).close(out, false);
+    return Builder(out, Cmd::PlayerDisconnected).num(player).text(name).close(false);
 }
 QByteArray &chat(QByteArray &out, int player, const QByteArray &name,
                  const QByteArray &textAndColour)
 {
-    return Builder(Cmd::Chat)
+    return Builder(out, Cmd::Chat)
         .num(player)
         .text(name)
         .raw(" chats: ")
         .raw(textAndColour)
-        .close(out, false);
+        .close(false);
 }
 QByteArray &action(QByteArray &out, int player, const QByteArray &name,
                    const QByteArray &textAndColour)
 {
-    return Builder(Cmd::Action)
+    return Builder(out, Cmd::Action)
         .num(player)
         .text(name)
         .raw(" ")
         .raw(textAndColour)
-        .close(out, false);
+        .close(false);
 }
 QByteArray &playASound(QByteArray &out, int player, const QByteArray &soundAndRest)
 {
     // The request's rest ("wave3+") passes through unchanged, closing "+"
     // included.
-    return Builder(Cmd::PlayASound).num(player).text(soundAndRest).close(out, false);
+    return Builder(out, Cmd::PlayASound).num(player).text(soundAndRest).close(false);
 }
 QByteArray &startGame(QByteArray &out, const QByteArray &starter, int cash, int rounds)
 {
-    return Builder(Cmd::StartGame).text(starter).num(cash).num(rounds).num(rounds).close(out, true);
+    return Builder(out, Cmd::StartGame).text(starter).num(cash).num(rounds).num(rounds).close(true);
 }
 QByteArray &startRound(QByteArray &out, int round, const std::array<int, 4> &cash)
 {
-    return cashFields(out, std::move(Builder(Cmd::StartRound).num(round)), cash);
+    return cashFields(Builder(out, Cmd::StartRound).num(round), cash);
 }
 QByteArray &newCard(QByteArray &out, int seat, const Hand &hand)
 {
-    return Builder(Cmd::NewCard).num(seat).cards(hand).close(out, false);
+    return Builder(out, Cmd::NewCard).num(seat).cards(hand).close(false);
 }
 QByteArray &cardCount(QByteArray &out, int seat, int count)
 {
-    return Builder(Cmd::CardCount).num(seat).num(count).close(out, true);
+    return Builder(out, Cmd::CardCount).num(seat).num(count).close(true);
 }
 QByteArray &theDummyHand(QByteArray &out, int seat, const Hand &hand)
 {
-    return Builder(Cmd::TheDummyHand).num(seat).cards(hand).close(out, false);
+    return Builder(out, Cmd::TheDummyHand).num(seat).cards(hand).close(false);
 }
 QByteArray &boughtDummy(QByteArray &out, int buyer, int buyerCash, int dealer, int dealerCash)
 {
-    return Builder(Cmd::BoughtDummy)
+    return Builder(out, Cmd::BoughtDummy)
         .num(buyer)
         .num(buyerCash)
         .num(dealer)
         .num(dealerCash)
-        .close(out, true);
+        .close(true);
 }
 QByteArray &wrongCard(QByteArray &out, int seat, bool lowest)
 {
-    return Builder(Cmd::WrongCard).num(seat).text(lowest ? "low" : "next").close(out, true);
+    return Builder(out, Cmd::WrongCard).num(seat).text(lowest ? "low" : "next").close(true);
 }
 QByteArray &hisCard(QByteArray &out, int seat, int card, int handSlot, int cardsLeft)
 {
-    return Builder(Cmd::HisCard).num(seat).num(card).num(handSlot).num(cardsLeft).close(out, true);
+    return Builder(out, Cmd::HisCard).num(seat).num(card).num(handSlot).num(cardsLeft).close(true);
 }
 QByteArray &addToCash(QByteArray &out, int seat, int cash, int pot, int amount)
 {
-    return Builder(Cmd::AddToCash).num(seat).num(cash).num(pot).num(amount).close(out, true);
+    return Builder(out, Cmd::AddToCash).num(seat).num(cash).num(pot).num(amount).close(true);
 }
 QByteArray &endRound(QByteArray &out, const std::array<int, 4> &cash, int wentOut)
 {
-    Builder b(Cmd::EndRound);
+    Builder b(out, Cmd::EndRound);
     for (int c : cash)
         b.num(c);
-    return b.num(wentOut).close(out, true);
+    return b.num(wentOut).close(true);
 }
 QByteArray &winner(QByteArray &out, int seat, const std::array<int, 4> &cash)
 {
-    return cashFields(out, std::move(Builder(Cmd::Winner).num(seat)), cash);
+    return cashFields(Builder(out, Cmd::Winner).num(seat), cash);
 }
 QByteArray &justWatching(QByteArray &out, int seat, int value)
 {
-    return Builder(Cmd::JustWatching).num(seat).num(value).close(out, false);
+    return Builder(out, Cmd::JustWatching).num(seat).num(value).close(false);
 }
 
 QByteArray sendLoginInfo(int player)
