@@ -2,7 +2,9 @@
 
 #include "framer.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace velmora::wire {
 
@@ -16,18 +18,31 @@ void appendNumber(QByteArray &text, int value)
     text.append(digits, result.ptr - digits);
 }
 
-// The command word's text, looked up once per command.
-QByteArrayView commandWord(Cmd cmd)
+// The command words, each held in a slot of one fixed width: a message
+// starts with a copy of known size, which the compiler turns into a few
+// moves instead of a byte loop.
+struct CommandWord
+{
+    static constexpr qsizetype Width = 32; // "CMD_playerdisconnected" is 22
+    char text[Width];
+    qsizetype size;
+};
+
+const CommandWord *commandWord(Cmd cmd)
 {
     constexpr std::size_t Count = std::size_t(Cmd::JustWatching) + 1;
     static const auto words = [] {
-        std::array<QByteArrayView, Count> w;
-        for (std::size_t i = 0; i < Count; ++i)
-            w[i] = commandText(Cmd(i));
+        std::array<CommandWord, Count> w{};
+        for (std::size_t i = 0; i < Count; ++i) {
+            const QByteArrayView text = commandText(Cmd(i));
+            Q_ASSERT(text.size() <= CommandWord::Width);
+            w[i].size = std::min(text.size(), CommandWord::Width);
+            std::copy_n(text.data(), w[i].size, w[i].text);
+        }
         return w;
     }();
     const auto i = std::size_t(cmd);
-    return i < Count ? words[i] : commandText(cmd);
+    return i < Count ? &words[i] : nullptr;
 }
 
 // Accumulates one message: the command word, then fields each preceded by
@@ -98,10 +113,16 @@ private:
 
     void start(Cmd cmd)
     {
+        static_assert(Initial >= CommandWord::Width);
         m_out.resize(Initial);
         m_begin = m_pos = m_out.data();
         m_end = m_begin + Initial;
-        raw(commandWord(cmd));
+        if (const CommandWord *word = commandWord(cmd)) {
+            std::memcpy(m_pos, word->text, CommandWord::Width);
+            m_pos += word->size;
+        } else {
+            raw(commandText(cmd));
+        }
     }
     void reserve(qsizetype more)
     {
