@@ -14,10 +14,31 @@ constexpr int Ante = 1;
 constexpr int DummyPrice = 5;
 constexpr int nextSeat(int seat) { return seat % 4 + 1; }
 
+// Ranks as rankOf() numbers them.
+enum Rank { Eight = 6, Nine = 7, Ten = 8, Jack = 9, Queen = 10, King = 11, Ace = 12 };
+
+constexpr int cardOf(Suit suit, Rank rank) { return int(suit) * 13 + rank + 1; }
+
+// The first card (the 2) of a card's suit.
+constexpr int suitStart(int card) { return card - rankOf(card); }
+
 // Cards that make the computer keep its own hand rather than take the dummy.
 constexpr bool isKeepCard(int card)
 {
-    return card == 11 || card == 13 || card == 36 || card == 48 || card == 51;
+    return card == cardOf(Suit::Clubs, Queen) || card == cardOf(Suit::Clubs, Ace) ||
+           card == cardOf(Suit::Spades, Jack) || card == cardOf(Suit::Hearts, Ten) ||
+           card == cardOf(Suit::Hearts, King);
+}
+
+// Whether `hand` holds `card`. Every slot is looked at, without an early
+// exit: over eleven slots that is cheaper than a branch the processor
+// cannot predict.
+bool holds(const wire::Hand &hand, int card)
+{
+    bool found = false;
+    for (int c : hand)
+        found |= c == card;
+    return found;
 }
 } // namespace
 
@@ -261,20 +282,26 @@ void HostEngine::playCard(int seat, int handSlot)
 bool HostEngine::checkForLowest(int seat, int handSlot) const
 {
     const int x = m_seats[seat].hand[handSlot - 1];
+    if (!isCard(x))
+        return true;
+    // A lower card of its suit lies between the suit's first card and it.
+    // Every slot is looked at, as in holds().
+    const int first = suitStart(x);
+    bool lower = false;
     for (int c : m_seats[seat].hand)
-        if (c != NoCard && c < x && sameSuit(c, x))
-            return false;
-    return true;
+        lower |= c >= first && c < x;
+    return !lower;
 }
 
 void HostEngine::setCard(int seat, int handSlot)
 {
     Seat &s = m_seats[seat];
     const int x = s.hand[handSlot - 1];
-    if (m_game.pots[PotEightNineTen] > 0 && potRank(s.cardBeforeLast) == 7 &&
-        potRank(s.lastCard) == 8 && potRank(x) == 9)
+    if (m_game.pots[PotEightNineTen] > 0 && rankOf(s.cardBeforeLast) == Eight &&
+        rankOf(s.lastCard) == Nine && rankOf(x) == Ten)
         addToCash(seat, PotEightNineTen);
-    if (m_game.pots[PotQueenKingHearts] > 0 && s.lastCard == 50 && x == 51)
+    if (m_game.pots[PotQueenKingHearts] > 0 && s.lastCard == cardOf(Suit::Hearts, Queen) &&
+        x == cardOf(Suit::Hearts, King))
         addToCash(seat, PotQueenKingHearts);
     s.cardBeforeLast = s.lastCard;
     s.lastCard = x;
@@ -296,11 +323,8 @@ void HostEngine::setCard(int seat, int handSlot)
         const int wanted = m_game.tableCard + 1;
         int holder = 0;
         for (int t = 1; t <= Seats && !holder; ++t)
-            for (int c : m_seats[t].hand)
-                if (c == wanted) {
-                    holder = t;
-                    break;
-                }
+            if (holds(m_seats[t].hand, wanted))
+                holder = t;
         if (holder) {
             m_game.currentPlayer = holder;
             mode = 'f';
