@@ -413,11 +413,16 @@ void HostEngine::computerLowest(int seat)
     int drawn = NoCard;
     while (drawn == NoCard)
         drawn = s.hand[m_random.below(HandSlots)];
+    // The lowest card of the drawn card's suit: its suit's cards are the
+    // thirteen codes from the suit's first.
     int best = 0;
-    for (int k = 1; k <= HandSlots; ++k) {
-        const int c = s.hand[k - 1];
-        if (sameSuit(c, drawn) && (best == 0 || c < s.hand[best - 1]))
-            best = k;
+    if (isCard(drawn)) {
+        const int first = suitStart(drawn);
+        for (int k = 1; k <= HandSlots; ++k) {
+            const int c = s.hand[k - 1];
+            if (c >= first && c < first + 13 && (best == 0 || c < s.hand[best - 1]))
+                best = k;
+        }
     }
     playCard(seat, best);
 }
