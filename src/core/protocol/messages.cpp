@@ -35,14 +35,14 @@ const CommandWord *commandWord(Cmd cmd)
         std::array<CommandWord, Count> w{};
         for (std::size_t i = 0; i < Count; ++i) {
             const QByteArrayView text = commandText(Cmd(i));
-            Q_ASSERT(text.size() <= CommandWord::Width);
-            w[i].size = std::min(text.size(), CommandWord::Width);
-            std::copy_n(text.data(), w[i].size, w[i].text);
+            // A word too long for its slot is left out and written as text.
+            w[i].size = text.size() <= CommandWord::Width ? text.size() : -1;
+            std::copy_n(text.data(), std::max<qsizetype>(w[i].size, 0), w[i].text);
         }
         return w;
     }();
     const auto i = std::size_t(cmd);
-    return i < Count ? &words[i] : nullptr;
+    return i < Count && words[i].size >= 0 ? &words[i] : nullptr;
 }
 
 // Accumulates one message: the command word, then fields each preceded by
@@ -108,8 +108,8 @@ public:
     }
 
 private:
-    static constexpr qsizetype Longest = 12;   // "+" and "-2147483648"
-    static constexpr qsizetype Initial = 128;  // longer than any message of a game
+    static constexpr qsizetype Longest = 12;  // "+" and "-2147483648"
+    static constexpr qsizetype Initial = 128; // longer than any message of a game
 
     void start(Cmd cmd)
     {
