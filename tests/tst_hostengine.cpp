@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using namespace velmora;
 
 namespace {
@@ -18,7 +20,13 @@ struct Recorder : HostEngine::Output
     QList<int> closed;
     QList<HostEngine::Timer> timers;
     QStringList logs;
-    void send(int slot, const QByteArray &m) override { sent.append({slot, m}); }
+    std::function<void(int, const QByteArray &)> onSend; // runs after recording
+    void send(int slot, const QByteArray &m) override
+    {
+        sent.append({slot, m});
+        if (onSend)
+            onSend(slot, m);
+    }
     void closeSlot(int slot) override { closed.append(slot); }
     void timer(HostEngine::Timer t) override { timers.append(t); }
     void log(const QString &line) override { logs.append(line); }
@@ -131,6 +139,31 @@ private slots:
                                          ff("CMD_playasound+2+wave7+")};
         QCOMPARE(t.out.to(1), expected);
         QCOMPARE(t.out.to(2), expected);
+    }
+
+    void departureDuringABroadcast()
+    {
+        // The server may learn of a departure while it is handing out a
+        // message; the departure's own broadcast must not overwrite the
+        // message that the rest of the table has still to receive.
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.join("Carol");
+        t.out.clear();
+        t.out.onSend = [&t](int slot, const QByteArray &) {
+            if (slot == 1) {
+                t.out.onSend = nullptr;
+                t.engine.closed(3);
+            }
+        };
+        t.engine.handle(1, "CMD_chat+1+hi|clRed");
+        QCOMPARE(t.out.sent, (QList<QPair<int, QByteArray>>{
+                                 {1, ff("CMD_chat+1+Alice chats: hi|clRed")},
+                                 {1, ff("CMD_playerdisconnected+3+Carol")},
+                                 {2, ff("CMD_playerdisconnected+3+Carol")},
+                                 {2, ff("CMD_chat+1+Alice chats: hi|clRed")},
+                             }));
     }
 
     void departure()

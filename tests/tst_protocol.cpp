@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace velmora;
 
 namespace {
@@ -166,6 +168,30 @@ private slots:
         QCOMPARE(wire::justWatch(4, 2), ff("CMD_justwatch+4+2"));
         QCOMPARE(wire::playASoundRequest(2, "wave7"), ff("CMD_playasound+2+wave7+"));
         QCOMPARE(wire::playASound(2, "wave7+"), ff("CMD_playasound+2+wave7+"));
+    }
+
+    void buildingIntoOneArray()
+    {
+        // One array reused for every message, as the host does: a long chat
+        // line grows it, shorter messages after it must not keep its tail,
+        // and a copy kept by a receiver must keep its own bytes.
+        QByteArray out;
+        const QByteArray longText(300, 'x');
+        QCOMPARE(wire::chat(out, 1, "A+B", longText), "CMD_chat+1+A+B chats: " + longText + '\xFF');
+        QCOMPARE(wire::full(out), ff("CMD_full+"));
+        const QByteArray kept = wire::hisCard(out, 2, 14, 5, 9);
+        QCOMPARE(wire::cardCount(out, 1, 11), ff("CMD_cardcount+1+11+"));
+        QCOMPARE(kept, ff("CMD_hiscard+2+14+5+9+"));
+
+        // Widest numbers in every field of the longest fixed messages.
+        constexpr int Min = std::numeric_limits<int>::min();
+        const std::array<int, 4> cash{Min, Min, Min, Min};
+        QCOMPARE(wire::gameStats(out, Min, Min, cash, Min, Min),
+                 "CMD_gamestats" + QByteArray("+-2147483648").repeated(8) + ff("+"));
+        wire::Hand hand;
+        hand.fill(Min);
+        QCOMPARE(wire::yourCards(out, 2, hand), wire::yourCards(2, hand));
+        QCOMPARE(out.count("+-2147483648"), 11);
     }
 
     void namesWithPlusSurvive()

@@ -4,6 +4,7 @@
 #include "protocol/fieldreader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velmora {
 
@@ -36,20 +37,20 @@ int HostEngine::acceptSlot()
 void HostEngine::connected(int slot)
 {
     if (slot == TurnedAwaySlot) {
-        m_out.send(slot, wire::full());
+        sendTo(slot, wire::full(m_message));
         m_out.closeSlot(slot);
         return;
     }
     if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
         return;
-    m_out.send(slot, wire::sendLoginInfo(slot));
+    sendTo(slot, wire::sendLoginInfo(m_message, slot));
 }
 
 void HostEngine::closed(int slot)
 {
     if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
         return;
-    sendAllBut(slot, wire::playerDisconnected(slot, m_slots[slot].name));
+    sendAllBut(slot, wire::playerDisconnected(m_message, slot, m_slots[slot].name));
     m_slots[slot] = Connection{};
     // What the departed connection still had queued is no longer anybody's:
     // acting on it later would act for whoever takes the slot next.
@@ -104,20 +105,26 @@ void HostEngine::handle(int slot, const QByteArray &message)
     }
 }
 
-void HostEngine::sendTo(int slot, const QByteArray &message) { m_out.send(slot, message); }
-
-void HostEngine::sendAll(const QByteArray &message)
+// The message's array is lent out while it is handed over and taken back
+// after: should an Output call back into the engine, a message built
+// meanwhile gets an array of its own instead of overwriting this one halfway
+// through a broadcast.
+void HostEngine::sendTo(int slot, QByteArray &message)
 {
-    for (int s = 1; s <= m_slotCount; ++s)
-        if (m_slots[s].inUse)
-            m_out.send(s, message);
+    QByteArray lent = std::exchange(message, QByteArray());
+    m_out.send(slot, lent);
+    message = std::move(lent);
 }
 
-void HostEngine::sendAllBut(int except, const QByteArray &message)
+void HostEngine::sendAll(QByteArray &message) { sendAllBut(0, message); }
+
+void HostEngine::sendAllBut(int except, QByteArray &message)
 {
+    QByteArray lent = std::exchange(message, QByteArray());
     for (int s = 1; s <= m_slotCount; ++s)
         if (s != except && m_slots[s].inUse)
-            m_out.send(s, message);
+            m_out.send(s, lent);
+    message = std::move(lent);
 }
 
 void HostEngine::drop(int slot, const QByteArray &message, const char *why)
@@ -164,14 +171,14 @@ void HostEngine::loginInfo(int from, const QByteArray &rest)
     m_slots[n].name = reader.rest();
     m_slots[n].inUse = true;
 
-    sendAll(wire::newPlayerInfo(n, m_slots[n].name));
+    sendAll(wire::newPlayerInfo(m_message, n, m_slots[n].name));
     for (int k = 1; k <= m_slotCount; ++k)
         if (k != n && m_slots[k].inUse)
-            sendTo(n, wire::existingPlayers(k, m_slots[k].name));
+            sendTo(n, wire::existingPlayers(m_message, k, m_slots[k].name));
     if (*version != m_version) {
         if (m_slots[1].inUse)
-            sendTo(1, wire::haveWrongVersion(m_slots[n].name));
-        sendTo(n, wire::wrongVersion());
+            sendTo(1, wire::haveWrongVersion(m_message, m_slots[n].name));
+        sendTo(n, wire::wrongVersion(m_message));
     }
     if (m_game.inProgress)
         sendGameState(n);
@@ -179,18 +186,18 @@ void HostEngine::loginInfo(int from, const QByteArray &rest)
 
 void HostEngine::sendGameState(int n)
 {
-    sendTo(n, wire::gameStats(m_game.round, m_game.roundsPerGame, cashOfSeats(), m_game.tableCard,
-                              m_game.currentPlayer));
+    sendTo(n, wire::gameStats(m_message, m_game.round, m_game.roundsPerGame, cashOfSeats(),
+                              m_game.tableCard, m_game.currentPlayer));
     if (n > Seats)
         return;
     if (cardsHeld(n) > 0)
-        sendTo(n, wire::yourCards(n, m_seats[n].hand));
+        sendTo(n, wire::yourCards(m_message, n, m_seats[n].hand));
     if (n == m_game.offerSeat)
-        sendTo(n, wire::nextPlayer(m_game.dealer, n, 'b'));
+        sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n, 'b'));
     // Between rounds the current player is the seat that went out: there is
     // no turn to hand over until the next round deals.
     if (n == m_game.currentPlayer && !m_game.roundOver)
-        sendTo(n, wire::nextPlayer(m_game.dealer, n, 'l'));
+        sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n, 'l'));
 }
 
 void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)
@@ -208,9 +215,9 @@ void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)
     const QByteArray text = reader.rest();
     const QByteArray &name = m_slots[from].name;
     switch (cmd) {
-    case Cmd::Chat: sendAll(wire::chat(from, name, text)); break;
-    case Cmd::Action: sendAll(wire::action(from, name, text)); break;
-    default: sendAll(wire::playASound(from, text)); break;
+    case Cmd::Chat: sendAll(wire::chat(m_message, from, name, text)); break;
+    case Cmd::Action: sendAll(wire::action(m_message, from, name, text)); break;
+    default: sendAll(wire::playASound(m_message, from, text)); break;
     }
 }
 
@@ -235,10 +242,10 @@ void HostEngine::justWatch(int from, const QByteArray &rest)
     }
     if (value == "2") {
         m_slots[n].justWatch = false;
-        sendAll(wire::justWatching(n, 2));
+        sendAll(wire::justWatching(m_message, n, 2));
     } else if (value == "1") {
         m_slots[n].justWatch = true;
-        sendAll(wire::justWatching(n, 1));
+        sendAll(wire::justWatching(m_message, n, 1));
         if (n == m_game.currentPlayer || n == m_game.offerSeat)
             m_out.timer(Timer::ComputerUnchanged);
     }

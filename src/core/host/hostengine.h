@@ -46,6 +46,8 @@ public:
     {
     public:
         virtual ~Output() = default;
+        // `message` is the engine's own reusable array: copying it (which
+        // shares it) is the way to keep it beyond the call.
         virtual void send(int slot, const QByteArray &message) = 0;
         virtual void closeSlot(int slot) = 0;
         virtual void timer(Timer request) = 0;
@@ -131,9 +133,10 @@ private:
         QByteArray message;
     };
 
-    void sendTo(int slot, const QByteArray &message);
-    void sendAll(const QByteArray &message);
-    void sendAllBut(int except, const QByteArray &message);
+    // Hand out a message built in m_message (see there).
+    void sendTo(int slot, QByteArray &message);
+    void sendAll(QByteArray &message);
+    void sendAllBut(int except, QByteArray &message);
     void drop(int slot, const QByteArray &message, const char *why);
     std::array<int, 4> cashOfSeats() const;
     int cardsHeld(int seat) const;
@@ -176,6 +179,11 @@ private:
     Game m_game;
     Deck m_deck;
     QList<Queued> m_queue;
+    // Every outgoing message is built here, one at a time, and this one
+    // array is handed to all its addressees: once it has grown to the
+    // longest message, sending allocates nothing. An Output that keeps the
+    // array shares it, and the next message then starts a fresh one.
+    QByteArray m_message;
 };
 
 } // namespace velmora

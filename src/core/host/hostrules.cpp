@@ -14,10 +14,31 @@ constexpr int Ante = 1;
 constexpr int DummyPrice = 5;
 constexpr int nextSeat(int seat) { return seat % 4 + 1; }
 
+// Ranks as rankOf() numbers them.
+enum Rank { Eight = 6, Nine = 7, Ten = 8, Jack = 9, Queen = 10, King = 11, Ace = 12 };
+
+constexpr int cardOf(Suit suit, Rank rank) { return int(suit) * 13 + rank + 1; }
+
+// The first card (the 2) of a card's suit.
+constexpr int suitStart(int card) { return card - rankOf(card); }
+
 // Cards that make the computer keep its own hand rather than take the dummy.
 constexpr bool isKeepCard(int card)
 {
-    return card == 11 || card == 13 || card == 36 || card == 48 || card == 51;
+    return card == cardOf(Suit::Clubs, Queen) || card == cardOf(Suit::Clubs, Ace) ||
+           card == cardOf(Suit::Spades, Jack) || card == cardOf(Suit::Hearts, Ten) ||
+           card == cardOf(Suit::Hearts, King);
+}
+
+// Whether `hand` holds `card`. Every slot is looked at, without an early
+// exit: over eleven slots that is cheaper than a branch the processor
+// cannot predict.
+bool holds(const wire::Hand &hand, int card)
+{
+    bool found = false;
+    for (int c : hand)
+        found |= c == card;
+    return found;
 }
 } // namespace
 
@@ -88,7 +109,7 @@ void HostEngine::startGame(const QByteArray &starter, int cash, int rounds, bool
     m_game.inProgress = true;
     m_game.dummyHandsOn = dummyOn;
     m_game.roundsPerGame = rounds;
-    sendAll(wire::startGame(starter, cash, rounds));
+    sendAll(wire::startGame(m_message, starter, cash, rounds));
     m_game.pots.fill(0);
     for (int s = 1; s <= Seats; ++s) {
         m_seats[s].cash = cash;
@@ -119,7 +140,7 @@ void HostEngine::startRound()
         seat.hand.fill(NoCard);
     }
     m_game.dummy.fill(NoCard);
-    sendAll(wire::startRound(m_game.round, cashOfSeats()));
+    sendAll(wire::startRound(m_message, m_game.round, cashOfSeats()));
     findPlayer();
 }
 
@@ -132,9 +153,9 @@ void HostEngine::findPlayer()
     const int first = m_game.dummyHandsOn ? m_game.dealer : m_game.currentPlayer;
     if (m_game.dummyHandsOn) {
         m_game.offerSeat = m_game.dealer;
-        sendAll(wire::nextPlayer(m_game.dealer, m_game.offerSeat, 'b'));
+        sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, 'b'));
     } else {
-        sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, 'l'));
+        sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, 'l'));
     }
     if (isComputerDriven(first))
         m_out.timer(Timer::ComputerUnchanged);
@@ -158,8 +179,8 @@ void HostEngine::dealCards()
     }
     for (int seat = 1; seat <= Seats; ++seat) {
         if (m_slots[seat].inUse)
-            sendTo(seat, wire::newCard(seat, m_seats[seat].hand));
-        sendAll(wire::cardCount(seat, cardsHeld(seat)));
+            sendTo(seat, wire::newCard(m_message, seat, m_seats[seat].hand));
+        sendAll(wire::cardCount(m_message, seat, cardsHeld(seat)));
     }
 }
 
@@ -177,23 +198,23 @@ void HostEngine::buyTheDummy(int seat, bool buy)
         m_game.offerSeat = nextSeat(m_game.offerSeat);
         if (m_game.offerSeat == m_game.dealer) {
             m_game.offerSeat = 0;
-            sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, 'l'));
+            sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, 'l'));
             startComputerFor(m_game.currentPlayer);
         } else {
-            sendAll(wire::nextPlayer(m_game.dealer, m_game.offerSeat, 'b'));
+            sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, 'b'));
             startComputerFor(m_game.offerSeat);
         }
         return;
     }
     m_seats[seat].hand = m_game.dummy;
     if (m_slots[seat].inUse)
-        sendTo(seat, wire::theDummyHand(seat, m_seats[seat].hand));
+        sendTo(seat, wire::theDummyHand(m_message, seat, m_seats[seat].hand));
     m_seats[seat].cash -= DummyPrice;
     m_seats[m_game.dealer].cash += DummyPrice;
-    sendAll(wire::boughtDummy(seat, m_seats[seat].cash, m_game.dealer,
+    sendAll(wire::boughtDummy(m_message, seat, m_seats[seat].cash, m_game.dealer,
                               m_seats[m_game.dealer].cash));
     m_game.offerSeat = 0;
-    sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, 'l'));
+    sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, 'l'));
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -229,7 +250,7 @@ bool HostEngine::checkForWin()
     for (int s = 1; s <= Seats; ++s)
         m_seats[s].cash += sum / 4;
     m_game.inProgress = false;
-    sendAll(wire::winner(leader, cashOfSeats()));
+    sendAll(wire::winner(m_message, leader, cashOfSeats()));
     return true;
 }
 
@@ -246,7 +267,7 @@ void HostEngine::playCard(int seat, int handSlot)
     const bool accepted = lead ? checkForLowest(seat, handSlot) : x == m_game.tableCard + 1;
     if (!accepted) {
         if (m_slots[seat].inUse)
-            sendTo(seat, wire::wrongCard(seat, lead));
+            sendTo(seat, wire::wrongCard(m_message, seat, lead));
         return;
     }
     // A card played while the dummy hand is still on offer (the seat offered
@@ -261,20 +282,26 @@ void HostEngine::playCard(int seat, int handSlot)
 bool HostEngine::checkForLowest(int seat, int handSlot) const
 {
     const int x = m_seats[seat].hand[handSlot - 1];
+    if (!isCard(x))
+        return true;
+    // A lower card of its suit lies between the suit's first card and it.
+    // Every slot is looked at, as in holds().
+    const int first = suitStart(x);
+    bool lower = false;
     for (int c : m_seats[seat].hand)
-        if (c != NoCard && c < x && sameSuit(c, x))
-            return false;
-    return true;
+        lower |= c >= first && c < x;
+    return !lower;
 }
 
 void HostEngine::setCard(int seat, int handSlot)
 {
     Seat &s = m_seats[seat];
     const int x = s.hand[handSlot - 1];
-    if (m_game.pots[PotEightNineTen] > 0 && potRank(s.cardBeforeLast) == 7 &&
-        potRank(s.lastCard) == 8 && potRank(x) == 9)
+    if (m_game.pots[PotEightNineTen] > 0 && rankOf(s.cardBeforeLast) == Eight &&
+        rankOf(s.lastCard) == Nine && rankOf(x) == Ten)
         addToCash(seat, PotEightNineTen);
-    if (m_game.pots[PotQueenKingHearts] > 0 && s.lastCard == 50 && x == 51)
+    if (m_game.pots[PotQueenKingHearts] > 0 && s.lastCard == cardOf(Suit::Hearts, Queen) &&
+        x == cardOf(Suit::Hearts, King))
         addToCash(seat, PotQueenKingHearts);
     s.cardBeforeLast = s.lastCard;
     s.lastCard = x;
@@ -283,7 +310,7 @@ void HostEngine::setCard(int seat, int handSlot)
     if (const int pot = singleCardPot(x))
         addToCash(seat, pot);
     const int left = cardsHeld(seat);
-    sendAll(wire::hisCard(seat, x, handSlot, left));
+    sendAll(wire::hisCard(m_message, seat, x, handSlot, left));
     if (left == 0) {
         endRound(seat);
         return;
@@ -296,11 +323,8 @@ void HostEngine::setCard(int seat, int handSlot)
         const int wanted = m_game.tableCard + 1;
         int holder = 0;
         for (int t = 1; t <= Seats && !holder; ++t)
-            for (int c : m_seats[t].hand)
-                if (c == wanted) {
-                    holder = t;
-                    break;
-                }
+            if (holds(m_seats[t].hand, wanted))
+                holder = t;
         if (holder) {
             m_game.currentPlayer = holder;
             mode = 'f';
@@ -310,7 +334,7 @@ void HostEngine::setCard(int seat, int handSlot)
     }
     if (mode == 'l')
         m_game.currentPlayer = seat;
-    sendAll(wire::nextPlayer(m_game.dealer, m_game.currentPlayer, mode));
+    sendAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, mode));
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -318,7 +342,7 @@ void HostEngine::addToCash(int seat, int pot)
 {
     const int amount = m_game.pots[pot];
     m_seats[seat].cash += amount;
-    sendAll(wire::addToCash(seat, m_seats[seat].cash, pot, amount));
+    sendAll(wire::addToCash(m_message, seat, m_seats[seat].cash, pot, amount));
     m_game.pots[pot] = 0;
 }
 
@@ -333,7 +357,7 @@ void HostEngine::endRound(int seat)
         m_game.pots[Kitty] += left;
     }
     addToCash(seat, Kitty);
-    sendAll(wire::endRound(cashOfSeats(), seat));
+    sendAll(wire::endRound(m_message, cashOfSeats(), seat));
     m_game.roundOver = true;
     m_out.timer(Timer::StartRoundOver);
 }
@@ -389,11 +413,16 @@ void HostEngine::computerLowest(int seat)
     int drawn = NoCard;
     while (drawn == NoCard)
         drawn = s.hand[m_random.below(HandSlots)];
+    // The lowest card of the drawn card's suit: its suit's cards are the
+    // thirteen codes from the suit's first.
     int best = 0;
-    for (int k = 1; k <= HandSlots; ++k) {
-        const int c = s.hand[k - 1];
-        if (sameSuit(c, drawn) && (best == 0 || c < s.hand[best - 1]))
-            best = k;
+    if (isCard(drawn)) {
+        const int first = suitStart(drawn);
+        for (int k = 1; k <= HandSlots; ++k) {
+            const int c = s.hand[k - 1];
+            if (c >= first && c < first + 13 && (best == 0 || c < s.hand[best - 1]))
+                best = k;
+        }
     }
     playCard(seat, best);
 }

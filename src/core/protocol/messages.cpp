@@ -2,7 +2,9 @@
 
 #include "framer.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace velmora::wire {
 
@@ -16,110 +18,155 @@ void appendNumber(QByteArray &text, int value)
     text.append(digits, result.ptr - digits);
 }
 
-// The command word's text, looked up once per command.
-QByteArrayView commandWord(Cmd cmd)
+// The command words, each held in a slot of one fixed width: a message
+// starts with a copy of known size, which the compiler turns into a few
+// moves instead of a byte loop.
+struct CommandWord
+{
+    static constexpr qsizetype Width = 32; // "CMD_playerdisconnected" is 22
+    char text[Width];
+    qsizetype size;
+};
+
+const CommandWord *commandWord(Cmd cmd)
 {
     constexpr std::size_t Count = std::size_t(Cmd::JustWatching) + 1;
     static const auto words = [] {
-        std::array<QByteArrayView, Count> w;
-        for (std::size_t i = 0; i < Count; ++i)
-            w[i] = commandText(Cmd(i));
+        std::array<CommandWord, Count> w{};
+        for (std::size_t i = 0; i < Count; ++i) {
+            const QByteArrayView text = commandText(Cmd(i));
+            // A word too long for its slot is left out and written as text.
+            w[i].size = text.size() <= CommandWord::Width ? text.size() : -1;
+            std::copy_n(text.data(), std::max<qsizetype>(w[i].size, 0), w[i].text);
+        }
         return w;
     }();
     const auto i = std::size_t(cmd);
-    return i < Count ? words[i] : commandText(cmd);
+    return i < Count && words[i].size >= 0 ? &words[i] : nullptr;
 }
 
 // Accumulates one message: the command word, then fields each preceded by
 // "+"; close() adds the optional closing "+" and the terminator.
 //
 // A busy table builds tens of thousands of messages a second, nearly all of
-// them short, so a message is written into a buffer on the stack and becomes
-// a QByteArray, in one allocation, only when it is closed. A longer one (a
-// chat line, a long name) moves on to a growing QByteArray.
+// them short. The message is written straight into its array, whose storage
+// is set aside up front and grown only for a long one (a chat line, a long
+// name), so that a caller who builds into the same array again and again
+// allocates nothing. Bytes go through a local pointer: a store through a
+// char pointer may alias any member, and writing through one would make
+// the compiler reload the position after every byte.
 class Builder
 {
 public:
-    explicit Builder(Cmd cmd) { put(commandWord(cmd)); }
+    // Builds into `out`, whose storage is reused unless another array
+    // shares it.
+    Builder(QByteArray &out, Cmd cmd) : m_out(out) { start(cmd); }
+    // Builds a new array.
+    explicit Builder(Cmd cmd) : m_out(m_own) { start(cmd); }
+    Builder(const Builder &) = delete;
+    Builder &operator=(const Builder &) = delete;
+
     Builder &num(int value)
     {
-        constexpr qsizetype Longest = 12; // "+" and "-2147483648"
-        if (!m_spilled && m_length + Longest <= Capacity) {
-            m_buffer[m_length++] = '+';
-            const auto result = std::to_chars(m_buffer + m_length, m_buffer + Capacity, value);
-            m_length = result.ptr - m_buffer;
-            return *this;
-        }
-        char digits[Longest];
-        const auto result = std::to_chars(digits, digits + Longest, value);
-        put('+');
-        put(QByteArrayView(digits, result.ptr - digits));
+        reserve(Longest);
+        m_pos = putNumber(m_pos, value);
         return *this;
     }
     Builder &text(QByteArrayView value)
     {
-        put('+');
-        put(value);
+        reserve(1 + value.size());
+        *m_pos++ = '+';
+        m_pos = copy(m_pos, value);
         return *this;
     }
     Builder &raw(QByteArrayView value)
     {
-        put(value);
+        reserve(value.size());
+        m_pos = copy(m_pos, value);
         return *this;
     }
     // "+slot+card" for every occupied hand slot, in slot order.
     Builder &cards(const Hand &hand)
     {
-        for (int slot = 1; slot <= int(hand.size()); ++slot)
-            if (hand[slot - 1] != 0)
-                num(slot).num(hand[slot - 1]);
+        for (int slot = 1; slot <= int(hand.size()); ++slot) {
+            if (hand[slot - 1] != 0) {
+                reserve(2 * Longest);
+                m_pos = putNumber(putNumber(m_pos, slot), hand[slot - 1]);
+            }
+        }
         return *this;
     }
-    QByteArray close(bool closingPlus)
+    // Ends the message and returns the array it was built in.
+    QByteArray &close(bool closingPlus)
     {
+        reserve(2);
         if (closingPlus)
-            put('+');
-        put(Framer::Terminator);
-        return m_spilled ? std::move(m_long) : QByteArray(m_buffer, m_length);
+            *m_pos++ = '+';
+        *m_pos++ = Framer::Terminator;
+        m_out.resize(m_pos - m_begin); // shrinking keeps the storage
+        return m_out;
     }
 
 private:
-    static constexpr qsizetype Capacity = 120;
+    static constexpr qsizetype Longest = 12;  // "+" and "-2147483648"
+    static constexpr qsizetype Initial = 128; // longer than any message of a game
 
-    void put(char c)
+    void start(Cmd cmd)
     {
-        if (!m_spilled && m_length < Capacity)
-            m_buffer[m_length++] = c;
-        else
-            spill(QByteArrayView(&c, 1));
-    }
-    void put(QByteArrayView value)
-    {
-        if (!m_spilled && m_length + value.size() <= Capacity) {
-            // fields are a few bytes: a plain loop beats a call to memcpy
-            for (const char c : value)
-                m_buffer[m_length++] = c;
-            return;
+        static_assert(Initial >= CommandWord::Width);
+        m_out.resize(Initial);
+        m_begin = m_pos = m_out.data();
+        m_end = m_begin + Initial;
+        if (const CommandWord *word = commandWord(cmd)) {
+            std::memcpy(m_pos, word->text, CommandWord::Width);
+            m_pos += word->size;
+        } else {
+            raw(commandText(cmd));
         }
-        spill(value);
     }
-    void spill(QByteArrayView value)
+    void reserve(qsizetype more)
     {
-        if (!m_spilled) {
-            m_long.reserve(m_length + value.size() + 64);
-            m_long.append(m_buffer, m_length);
-            m_spilled = true;
+        if (m_end - m_pos < more)
+            grow(more);
+    }
+    void grow(qsizetype more)
+    {
+        const qsizetype used = m_pos - m_begin;
+        m_out.resize(2 * (used + more));
+        m_begin = m_out.data();
+        m_pos = m_begin + used;
+        m_end = m_begin + m_out.size();
+    }
+    // "+" and the number's decimal digits at `p`; returns the end.
+    static char *putNumber(char *p, int value)
+    {
+        *p++ = '+';
+        // Seats, slots, cards and counts: nearly every number has one or
+        // two digits, written here without the general conversion.
+        if (value >= 0 && value < 100) {
+            if (value >= 10)
+                *p++ = char('0' + value / 10);
+            *p++ = char('0' + value % 10);
+            return p;
         }
-        m_long.append(value);
+        return std::to_chars(p, p + Longest - 1, value).ptr;
+    }
+    static char *copy(char *p, QByteArrayView value)
+    {
+        // fields are a few bytes: a plain loop beats a call to memcpy
+        for (const char c : value)
+            *p++ = c;
+        return p;
     }
 
-    char m_buffer[Capacity]; // written before it is read: no need to clear it
-    qsizetype m_length = 0;
-    bool m_spilled = false;
-    QByteArray m_long;
+    QByteArray m_own;
+    QByteArray &m_out;
+    char *m_begin = nullptr;
+    char *m_pos = nullptr;
+    char *m_end = nullptr;
 };
 
-QByteArray cashFields(Builder &&b, const std::array<int, 4> &cash)
+QByteArray &cashFields(Builder &b, const std::array<int, 4> &cash)
 {
     for (int c : cash)
         b.num(c);
@@ -175,109 +222,288 @@ QByteArray buyTheDummy(int seat, bool buy)
     return Builder(Cmd::BuyTheDummy).num(seat).text(buy ? "y" : "n").close(true);
 }
 
-QByteArray sendLoginInfo(int player)
+QByteArray &sendLoginInfo(QByteArray &out, int player)
 {
-    return Builder(Cmd::SendLoginInfo).num(player).close(false);
+    return Builder(out, Cmd::SendLoginInfo).num(player).close(false);
 }
-QByteArray full() { return Builder(Cmd::Full).close(true); }
-QByteArray newPlayerInfo(int player, const QByteArray &name)
+QByteArray &full(QByteArray &out)
 {
-    return Builder(Cmd::NewPlayerInfo).num(player).text(name).close(false);
+    return Builder(out, Cmd::Full).close(true);
 }
-QByteArray existingPlayers(int player, const QByteArray &name)
+QByteArray &newPlayerInfo(QByteArray &out, int player, const QByteArray &name)
 {
-    return Builder(Cmd::ExistingPlayers).num(player).text(name).close(false);
+    return Builder(out, Cmd::NewPlayerInfo).num(player).text(name).close(false);
 }
-QByteArray haveWrongVersion(const QByteArray &name)
+QByteArray &existingPlayers(QByteArray &out, int player, const QByteArray &name)
 {
-    return Builder(Cmd::HaveWrongVersion).text(name).close(false);
+    return Builder(out, Cmd::ExistingPlayers).num(player).text(name).close(false);
 }
-QByteArray wrongVersion() { return Builder(Cmd::WrongVersion).close(true); }
-QByteArray gameStats(int round, int rounds, const std::array<int, 4> &cash, int tableCard,
-                     int currentPlayer)
+QByteArray &haveWrongVersion(QByteArray &out, const QByteArray &name)
 {
-    Builder b(Cmd::GameStats);
+    return Builder(out, Cmd::HaveWrongVersion).text(name).close(false);
+}
+QByteArray &wrongVersion(QByteArray &out)
+{
+    return Builder(out, Cmd::WrongVersion).close(true);
+}
+QByteArray &gameStats(QByteArray &out, int round, int rounds, const std::array<int, 4> &cash,
+                      int tableCard, int currentPlayer)
+{
+    Builder b(out, Cmd::GameStats);
     b.num(round).num(rounds);
     for (int c : cash)
         b.num(c);
     return b.num(tableCard).num(currentPlayer).close(true);
 }
-QByteArray yourCards(int seat, const Hand &hand)
+QByteArray &yourCards(QByteArray &out, int seat, const Hand &hand)
 {
-    return Builder(Cmd::YourCards).num(seat).cards(hand).close(false);
+    return Builder(out, Cmd::YourCards).num(seat).cards(hand).close(false);
 }
-QByteArray nextPlayer(int dealer, int player, char mode)
+QByteArray &nextPlayer(QByteArray &out, int dealer, int player, char mode)
 {
-    return Builder(Cmd::NextPlayer).num(dealer).num(player).text(QByteArrayView(&mode, 1)).close(true);
+    return Builder(out, Cmd::NextPlayer)
+        .num(dealer)
+        .num(player)
+        .text(QByteArrayView(&mode, 1))
+        .close(true);
 }
-QByteArray playerDisconnected(int player, const QByteArray &name)
+QByteArray &playerDisconnected(QByteArray &out, int player, const QByteArray &name)
 {
-    return Builder(Cmd::PlayerDisconnected).num(player).text(name).close(false);
+    return Builder(out, Cmd::PlayerDisconnected).num(player).text(name).close(false);
 }
-QByteArray chat(int player, const QByteArray &name, const QByteArray &textAndColour)
+QByteArray &chat(QByteArray &out, int player, const QByteArray &name,
+                 const QByteArray &textAndColour)
 {
-    return Builder(Cmd::Chat).num(player).text(name).raw(" chats: ").raw(textAndColour).close(false);
+    return Builder(out, Cmd::Chat)
+        .num(player)
+        .text(name)
+        .raw(" chats: ")
+        .raw(textAndColour)
+        .close(false);
 }
-QByteArray action(int player, const QByteArray &name, const QByteArray &textAndColour)
+QByteArray &action(QByteArray &out, int player, const QByteArray &name,
+                   const QByteArray &textAndColour)
 {
-    return Builder(Cmd::Action).num(player).text(name).raw(" ").raw(textAndColour).close(false);
+    return Builder(out, Cmd::Action)
+        .num(player)
+        .text(name)
+        .raw(" ")
+        .raw(textAndColour)
+        .close(false);
 }
-QByteArray playASound(int player, const QByteArray &soundAndRest)
+QByteArray &playASound(QByteArray &out, int player, const QByteArray &soundAndRest)
 {
     // The request's rest ("wave3+") passes through unchanged, closing "+"
     // included.
-    return Builder(Cmd::PlayASound).num(player).text(soundAndRest).close(false);
+    return Builder(out, Cmd::PlayASound).num(player).text(soundAndRest).close(false);
 }
-QByteArray startGame(const QByteArray &starter, int cash, int rounds)
+QByteArray &startGame(QByteArray &out, const QByteArray &starter, int cash, int rounds)
 {
-    return Builder(Cmd::StartGame).text(starter).num(cash).num(rounds).num(rounds).close(true);
+    return Builder(out, Cmd::StartGame).text(starter).num(cash).num(rounds).num(rounds).close(true);
 }
-QByteArray startRound(int round, const std::array<int, 4> &cash)
+QByteArray &startRound(QByteArray &out, int round, const std::array<int, 4> &cash)
 {
-    return cashFields(std::move(Builder(Cmd::StartRound).num(round)), cash);
+    return cashFields(Builder(out, Cmd::StartRound).num(round), cash);
 }
-QByteArray newCard(int seat, const Hand &hand)
+QByteArray &newCard(QByteArray &out, int seat, const Hand &hand)
 {
-    return Builder(Cmd::NewCard).num(seat).cards(hand).close(false);
+    return Builder(out, Cmd::NewCard).num(seat).cards(hand).close(false);
 }
-QByteArray cardCount(int seat, int count)
+QByteArray &cardCount(QByteArray &out, int seat, int count)
 {
-    return Builder(Cmd::CardCount).num(seat).num(count).close(true);
+    return Builder(out, Cmd::CardCount).num(seat).num(count).close(true);
 }
-QByteArray theDummyHand(int seat, const Hand &hand)
+QByteArray &theDummyHand(QByteArray &out, int seat, const Hand &hand)
 {
-    return Builder(Cmd::TheDummyHand).num(seat).cards(hand).close(false);
+    return Builder(out, Cmd::TheDummyHand).num(seat).cards(hand).close(false);
 }
-QByteArray boughtDummy(int buyer, int buyerCash, int dealer, int dealerCash)
+QByteArray &boughtDummy(QByteArray &out, int buyer, int buyerCash, int dealer, int dealerCash)
 {
-    return Builder(Cmd::BoughtDummy).num(buyer).num(buyerCash).num(dealer).num(dealerCash).close(true);
+    return Builder(out, Cmd::BoughtDummy)
+        .num(buyer)
+        .num(buyerCash)
+        .num(dealer)
+        .num(dealerCash)
+        .close(true);
 }
-QByteArray wrongCard(int seat, bool lowest)
+QByteArray &wrongCard(QByteArray &out, int seat, bool lowest)
 {
-    return Builder(Cmd::WrongCard).num(seat).text(lowest ? "low" : "next").close(true);
+    return Builder(out, Cmd::WrongCard).num(seat).text(lowest ? "low" : "next").close(true);
 }
-QByteArray hisCard(int seat, int card, int handSlot, int cardsLeft)
+QByteArray &hisCard(QByteArray &out, int seat, int card, int handSlot, int cardsLeft)
 {
-    return Builder(Cmd::HisCard).num(seat).num(card).num(handSlot).num(cardsLeft).close(true);
+    return Builder(out, Cmd::HisCard).num(seat).num(card).num(handSlot).num(cardsLeft).close(true);
 }
-QByteArray addToCash(int seat, int cash, int pot, int amount)
+QByteArray &addToCash(QByteArray &out, int seat, int cash, int pot, int amount)
 {
-    return Builder(Cmd::AddToCash).num(seat).num(cash).num(pot).num(amount).close(true);
+    return Builder(out, Cmd::AddToCash).num(seat).num(cash).num(pot).num(amount).close(true);
 }
-QByteArray endRound(const std::array<int, 4> &cash, int wentOut)
+QByteArray &endRound(QByteArray &out, const std::array<int, 4> &cash, int wentOut)
 {
-    Builder b(Cmd::EndRound);
+    Builder b(out, Cmd::EndRound);
     for (int c : cash)
         b.num(c);
     return b.num(wentOut).close(true);
 }
+QByteArray &winner(QByteArray &out, int seat, const std::array<int, 4> &cash)
+{
+    return cashFields(Builder(out, Cmd::Winner).num(seat), cash);
+}
+QByteArray &justWatching(QByteArray &out, int seat, int value)
+{
+    return Builder(out, Cmd::JustWatching).num(seat).num(value).close(false);
+}
+
+QByteArray sendLoginInfo(int player)
+{
+    QByteArray m;
+    sendLoginInfo(m, player);
+    return m;
+}
+QByteArray full()
+{
+    QByteArray m;
+    full(m);
+    return m;
+}
+QByteArray newPlayerInfo(int player, const QByteArray &name)
+{
+    QByteArray m;
+    newPlayerInfo(m, player, name);
+    return m;
+}
+QByteArray existingPlayers(int player, const QByteArray &name)
+{
+    QByteArray m;
+    existingPlayers(m, player, name);
+    return m;
+}
+QByteArray haveWrongVersion(const QByteArray &name)
+{
+    QByteArray m;
+    haveWrongVersion(m, name);
+    return m;
+}
+QByteArray wrongVersion()
+{
+    QByteArray m;
+    wrongVersion(m);
+    return m;
+}
+QByteArray gameStats(int round, int rounds, const std::array<int, 4> &cash, int tableCard,
+                     int currentPlayer)
+{
+    QByteArray m;
+    gameStats(m, round, rounds, cash, tableCard, currentPlayer);
+    return m;
+}
+QByteArray yourCards(int seat, const Hand &hand)
+{
+    QByteArray m;
+    yourCards(m, seat, hand);
+    return m;
+}
+QByteArray nextPlayer(int dealer, int player, char mode)
+{
+    QByteArray m;
+    nextPlayer(m, dealer, player, mode);
+    return m;
+}
+QByteArray playerDisconnected(int player, const QByteArray &name)
+{
+    QByteArray m;
+    playerDisconnected(m, player, name);
+    return m;
+}
+QByteArray chat(int player, const QByteArray &name, const QByteArray &textAndColour)
+{
+    QByteArray m;
+    chat(m, player, name, textAndColour);
+    return m;
+}
+QByteArray action(int player, const QByteArray &name, const QByteArray &textAndColour)
+{
+    QByteArray m;
+    action(m, player, name, textAndColour);
+    return m;
+}
+QByteArray playASound(int player, const QByteArray &soundAndRest)
+{
+    QByteArray m;
+    playASound(m, player, soundAndRest);
+    return m;
+}
+QByteArray startGame(const QByteArray &starter, int cash, int rounds)
+{
+    QByteArray m;
+    startGame(m, starter, cash, rounds);
+    return m;
+}
+QByteArray startRound(int round, const std::array<int, 4> &cash)
+{
+    QByteArray m;
+    startRound(m, round, cash);
+    return m;
+}
+QByteArray newCard(int seat, const Hand &hand)
+{
+    QByteArray m;
+    newCard(m, seat, hand);
+    return m;
+}
+QByteArray cardCount(int seat, int count)
+{
+    QByteArray m;
+    cardCount(m, seat, count);
+    return m;
+}
+QByteArray theDummyHand(int seat, const Hand &hand)
+{
+    QByteArray m;
+    theDummyHand(m, seat, hand);
+    return m;
+}
+QByteArray boughtDummy(int buyer, int buyerCash, int dealer, int dealerCash)
+{
+    QByteArray m;
+    boughtDummy(m, buyer, buyerCash, dealer, dealerCash);
+    return m;
+}
+QByteArray wrongCard(int seat, bool lowest)
+{
+    QByteArray m;
+    wrongCard(m, seat, lowest);
+    return m;
+}
+QByteArray hisCard(int seat, int card, int handSlot, int cardsLeft)
+{
+    QByteArray m;
+    hisCard(m, seat, card, handSlot, cardsLeft);
+    return m;
+}
+QByteArray addToCash(int seat, int cash, int pot, int amount)
+{
+    QByteArray m;
+    addToCash(m, seat, cash, pot, amount);
+    return m;
+}
+QByteArray endRound(const std::array<int, 4> &cash, int wentOut)
+{
+    QByteArray m;
+    endRound(m, cash, wentOut);
+    return m;
+}
 QByteArray winner(int seat, const std::array<int, 4> &cash)
 {
-    return cashFields(std::move(Builder(Cmd::Winner).num(seat)), cash);
+    QByteArray m;
+    winner(m, seat, cash);
+    return m;
 }
 QByteArray justWatching(int seat, int value)
 {
-    return Builder(Cmd::JustWatching).num(seat).num(value).close(false);
+    QByteArray m;
+    justWatching(m, seat, value);
+    return m;
 }
 
 } // namespace velmora::wire

@@ -56,4 +56,38 @@ QByteArray endRound(const std::array<int, 4> &cash, int wentOut);
 QByteArray winner(int seat, const std::array<int, 4> &cash);
 QByteArray justWatching(int seat, int value);
 
+// The same host-to-client messages written into `out`, replacing what it
+// held, and `out` returned. A host sends tens of thousands of messages a
+// second; building each one in the caller's buffer reuses that buffer's
+// storage instead of allocating per message. `out` must not be one of the
+// other arguments.
+QByteArray &sendLoginInfo(QByteArray &out, int player);
+QByteArray &full(QByteArray &out);
+QByteArray &newPlayerInfo(QByteArray &out, int player, const QByteArray &name);
+QByteArray &existingPlayers(QByteArray &out, int player, const QByteArray &name);
+QByteArray &haveWrongVersion(QByteArray &out, const QByteArray &name);
+QByteArray &wrongVersion(QByteArray &out);
+QByteArray &gameStats(QByteArray &out, int round, int rounds, const std::array<int, 4> &cash,
+                      int tableCard, int currentPlayer);
+QByteArray &yourCards(QByteArray &out, int seat, const Hand &hand);
+QByteArray &nextPlayer(QByteArray &out, int dealer, int player, char mode);
+QByteArray &playerDisconnected(QByteArray &out, int player, const QByteArray &name);
+QByteArray &chat(QByteArray &out, int player, const QByteArray &name,
+                 const QByteArray &textAndColour);
+QByteArray &action(QByteArray &out, int player, const QByteArray &name,
+                   const QByteArray &textAndColour);
+QByteArray &playASound(QByteArray &out, int player, const QByteArray &soundAndRest);
+QByteArray &startGame(QByteArray &out, const QByteArray &starter, int cash, int rounds);
+QByteArray &startRound(QByteArray &out, int round, const std::array<int, 4> &cash);
+QByteArray &newCard(QByteArray &out, int seat, const Hand &hand);
+QByteArray &cardCount(QByteArray &out, int seat, int count);
+QByteArray &theDummyHand(QByteArray &out, int seat, const Hand &hand);
+QByteArray &boughtDummy(QByteArray &out, int buyer, int buyerCash, int dealer, int dealerCash);
+QByteArray &wrongCard(QByteArray &out, int seat, bool lowest);
+QByteArray &hisCard(QByteArray &out, int seat, int card, int handSlot, int cardsLeft);
+QByteArray &addToCash(QByteArray &out, int seat, int cash, int pot, int amount);
+QByteArray &endRound(QByteArray &out, const std::array<int, 4> &cash, int wentOut);
+QByteArray &winner(QByteArray &out, int seat, const std::array<int, 4> &cash);
+QByteArray &justWatching(QByteArray &out, int seat, int value);
+
 } // namespace velmora::wire
