@@ -139,9 +139,11 @@ private slots:
                  qPrintable(QStringLiteral("%1 s").arg(seconds)));
     }
 
-    void setHoldsNothingElse()
+    // A name the set accepts but cannot play would load as a broken effect.
+    void everyNameHasItsClip()
     {
-        QCOMPARE(SoundPlayer::names().size(), 32);
+        for (const QString &name : SoundPlayer::names())
+            QVERIFY2(QFile::exists(SoundPlayer::resourcePath(name)), qPrintable(name));
     }
 
     void chatterMenu()

@@ -16,9 +16,10 @@ namespace velmora {
 // when first asked for, and kept.
 //
 // With no output device it stays silent. It must: a sound effect started
-// without a device claims to be playing for ever and reports no error. When a
-// device appears later (a sound server started after the game), the next sound
-// plays on it.
+// without a device claims to be playing for ever and reports no error. A
+// device that the sound server gains later (a headset plugged in) is used from
+// the next sound on; a sound server started after the program is not reached,
+// as the audio layer connects to the server only once.
 class EffectPlayer : public QObject, public SoundPlayer
 {
     Q_OBJECT
