@@ -1,0 +1,67 @@
+#include "effectplayer.h"
+
+#include <QMediaDevices>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace velmora {
+
+EffectPlayer::EffectPlayer(QObject *parent)
+    : QObject(parent)
+    , m_devices(new QMediaDevices(this))
+{
+    connect(m_devices, &QMediaDevices::audioOutputsChanged, this, [this] { useOutput(output()); });
+}
+
+QAudioDevice EffectPlayer::output() const
+{
+    return QMediaDevices::defaultAudioOutput();
+}
+
+void EffectPlayer::playsounds(const QString &name)
+{
+    if (!isKnown(name))
+        return;
+    // Asked afresh each time rather than trusted from the last change signal:
+    // the default output may have moved without one.
+    useOutput(output());
+    if (m_device.isNull())
+        return;
+    QSoundEffect *next = effect(name.toLower());
+    if (m_current)
+        m_current->stop();
+    m_current = next;
+    m_currentName = name.toLower();
+    next->play();
+}
+
+QString EffectPlayer::playing() const
+{
+    return m_current && m_current->isPlaying() ? m_currentName : QString();
+}
+
+void EffectPlayer::useOutput(const QAudioDevice &device)
+{
+    if (device == m_device)
+        return;
+    if (m_current)
+        m_current->stop();
+    m_current = nullptr;
+    m_device = device;
+    if (m_device.isNull())
+        return;
+    for (QSoundEffect *e : std::as_const(m_effects))
+        e->setAudioDevice(m_device);
+}
+
+QSoundEffect *EffectPlayer::effect(const QString &name)
+{
+    QSoundEffect *&e = m_effects[name];
+    if (!e) {
+        e = new QSoundEffect(m_device, this);
+        e->setSource(QUrl(QStringLiteral("qrc") + resourcePath(name)));
+    }
+    return e;
+}
+
+} // namespace velmora
