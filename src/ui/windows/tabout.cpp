@@ -17,10 +17,6 @@
 namespace velmora {
 
 namespace {
-// The first year of the copyright notice; the notice runs to the current
-// year.
-constexpr int FirstYear = 2005;
-
 class LinkLabel : public QLabel
 {
 public:
@@ -137,17 +133,18 @@ Tabout::Tabout(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::Tool)
     auto *year = new QLabel(QString::number(QDate::currentDate().year()), notice);
     year->setObjectName(QStringLiteral("label_year"));
     row->addWidget(year);
-    row->addWidget(new QLabel(QStringLiteral(" Pelox8 Games. All rights reserved."), notice));
+    row->addWidget(new QLabel(QStringLiteral(" Pelox8 Games"), notice));
     row->addStretch();
 
     auto *versionCaption = new QLabel(QStringLiteral("Version"), this);
     versionCaption->setGeometry(12, 144, 50, 20);
     m_version = new QLabel(QLatin1String(VersionText), this);
     m_version->setObjectName(QStringLiteral("version"));
-    m_version->setGeometry(62, 144, 34, 20);
+    m_version->setGeometry(62, 144, 40, 20);
+    const int versionWidth = m_version->fontMetrics().horizontalAdvance(m_version->text());
     auto *build = new QLabel(QStringLiteral(".0"), this);
     build->setObjectName(QStringLiteral("label_build"));
-    build->setGeometry(96, 144, 20, 20);
+    build->setGeometry(62 + versionWidth, 144, 20, 20);
 
     auto *done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("Button1"));

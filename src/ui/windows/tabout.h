@@ -23,6 +23,8 @@ public:
     // game window's logo opens it too.
     static constexpr char MakerAddress[] = "www.pelox8.example";
     static QUrl makerUrl();
+    // The copyright notices run from this year to the current one.
+    static constexpr int FirstYear = 2005;
 
     explicit Tabout(Notifier *notifier = nullptr, QWidget *parent = nullptr);
     ~Tabout() override;

@@ -295,7 +295,7 @@ void Tdownload::HttpCli1HeaderData()
 
 void Tdownload::HttpCli1DocData()
 {
-    if (!m_reply)
+    if (!m_reply || !m_reply->isOpen())
         return;
     const QByteArray chunk = m_reply->readAll();
     if (chunk.isEmpty())

@@ -2,12 +2,14 @@
 
 #include "art/tableart.h"
 #include "base/config.h"
+#include "windows/tabout.h"
 #include "window/notifier.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QDate>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -95,12 +97,20 @@ Thelp::Thelp(Notifier *notifier, QWidget *parent) : QWidget(parent, Qt::Window)
     credits->setObjectName(QStringLiteral("label_credits"));
     credits->setAlignment(Qt::AlignCenter);
     credits->setWordWrap(true);
-    credits->setText(QStringLiteral("Velmora %1\nby Pelox8 Games\n\u00a9 2005-").arg(QLatin1String(VersionText)));
-    credits->setGeometry(4, 372, PanelWidth - 8, 54);
-    auto *year = new QLabel(QString::number(QDate::currentDate().year()), panel);
+    credits->setText(QStringLiteral("Velmora %1\nby Pelox8 Games").arg(QLatin1String(VersionText)));
+    credits->setGeometry(4, 386, PanelWidth - 8, 36);
+    // The notice, with its end year in a label of its own.
+    auto *notice = new QWidget(panel);
+    notice->setGeometry(4, 422, PanelWidth - 8, 18);
+    auto *row = new QHBoxLayout(notice);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addStretch();
+    row->addWidget(new QLabel(QStringLiteral("\u00a9 %1-").arg(Tabout::FirstYear), notice));
+    auto *year = new QLabel(QString::number(QDate::currentDate().year()), notice);
     year->setObjectName(QStringLiteral("label_year"));
-    year->setAlignment(Qt::AlignCenter);
-    year->setGeometry(4, 424, PanelWidth - 8, 18);
+    row->addWidget(year);
+    row->addStretch();
 
     auto *done = new QPushButton(QStringLiteral("Done"), panel);
     done->setObjectName(QStringLiteral("button_done"));
