@@ -169,9 +169,7 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
     m_getbutton->setObjectName(QStringLiteral("getbutton"));
     m_getbutton->setFont(boldFont(m_getbutton->font(), 15));
     m_getbutton->setGeometry(25, 403, 400, 34);
-    connect(m_getbutton, &QPushButton::clicked, this, [this] {
-        m_notifier->guard([this] { getbuttonClick(); });
-    });
+    connect(m_getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
 
     m_infolabel = new QLabel(left);
     m_infolabel->setObjectName(QStringLiteral("infolabel"));
@@ -233,6 +231,11 @@ Tdownload::~Tdownload()
 }
 
 void Tdownload::getbuttonClick()
+{
+    m_notifier->guard([this] { startDownload(); });
+}
+
+void Tdownload::startDownload()
 {
     if (m_reply)
         return;
@@ -323,11 +326,13 @@ void Tdownload::HttpCli1RequestDone()
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    // Without a length only a chunked body can be known to be whole: Qt
-    // reports a chunked body cut short as an error.
+    // Without a length only a framed body can be known to be whole (chunked,
+    // or an HTTP/2 stream): Qt reports a framed body cut short as an error,
+    // while a body that just ends with the connection may have been cut.
     const bool lengthOk = announced.isValid()
                               ? m_received == announced.toLongLong()
-                              : reply->rawHeader("Transfer-Encoding").toLower().contains("chunked");
+                              : reply->rawHeader("Transfer-Encoding").toLower().contains("chunked")
+                                    || reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
     bool complete = m_abortFlag != 2 && !m_writeFailed && reply->error() == QNetworkReply::NoError
                     && status >= 200 && status < 300 && lengthOk && trustedSource(reply->url());
     const QString path = m_target->fileName();

@@ -57,7 +57,8 @@ public:
     // The file of the last complete download, empty before one.
     QString downloadedFile() const { return m_downloaded; }
 
-    // The buttons.
+    // The buttons. A download that cannot start (no writable folder, an
+    // address that is not https) is reported through the general error box.
     void getbuttonClick();   // "Download And Install The Pelox8 Lobby Now"
     void abortbuttonClick(); // "Stop Download"
     void Button1Click();     // "Play Solo Game"
@@ -74,6 +75,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void startDownload();
     void HttpCli1HeaderData();
     void HttpCli1DocData();
     void HttpCli1RequestDone();
