@@ -1,5 +1,6 @@
 #include "recordingnotifier.h"
 #include "chat/chatview.h"
+#include "windows/tgamestart.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
 #include "tserver.h"
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 
@@ -86,11 +88,13 @@ private slots:
     void hostileHostGetsErrorBoxesNotCrashes();
     void secondInstanceHandsOver();
     void menuCommands();
+    void settingsReadOnceConnected();
     void dummyOfferButtonsLieOverTheHand_data();
     void dummyOfferButtonsLieOverTheHand();
 
 private:
     QTcpServer m_presence;
+    QTemporaryDir m_home;
 };
 
 void TestTchat::initTestCase()
@@ -99,6 +103,9 @@ void TestTchat::initTestCase()
     QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY(m_presence.listen(QHostAddress::LocalHost, 0));
     qputenv("VELMORA_PRESENCE_PORT", QByteArray::number(m_presence.serverPort()));
+    // The settings and tally files of these windows stay apart from any other run.
+    QVERIFY(m_home.isValid());
+    qputenv("VELMORA_HOME", m_home.path().toLocal8Bit());
 }
 
 void TestTchat::init()
@@ -107,6 +114,7 @@ void TestTchat::init()
         delete m_presence.nextPendingConnection();
     // The host takes whatever port the system gives it.
     qputenv("VELMORA_PORT", "0");
+    QFile::remove(m_home.filePath(QStringLiteral("pelolobby.ini")));
 }
 
 void TestTchat::soloBecomesPlayerOne()
@@ -307,9 +315,67 @@ void TestTchat::menuCommands()
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.centralWidget()->size(), Tchat::ClientSize);
+    QCOMPARE(window.centralWidget()->size(), Tchat::MinClientSize);
     item(window, "ResetScreenLocation1")->trigger();
     QTRY_COMPARE(window.frameGeometry().size(), QSize(798, 546));
+}
+
+// The stored options arrive with the own arrival, right after "You are
+// Connected."; the window then stands where the file says, never smaller
+// than the board, and its new place is written when it closes.
+void TestTchat::settingsReadOnceConnected()
+{
+    const QString path = m_home.filePath(QStringLiteral("pelolobby.ini"));
+    const QByteArray stored = "[lobby]\r\nName=Bob\r\n[velmora]\r\nLeft=30\r\nTop=40\r\nWidth=820\r\n"
+                              "Height=560\r\nBotspeed=fast\r\nRounds=8\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(stored);
+    }
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
+                 &notifier);
+    QString lastLineWhenRead;
+    connect(&window.options(), &Options::changed, this, [&](Options::Key key) {
+        if (key == Options::Key::BotSpeed)
+            lastLineWhenRead = window.mainchat()->document()->lastBlock().text();
+    });
+    window.show();
+    QTRY_VERIFY(host.peer());
+    Peer &peer = *host.peer();
+    peer.send("CMD_sendlogininfo+2");
+    QTRY_VERIFY(peer.received("CMD_logininfo+2+1.2.0+Bob"));
+    QVERIFY(!window.settings().hasRead());
+    QCOMPARE(window.options().botInterval(), 1000);
+
+    peer.send("CMD_newplayerinfo+2+Bob");
+    QTRY_VERIFY(window.settings().hasRead());
+    QVERIFY2(lastLineWhenRead.contains(QStringLiteral("You are Connected.")), qPrintable(lastLineWhenRead));
+    QCOMPARE(window.options().botInterval(), 500);
+    QCOMPARE(window.gameStart()->roundsText(), QStringLiteral("8"));
+    QCOMPARE(window.gameStart()->spinnerPosition(), 8);
+    QTRY_COMPARE(window.frameGeometry(), QRect(30, 40, 820, 560));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored); // reading writes nothing
+    }
+
+    window.resize(400, 300);
+    QTRY_COMPARE(window.centralWidget()->size(), Tchat::MinClientSize);
+    const QRect closedAt = window.frameGeometry();
+    window.close();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    const QByteArray place = "Left=30\r\nTop=40\r\nWidth=" + QByteArray::number(closedAt.width())
+                             + "\r\nHeight=" + QByteArray::number(closedAt.height()) + "\r\n";
+    QVERIFY2(saved.startsWith("[lobby]\r\nName=Bob\r\n[velmora]\r\n" + place), saved.constData());
+    QVERIFY(saved.contains("Botspeed=fast\r\n"));
+    QVERIFY(notifier.errors.isEmpty());
 }
 
 void TestTchat::dummyOfferButtonsLieOverTheHand_data()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QString>
 
 namespace velmora {
@@ -17,12 +16,11 @@ inline QString gamePort()
     return env.isEmpty() ? QStringLiteral("7772") : QString::fromLatin1(env);
 }
 
-// The folder of the program's own files (the tally): the program's folder,
-// or VELMORA_HOME when set (tests keep their files apart that way).
-inline QString dataFolder()
-{
-    const QByteArray env = qgetenv("VELMORA_HOME");
-    return env.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(env);
-}
+// The one folder of the program's own files, the settings file and the
+// tally: the program's folder, where they have always lived and where the
+// lobby program shares the settings file; but an installed program's folder
+// cannot be written, and then the user's configuration folder. VELMORA_HOME
+// overrides both (tests keep their files apart that way).
+QString dataFolder();
 
 } // namespace velmora

@@ -79,6 +79,11 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_session, &ClientSession::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_session, &ClientSession::gameFull, this, &Tchat::gameIsFull);
     connectTable();
+    connect(&m_settings, &Settings::error, this,
+            [this](const QString &message) { m_notifier->showError(message); });
+    // Once per connection, right after "You are Connected." and the turning
+    // of the table; until then the design's defaults hold.
+    connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::readSettings);
 
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key : {Options::Key::BotSpeed, Options::Key::PlaySounds,
@@ -120,6 +125,8 @@ void Tchat::connectTable()
             [this](const QByteArray &rounds, int dummy) {
                 guard([&] { m_table.requestStart(rounds, dummy); });
             });
+    // Kept whatever became of the request.
+    connect(m_gameStart, &Tgamestart::startRequested, &m_settings, &Settings::saveGameStart);
     connect(&m_table, &TableModel::attention, this, [this] {
         if (!isActiveWindow())
             QApplication::alert(this);
@@ -148,7 +155,7 @@ void Tchat::buildBoard()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
-    client->setMinimumSize(ClientSize);
+    client->setMinimumSize(MinClientSize);
     client->setAutoFillBackground(true);
     QPalette pal = client->palette();
     pal.setColor(QPalette::Window, BoardColour);
@@ -318,9 +325,25 @@ void Tchat::gameIsFull()
 void Tchat::ResetScreenLocation1Click()
 {
     // The remembered place is left alone; closing compares against it.
+    placeWindow(Options::DefaultPlace);
+}
+
+void Tchat::readSettings()
+{
+    m_settings.loadinifile();
+    // A stored number moves the spinner; the box shows the text as stored.
+    m_gameStart->setRounds(m_options.roundsText());
+    placeWindow(m_options.windowPlace());
+}
+
+void Tchat::placeWindow(QRect frame)
+{
+    // A place on a display that is gone would hide the window.
+    if (!QGuiApplication::screenAt(frame.topLeft() + QPoint(20, 20)))
+        frame.moveTopLeft(Options::DefaultPlace.topLeft());
     const QSize extra = frameGeometry().size() - geometry().size();
-    move(Options::DefaultPlace.topLeft());
-    resize(Options::DefaultPlace.size() - extra);
+    move(frame.topLeft());
+    resize(frame.size() - extra);
 }
 
 void Tchat::activateFromOtherInstance()

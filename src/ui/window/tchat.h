@@ -4,6 +4,7 @@
 #include "client/options.h"
 #include "client/startrole.h"
 #include "client/tablemodel.h"
+#include "settings/settings.h"
 #include "tally/tally.h"
 #include "notifier.h"
 
@@ -40,6 +41,8 @@ class Tchat : public QMainWindow
     Q_OBJECT
 public:
     static constexpr QSize ClientSize{790, 500};
+    // The board and one pixel more: the window never hides part of it.
+    static constexpr QSize MinClientSize{790, 501};
 
     // `params` are the command-line words after the program's name. Without
     // a notifier the window shows real message boxes.
@@ -48,6 +51,7 @@ public:
     ~Tchat() override;
 
     Options &options() { return m_options; }
+    Settings &settings() { return m_settings; }
     ClientSession &session() { return m_session; }
     TableModel &table() { return m_table; }
     Tally &tally() { return m_tally; }
@@ -88,6 +92,9 @@ private:
     void hostClosed();
     void gameIsFull();
     void ResetScreenLocation1Click();
+    void readSettings();
+    // `frame` is the outer place, as the settings file keeps it.
+    void placeWindow(QRect frame);
     // Every game sound is asked for here, by name.
     void playsounds(const QString &name);
 
@@ -97,6 +104,7 @@ private:
     // The options first: the connection's host reads the bot speed from
     // them for as long as it lives.
     Options m_options;
+    Settings m_settings{m_options, Settings::defaultPath()};
     ClientSession m_session;
     TableModel m_table;
     Tally m_tally;
