@@ -39,12 +39,10 @@ class TestChatEntry : public QObject
 {
     Q_OBJECT
 private slots:
-    void editingTheEntry_data();
     void editingTheEntry();
     void enter_data();
     void enter();
-    void failedSendKeepsTheEntry();
-    void beforeLoginNothingIsSent();
+    void entryStaysWhenNothingGoesOut();
     void phrases_data();
     void phrases();
     void phraseCooldownDropsPresses();
@@ -55,35 +53,16 @@ private slots:
     void sessionReportsChatterSounds();
 };
 
-void TestChatEntry::editingTheEntry_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("edit");     // "key", "smiley N" or "paste TEXT"
-    QTest::addColumn<QString>("after");
-    const QString placeholder = ChatComposer::placeholder();
-    QTest::newRow("first key") << placeholder << "key" << "";
-    QTest::newRow("later key") << "hi" << "key" << "hi";
-    QTest::newRow("placeholder with a space") << placeholder + u' ' << "key" << placeholder + u' ';
-    QTest::newRow("smiley on placeholder") << placeholder << "smiley 10" << ":)#10";
-    QTest::newRow("smiley at the end") << "hi " << "smiley 27" << "hi :)#27";
-    QTest::newRow("paste after text") << "ab" << "paste x y" << "abx y";
-    QTest::newRow("paste after placeholder") << placeholder << "paste x" << placeholder + u'x';
-    QTest::newRow("nothing to paste") << "ab" << "paste " << "ab";
-}
-
 void TestChatEntry::editingTheEntry()
 {
-    QFETCH(QString, before);
-    QFETCH(QString, edit);
-    QFETCH(QString, after);
-    QString result;
-    if (edit == QLatin1String("key"))
-        result = ChatComposer::keyDown(before);
-    else if (edit.startsWith(QLatin1String("smiley ")))
-        result = ChatComposer::withSmiley(before, edit.mid(7).toInt());
-    else
-        result = ChatComposer::withPaste(before, edit.mid(6));
-    QCOMPARE(result, after);
+    const QString placeholder = ChatComposer::placeholder();
+    QCOMPARE(ChatComposer::keyDown(placeholder), QString());
+    QCOMPARE(ChatComposer::keyDown(placeholder + u' '), placeholder + u' ');
+    QCOMPARE(ChatComposer::withSmiley(placeholder, 10), QStringLiteral(":)#10"));
+    QCOMPARE(ChatComposer::withSmiley(QStringLiteral("hi "), 27), QStringLiteral("hi :)#27"));
+    QCOMPARE(ChatComposer::withPaste(QStringLiteral("ab"), QStringLiteral("x y")),
+             QStringLiteral("abx y"));
+    QCOMPARE(ChatComposer::withPaste(placeholder, QStringLiteral("x")), placeholder + u'x');
 }
 
 void TestChatEntry::enter_data()
@@ -96,11 +75,8 @@ void TestChatEntry::enter_data()
     QTest::newRow("/me action in black") << "/me waves" << framed("CMD_action+2+waves|clBlack");
     QTest::newRow("/me alone") << "/me" << framed("CMD_action+2+|clBlack");
     QTest::newRow("/me loses a fourth letter") << "/mexy" << framed("CMD_action+2+y|clBlack");
-    QTest::newRow("/mex") << "/mex" << framed("CMD_action+2+|clBlack");
     QTest::newRow("/ME is not /me") << "/ME x" << QByteArray();
-    QTest::newRow("/Me is not /me") << "/Me x" << QByteArray();
     QTest::newRow("other command") << "/quit" << QByteArray();
-    QTest::newRow("slash alone") << "/" << QByteArray();
     QTest::newRow("empty") << "" << QByteArray();
     QTest::newRow("untouched entry") << ChatComposer::keyDown(ChatComposer::placeholder())
                                      << QByteArray();
@@ -119,25 +95,21 @@ void TestChatEntry::enter()
     QCOMPARE(table.sent, sent.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{sent});
 }
 
-void TestChatEntry::failedSendKeepsTheEntry()
+void TestChatEntry::entryStaysWhenNothingGoesOut()
 {
-    Table table;
-    table.sendSucceeds = false;
-    QCOMPARE(table.composer.sendit(QStringLiteral("hello")), QStringLiteral("hello"));
-    // The phrase did not go out, so the buttons do not rest.
-    QVERIFY(!table.composer.sendPhrase(1));
-    QVERIFY(table.composer.phraseReady());
-}
+    Table before(0);
+    QCOMPARE(before.composer.sendit(QStringLiteral("hello")), QStringLiteral("hello"));
+    QCOMPARE(before.composer.sendit(QStringLiteral("/me waves")), QStringLiteral("/me waves"));
+    QVERIFY(!before.composer.sendPhrase(1));
+    QVERIFY(!before.composer.sendChatterSound(1));
+    QVERIFY(before.sent.isEmpty());
 
-void TestChatEntry::beforeLoginNothingIsSent()
-{
-    Table table(0);
-    QCOMPARE(table.composer.sendit(QStringLiteral("hello")), QStringLiteral("hello"));
-    QCOMPARE(table.composer.sendit(QStringLiteral("/me waves")), QStringLiteral("/me waves"));
-    QVERIFY(!table.composer.sendPhrase(1));
-    QVERIFY(!table.composer.sendChatterSound(1));
-    QVERIFY(table.sent.isEmpty());
-    QVERIFY(table.composer.phraseReady());
+    Table broken;
+    broken.sendSucceeds = false;
+    QCOMPARE(broken.composer.sendit(QStringLiteral("hello")), QStringLiteral("hello"));
+    // A phrase that did not go out does not make the buttons rest.
+    QVERIFY(!broken.composer.sendPhrase(1));
+    QVERIFY(broken.composer.phraseReady());
 }
 
 void TestChatEntry::phrases_data()
@@ -148,7 +120,6 @@ void TestChatEntry::phrases_data()
     QTest::newRow("/me phrase") << "/me bows" << framed("CMD_action+2+bows|clBlack");
     QTest::newRow("/me without space") << "/mebows" << framed("CMD_action+2+says: /mebows|clBlack");
     QTest::newRow("/ME") << "/ME bows" << framed("CMD_action+2+says: /ME bows|clBlack");
-    QTest::newRow("empty") << "" << framed("CMD_action+2+says: |clBlack");
 }
 
 void TestChatEntry::phrases()
