@@ -60,8 +60,7 @@ void ClientSession::handle(const QByteArray &message)
     case Cmd::WrongVersion: wrongversion(fields); break;
     case Cmd::Full: full(fields); break;
 
-    // Chatter sounds are the sound player's business.
-    case Cmd::PlayASound: break;
+    case Cmd::PlayASound: playasound(fields); break;
 
     // The table's messages: seats, hand, turns, cash and rounds.
     case Cmd::NewPlayerInfo:
@@ -175,5 +174,11 @@ void ClientSession::wrongversion(FieldReader &)
 }
 
 void ClientSession::full(FieldReader &) { emit gameFull(); }
+
+void ClientSession::playasound(FieldReader &fields)
+{
+    const int from = player(fields);
+    emit chatterSound(from, QString::fromLatin1(fields.field().value_or(QByteArray())));
+}
 
 } // namespace velmora

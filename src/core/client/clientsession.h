@@ -84,6 +84,8 @@ signals:
     void loggedInAs(int player);
     // The host has no room: tell the user, then end.
     void gameFull();
+    // A player sent a chatter sound to the table; `sound` is as it came.
+    void chatterSound(int sender, const QString &sound);
 
 private:
     void sendloginfo(FieldReader &fields);
@@ -92,6 +94,7 @@ private:
     void havewrongversion(FieldReader &fields);
     void wrongversion(FieldReader &fields);
     void full(FieldReader &fields);
+    void playasound(FieldReader &fields);
 
     Framer m_framer;
     std::deque<QByteArray> m_queue;

@@ -3,12 +3,14 @@
 #include "boardpanel.h"
 #include "base/config.h"
 #include "cards/random.h"
+#include "chat/chatcontrols.h"
 #include "chat/chatview.h"
 #include "gameconnection.h"
 #include "table/tableview.h"
 #include "tserver.h"
 #include "tsock.h"
 #include "windows/tgamestart.h"
+#include "windows/tphrases.h"
 #include "windows/ttallylist.h"
 
 #include <QApplication>
@@ -84,6 +86,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     // Once per connection, right after "You are Connected." and the turning
     // of the table; until then the design's defaults hold.
     connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::readSettings);
+    buildChat();
 
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key : {Options::Key::BotSpeed, Options::Key::PlaySounds,
@@ -147,6 +150,35 @@ void Tchat::playsounds(const QString &name)
 {
     // Sounds are not played yet; the table asks for them by name all the same.
     Q_UNUSED(name);
+}
+
+// The chat entry, phrase and sound buttons, and the phrase editor.
+void Tchat::buildChat()
+{
+    m_chat = new ChatControls(m_board, m_session, m_options);
+    m_phrases = new Tphrases(m_options, this);
+    // The entry keeps its text when the request could not go out; the
+    // connection has shown why.
+    m_chat->composer().setSender([this](const QByteArray &message) {
+        bool failed = false;
+        const QMetaObject::Connection watch = connect(
+            m_connection, &GameConnection::error, this, [&failed] { failed = true; });
+        m_connection->send(message);
+        disconnect(watch);
+        return !failed;
+    });
+    connect(m_tableView, &TableView::focusChatEntry, m_chat, &ChatControls::focusEntry);
+    connect(m_mainchat, &ChatView::chatCleared, m_chat, &ChatControls::focusEntry);
+    connect(&m_session, &ClientSession::chatterSound, this, [this](int sender, const QString &sound) {
+        std::optional<QString> seatName;
+        if (sender >= 1 && sender <= TableModel::Seats)
+            seatName = m_table.seat(sender).caption;
+        const ChatComposer::ChatterEffect effect = m_chat->composer().chatterReceived(seatName, sound);
+        if (!effect.play.isEmpty())
+            playsounds(QString::fromLatin1(effect.play));
+        if (!effect.line.isEmpty())
+            m_session.systemLine(effect.line);
+    });
 }
 
 Tchat::~Tchat() = default;
@@ -242,7 +274,8 @@ void Tchat::buildMenus()
     options->addSeparator();
 
     QAction *textColour = addItem(options, QStringLiteral("Text Color"), "TextColor1");
-    textColour->setEnabled(false);
+    connect(textColour, &QAction::triggered, this,
+            [this] { guard([this] { m_chat->chooseTextColour(this); }); });
     QMenu *textSize = options->addMenu(QStringLiteral("Text Size"));
     textSize->addActions(m_mainchat->textSizeActions());
     options->addAction(m_mainchat->scrollOffAction());
@@ -265,9 +298,9 @@ void Tchat::buildMenus()
             m_tallyList->raise();
         });
     });
-    for (const auto &[text, name] : {std::pair{"Spy List", "SpyList1"},
-                                     std::pair{"Phrase List", "PhraseList1"}})
-        addItem(view, QLatin1String(text), name)->setEnabled(false);
+    addItem(view, QStringLiteral("Spy List"), "SpyList1")->setEnabled(false);
+    QAction *phraseList = addItem(view, QStringLiteral("Phrase List"), "PhraseList1");
+    connect(phraseList, &QAction::triggered, this, [this] { guard([this] { m_phrases->showPhrases(); }); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     QAction *content = addItem(help, QStringLiteral("Content"), "Help2");

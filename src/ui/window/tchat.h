@@ -20,10 +20,12 @@ class QLabel;
 namespace velmora {
 
 class BoardPanel;
+class ChatControls;
 class ChatView;
 class GameConnection;
 class TableView;
 class Tgamestart;
+class Tphrases;
 class Ttallylist;
 class TServer;
 class TSock;
@@ -59,6 +61,8 @@ public:
     Tgamestart *gameStart() const { return m_gameStart; }
     Ttallylist *tallyList() const { return m_tallyList; }
     ChatView *mainchat() const { return m_mainchat; }
+    ChatControls *chatControls() const { return m_chat; }
+    Tphrases *phraseEditor() const { return m_phrases; }
     TServer &server() const;
     TSock &sock() const;
     TSock &presenceSock() const;
@@ -88,6 +92,7 @@ private:
     QAction *addItem(QMenu *menu, const QString &text, const char *name);
     QAction *addCheckItem(QMenu *menu, const QString &text, const char *name);
     void connectTable();
+    void buildChat();
     void showOptions(Options::Key key);
     void hostClosed();
     void gameIsFull();
@@ -123,6 +128,8 @@ private:
     TableView *m_tableView = nullptr;
     Tgamestart *m_gameStart = nullptr;
     Ttallylist *m_tallyList = nullptr;
+    ChatControls *m_chat = nullptr;
+    Tphrases *m_phrases = nullptr;
 
     bool m_shown = false;
     bool m_ending = false;

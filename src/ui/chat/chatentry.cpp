@@ -1,0 +1,73 @@
+#include "chatentry.h"
+
+#include "chat/chatcomposer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+
+namespace velmora {
+
+ChatEntry::ChatEntry(QWidget *parent) : QLineEdit(parent)
+{
+    setObjectName(QStringLiteral("mychat"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    setFont(font);
+    // Qt's own limit of 32767 characters stays: a longer line would not fit
+    // the host's message limit, and the host would drop the connection.
+    setText(ChatComposer::placeholder());
+
+    auto *paste = new QAction(QStringLiteral("Paste"), this);
+    paste->setObjectName(QStringLiteral("Paste1"));
+    paste->setShortcut(QKeySequence::Paste);
+    // The key itself arrives in keyPressEvent; the shortcut is only shown.
+    paste->setShortcutContext(Qt::WidgetShortcut);
+    connect(paste, &QAction::triggered, this, &ChatEntry::pasteAtEnd);
+    addAction(paste);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void ChatEntry::keyPressEvent(QKeyEvent *event)
+{
+    const QString before = ChatComposer::keyDown(text());
+    if (before != text())
+        setText(before);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        emit enterPressed();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        pasteAtEnd();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void ChatEntry::pasteAtEnd()
+{
+    const QString pasted = QApplication::clipboard()->text();
+    if (!pasted.isEmpty())
+        setText(ChatComposer::withPaste(text(), pasted));
+    end(false);
+}
+
+void ChatEntry::insertSmiley(int code) { replaceText(ChatComposer::withSmiley(text(), code)); }
+
+void ChatEntry::replaceText(const QString &newText)
+{
+    setText(newText);
+    end(false);
+}
+
+void ChatEntry::setTextColour(const QColor &colour)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Text, colour);
+    setPalette(pal);
+}
+
+} // namespace velmora
