@@ -78,7 +78,7 @@ QList<QByteArray> recordGame()
     const int slot = engine.acceptSlot();
     engine.connected(slot);
     engine.handle(slot, request(wire::loginInfo(slot, "1.2.0", "You")));
-    engine.handle(slot, request(wire::startGameRequest("You", 100, 16, true)));
+    engine.handle(slot, request(wire::startGameRequest("You", 100, "16", true)));
     engine.handle(slot, request(wire::justWatch(slot, 1)));
     while (engine.game().inProgress) {
         if (out.computerArmed) {
