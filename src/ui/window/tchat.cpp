@@ -108,6 +108,8 @@ void Tchat::connectTable()
         QMetaObject::invokeMethod(
             this, [this, tallyError] { m_notifier->showError(tallyError); }, Qt::QueuedConnection);
 
+    connect(&m_table, &TableModel::request, this, &Tchat::sendRequest);
+    connect(&m_table, &TableModel::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_table, &TableModel::sound, this, &Tchat::playsounds);
     connect(&m_table, &TableModel::notice, this,
             [this](const QString &text) { m_notifier->showNotice(text); });
