@@ -227,7 +227,8 @@ void TestClientSession::checkedReaders_data()
     QTest::newRow("leading plus") << "seat" << QByteArray("+1") << bad << "'' is not a valid seat";
     QTest::newRow("letters") << "card" << QByteArray("ace") << bad << "'ace' is not a valid card code";
     QTest::newRow("long junk is cut") << "pot" << QByteArray(40, 'x') << bad
-                                      << "'" + QString(24, QLatin1Char('x')) + "...' is not a valid pot";
+                                      << QLatin1Char('\'') + QString(24, QLatin1Char('x')) +
+                                             QStringLiteral("...' is not a valid pot");
     QTest::newRow("missing") << "seat" << QByteArray() << bad << "Missing seat";
     QTest::newRow("last number") << "last" << QByteArray("3+4") << bad << "'3+4' is not a valid round";
 }
