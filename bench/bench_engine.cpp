@@ -163,7 +163,7 @@ public:
 private:
     void startGame()
     {
-        m_engine.handle(1, request(wire::startGameRequest("Bot", 100, 10000, m_dummy)));
+        m_engine.handle(1, request(wire::startGameRequest("Bot", 100, "10000", m_dummy)));
         for (int seat = 1; seat <= m_connected && seat <= HostEngine::Seats; ++seat)
             m_engine.handle(1, request(wire::justWatch(seat, 1)));
     }

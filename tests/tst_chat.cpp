@@ -3,6 +3,7 @@
 #include "chat/chatcontrols.h"
 #include "chat/chatview.h"
 #include "chat/tipstyle.h"
+#include "tserver.h"
 #include "window/tchat.h"
 #include "windows/tphrases.h"
 
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -21,12 +23,6 @@ using namespace velmora;
 
 namespace {
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::AnyIPv4, 0);
-    return probe.serverPort();
-}
 
 // A place on the board in the window's coordinates.
 QPoint inWindow(Tchat &window, QPoint place)
@@ -113,6 +109,7 @@ private slots:
 
 private:
     QTcpServer m_presence;
+    QTemporaryDir m_home;
 };
 
 void TestChat::initTestCase()
@@ -120,21 +117,26 @@ void TestChat::initTestCase()
     QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY(m_presence.listen(QHostAddress::LocalHost, 0));
     qputenv("VELMORA_PRESENCE_PORT", QByteArray::number(m_presence.serverPort()));
-    qputenv("VELMORA_PORT", QByteArray::number(freePort()));
+    qputenv("VELMORA_HOME", m_home.path().toLocal8Bit());
 }
 
 void TestChat::twoPlayersTalk()
 {
     RecordingNotifier notifier;
+    qputenv("VELMORA_PORT", "0"); // the system chooses the host's port
     Tchat alice({QStringLiteral("Alice"), QStringLiteral("10.1.2.3"), QStringLiteral("true")},
                 &notifier);
     alice.show();
     QTRY_VERIFY(alice.session().loggedIn());
+    qputenv("VELMORA_PORT", QByteArray::number(alice.server().listeningPort()));
     Tchat bob({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")}, &notifier);
     bob.show();
     QTRY_COMPARE(bob.session().ownPlayer(), 2);
     QTRY_COMPARE(alice.table().seat(2).caption, QStringLiteral("Bob"));
     QTRY_COMPARE(bob.table().seat(1).caption, QStringLiteral("Alice"));
+    // Both have read their settings (chatter sounds on by default).
+    QVERIFY(bob.options().chatterSounds());
+    bob.options().setChatterSounds(false);
 
     // The entry starts with its placeholder; the first key removes it.
     auto *bobEntry = qobject_cast<QLineEdit *>(widgetAt(bob, ChatControls::EntryPlace.center()));

@@ -1,6 +1,9 @@
+#include "cards/random.h"
 #include "client/clientsession.h"
+#include "client/tablemodel.h"
 #include "base/error.h"
 #include "protocol/fieldreader.h"
+#include "protocol/wirenumbers.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -27,6 +30,8 @@ private slots:
     void versionWarningsAndFull();
     void checkedReaders_data();
     void checkedReaders();
+    void tableTakesEveryOtherWord_data();
+    void tableTakesEveryOtherWord();
 };
 
 void TestClientSession::dropsUnknownWords_data()
@@ -197,20 +202,32 @@ void TestClientSession::checkedReaders_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("field");
     QTest::addColumn<int>("expected"); // -1000: an error
+    QTest::addColumn<QString>("error");
     const int bad = -1000;
-    QTest::newRow("seat 4") << "seat" << QByteArray("4") << 4;
-    QTest::newRow("seat 0") << "seat" << QByteArray("0") << bad;
-    QTest::newRow("seat 5") << "seat" << QByteArray("5") << bad;
-    QTest::newRow("card 52") << "card" << QByteArray("52") << 52;
-    QTest::newRow("card 53") << "card" << QByteArray("53") << bad;
-    QTest::newRow("slot 11") << "slot" << QByteArray("11") << 11;
-    QTest::newRow("slot 12") << "slot" << QByteArray("12") << bad;
-    QTest::newRow("pot 9") << "pot" << QByteArray("9") << 9;
-    QTest::newRow("pot 10") << "pot" << QByteArray("10") << bad;
-    QTest::newRow("player 0") << "player" << QByteArray("0") << bad;
-    QTest::newRow("sender 10") << "sender" << QByteArray("10") << bad;
-    QTest::newRow("leading plus") << "seat" << QByteArray("+1") << bad;
-    QTest::newRow("missing") << "seat" << QByteArray() << bad;
+    QTest::newRow("seat 4") << "seat" << QByteArray("4") << 4 << QString();
+    QTest::newRow("seat 0") << "seat" << QByteArray("0") << bad << "seat 0 is out of range";
+    QTest::newRow("seat 5") << "seat" << QByteArray("5") << bad << "seat 5 is out of range";
+    QTest::newRow("card 0") << "card" << QByteArray("0") << 0 << QString();
+    QTest::newRow("card 52") << "card" << QByteArray("52") << 52 << QString();
+    QTest::newRow("card 53") << "card" << QByteArray("53") << bad << "card code 53 is out of range";
+    QTest::newRow("slot 11") << "slot" << QByteArray("11") << 11 << QString();
+    QTest::newRow("slot 12") << "slot" << QByteArray("12") << bad << "hand slot 12 is out of range";
+    QTest::newRow("pot 9") << "pot" << QByteArray("9") << 9 << QString();
+    QTest::newRow("pot 10") << "pot" << QByteArray("10") << bad << "pot 10 is out of range";
+    QTest::newRow("player 0") << "player" << QByteArray("0") << bad
+                              << "player number 0 is out of range";
+    QTest::newRow("player 12") << "player" << QByteArray("12") << bad
+                               << "player number 12 is out of range";
+    QTest::newRow("sender 0") << "sender" << QByteArray("0") << 0 << QString();
+    QTest::newRow("sender 10") << "sender" << QByteArray("10") << bad
+                               << "sender number 10 is out of range";
+    QTest::newRow("leading plus") << "seat" << QByteArray("+1") << bad << "'' is not a valid seat";
+    QTest::newRow("letters") << "card" << QByteArray("ace") << bad << "'ace' is not a valid card code";
+    QTest::newRow("long junk is cut") << "pot" << QByteArray(40, 'x') << bad
+                                      << QLatin1Char('\'') + QString(24, QLatin1Char('x')) +
+                                             QStringLiteral("...' is not a valid pot");
+    QTest::newRow("missing") << "seat" << QByteArray() << bad << "Missing seat";
+    QTest::newRow("last number") << "last" << QByteArray("3+4") << bad << "'3+4' is not a valid round";
 }
 
 void TestClientSession::checkedReaders()
@@ -218,25 +235,81 @@ void TestClientSession::checkedReaders()
     QFETCH(QString, kind);
     QFETCH(QByteArray, field);
     QFETCH(int, expected);
+    QFETCH(QString, error);
     // An empty text has no field at all; everything else is one field.
     FieldReader fields(field.isEmpty() ? QByteArray() : field + '+');
     const auto read = [&] {
         if (kind == QLatin1String("seat"))
-            return ClientSession::seat(fields);
+            return wirenumbers::seat(fields);
         if (kind == QLatin1String("card"))
-            return ClientSession::card(fields);
+            return wirenumbers::card(fields);
         if (kind == QLatin1String("slot"))
-            return ClientSession::handSlot(fields);
+            return wirenumbers::handSlot(fields);
         if (kind == QLatin1String("pot"))
-            return ClientSession::pot(fields);
+            return wirenumbers::pot(fields);
         if (kind == QLatin1String("player"))
-            return ClientSession::player(fields);
-        return ClientSession::sender(fields);
+            return wirenumbers::player(fields);
+        if (kind == QLatin1String("last")) {
+            FieldReader last(field);
+            return wirenumbers::lastNumber(last, 0, 99, "round");
+        }
+        return wirenumbers::sender(fields);
     };
-    if (expected == -1000)
-        QVERIFY_THROWS_EXCEPTION(Error, read());
-    else
+    if (expected != -1000) {
         QCOMPARE(read(), expected);
+        return;
+    }
+    try {
+        read();
+        QFAIL("no error");
+    } catch (const Error &e) {
+        QCOMPARE(e.message(), error);
+    }
+}
+
+// The session keeps its own words and hands every other one to the table,
+// which takes its messages and drops the host's requests and unknown words.
+void TestClientSession::tableTakesEveryOtherWord_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("changes"); // the table says it changed
+    QTest::addColumn<QString>("error"); // empty: none
+    QTest::newRow("table word") << QByteArray("CMD_cardcount+3+7+") << true << QString();
+    QTest::newRow("host's request") << QByteArray("CMD_playcard+1+2+") << false << QString();
+    QTest::newRow("host's request with junk") << QByteArray("CMD_buythedummy+x+") << false << QString();
+    QTest::newRow("chatter sound") << QByteArray("CMD_playasound+1+wave3+") << false << QString();
+    QTest::newRow("bad seat") << QByteArray("CMD_hiscard+7+1+1+1+") << false
+                              << "seat 7 is out of range";
+    // Every field is read before anything changes.
+    QTest::newRow("bad last field") << QByteArray("CMD_boughtdummy+2+95+1+lots+") << false
+                                            << "'lots' is not a valid cash";
+}
+
+void TestClientSession::tableTakesEveryOtherWord()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(bool, changes);
+    QFETCH(QString, error);
+    ClientSession session;
+    Random random;
+    TableModel table(session, random);
+    session.setTable(&table);
+    QSignalSpy changed(&table, &TableModel::changed);
+    QSignalSpy lines(&session, &ClientSession::chatLine);
+    if (error.isEmpty()) {
+        session.handle(message);
+    } else {
+        try {
+            session.handle(message);
+            QFAIL("no error");
+        } catch (const Error &e) {
+            QCOMPARE(e.message(), error);
+        }
+    }
+    QCOMPARE(!changed.isEmpty(), changes);
+    QVERIFY(lines.isEmpty());
+    QCOMPARE(table.seat(3).leftText, changes ? QStringLiteral("7") : QString());
+    QCOMPARE(table.seat(2).cashText, QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)

@@ -117,7 +117,7 @@ public:
 
     void start(int rounds = 16, bool dummy = false, const QByteArray &name = "Host")
     {
-        engine.handle(1, req(wire::startGameRequest(name, 100, rounds, dummy)));
+        engine.handle(1, req(wire::startGameRequest(name, 100, QByteArray::number(rounds), dummy)));
     }
     void give(int seat, const QList<int> &cards)
     {

@@ -25,10 +25,10 @@ struct Table
 
     explicit Table(int own = 1)
     {
-        QObject::connect(&session, &ClientSession::chatLine,
+        QObject::connect(&model, &TableModel::chatLine,
                          [this](int, const QString &t, ColourValue) { lines << t; });
         QObject::connect(&model, &TableModel::sound, [this](const QString &s) { sounds << s; });
-        QObject::connect(&session, &ClientSession::request,
+        QObject::connect(&model, &TableModel::request,
                          [this](const QByteArray &r) { requests << r; });
         session.setLoginName("Me");
         session.handle("CMD_sendlogininfo+" + QByteArray::number(own));
@@ -271,10 +271,10 @@ private slots:
         t.host("CMD_nextplayer+2+1+f+");
         // The card that won the pot is silent; the turn sound waits.
         QCOMPARE(t.sounds, QStringList{QStringLiteral("hegotpot")});
-        QCOMPARE(t.model.potPaidMark(), QStringLiteral("n"));
+        QCOMPARE(t.model.potPaidMark(), TableModel::PotPaidMark::PotPaid);
         QTRY_COMPARE(t.sounds.size(), 2);
         QCOMPARE(t.sounds.last(), QStringLiteral("leadcard"));
-        QCOMPARE(t.model.potPaidMark(), QStringLiteral("y"));
+        QCOMPARE(t.model.potPaidMark(), TableModel::PotPaidMark::TurnAnnounced);
     }
 
     void kittyRoundEndAndWinner()
@@ -341,6 +341,29 @@ private slots:
         QCOMPARE(t.requests, QList<QByteArray>{"CMD_startgame+Me+100+10+1+\xFF"});
     }
 
+    // The dialog's texts go as they stand; the host judges them.
+    void startRequestCarriesTheDialogsValues_data()
+    {
+        QTest::addColumn<QByteArray>("rounds");
+        QTest::addColumn<int>("dummy");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("default") << QByteArray("16") << 1 << QByteArray("CMD_startgame+Me+100+16+1+\xFF");
+        QTest::newRow("no dummy") << QByteArray("4") << 0 << QByteArray("CMD_startgame+Me+100+4+0+\xFF");
+        QTest::newRow("rounds not a number") << QByteArray("1x") << 1
+                                             << QByteArray("CMD_startgame+Me+100+1x+1+\xFF");
+        QTest::newRow("empty rounds") << QByteArray() << 1 << QByteArray("CMD_startgame+Me+100++1+\xFF");
+        QTest::newRow("stored dummy 2") << QByteArray("8") << 2 << QByteArray("CMD_startgame+Me+100+8+2+\xFF");
+    }
+    void startRequestCarriesTheDialogsValues()
+    {
+        QFETCH(QByteArray, rounds);
+        QFETCH(int, dummy);
+        QFETCH(QByteArray, sent);
+        Table t(1);
+        t.model.requestStart(rounds, dummy);
+        QCOMPARE(t.requests, QList<QByteArray>{sent});
+    }
+
     void hostileNumbersAreErrors_data()
     {
         QTest::addColumn<QByteArray>("message");
@@ -401,6 +424,21 @@ private slots:
             QVERIFY(t.model.handCount() <= TableModel::HandPositions);
         }
         QVERIFY(errors > 0);
+    }
+
+    // A deal that overflows the hand stops at the twelfth card; the cards
+    // taken before it are kept and must reach the view.
+    void partialChangesAreReported()
+    {
+        Table t(1);
+        t.host("CMD_newcard+1+1+1+2+2+3+3+4+4+5+5+6+6+7+7+8+8+9+9+10+10");
+        QSignalSpy changed(&t.model, &TableModel::changed);
+        const SplitMessage split = splitMessage("CMD_newcard+1+1+20+2+21");
+        FieldReader fields(split.rest);
+        QVERIFY_THROWS_EXCEPTION(Error, t.model.handle(*split.cmd, fields));
+        QCOMPARE(t.model.handCount(), 11);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(changed[0][0].value<TableModel::Changes>() & TableModel::Change::Hand);
     }
 
     void startCommandBeforeLogin()

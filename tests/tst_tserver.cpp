@@ -196,7 +196,7 @@ private slots:
         int wrong = 0;
         qsizetype seen = 0;
         bool won = false;
-        me->send(wire::startGameRequest("Me", 100, 4, true));
+        me->send(wire::startGameRequest("Me", 100, "4", true));
         const bool finished = QTest::qWaitFor(
             [&] {
                 auto &msgs = me->messages();

@@ -130,12 +130,15 @@ void GameConnection::resumeDispatch()
         m_timer1.start();
 }
 
-void GameConnection::send(const QByteArray &message)
+bool GameConnection::send(const QByteArray &message)
 {
     if (!m_sock->hasHandle())
-        return;
-    if (const std::optional<QString> text = catchError([&] { m_sock->Send(message); }))
+        return false;
+    if (const std::optional<QString> text = catchError([&] { m_sock->Send(message); })) {
         emit error(*text);
+        return false;
+    }
+    return true;
 }
 
 void GameConnection::removeFromGame(int slot)

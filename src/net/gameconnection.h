@@ -46,7 +46,8 @@ public:
     TSock &presenceSock() const { return *m_sock11; }
 
     // Sends one request to the host; nothing before the connection exists.
-    void send(const QByteArray &message);
+    // False when it could not go out (the error is reported).
+    bool send(const QByteArray &message);
     // The hosting user's "Remove From Game" of a seat or a watcher.
     void removeFromGame(int slot);
 

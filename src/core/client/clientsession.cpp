@@ -4,22 +4,10 @@
 #include "base/error.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
+#include "protocol/wirenumbers.h"
 #include "tablemodel.h"
 
 namespace velmora {
-
-namespace {
-// Error texts quote what the host sent; a hostile host must not be able to
-// fill the error box with it.
-QString quoted(const QByteArray &field)
-{
-    constexpr qsizetype Shown = 24;
-    QString text = QString::fromLatin1(field.left(Shown));
-    if (field.size() > Shown)
-        text += QStringLiteral("...");
-    return text;
-}
-} // namespace
 
 ClientSession::ClientSession(QObject *parent) : QObject(parent) {}
 
@@ -59,83 +47,19 @@ void ClientSession::handle(const QByteArray &message)
     case Cmd::HaveWrongVersion: havewrongversion(fields); break;
     case Cmd::WrongVersion: wrongversion(fields); break;
     case Cmd::Full: full(fields); break;
-
     case Cmd::PlayASound: playasound(fields); break;
-
-    // The table's messages: seats, hand, turns, cash and rounds.
-    case Cmd::NewPlayerInfo:
-    case Cmd::ExistingPlayers:
-    case Cmd::PlayerDisconnected:
-    case Cmd::StartGame:
-    case Cmd::NextPlayer:
-    case Cmd::Winner:
-    case Cmd::JustWatching:
-    case Cmd::NewCard:
-    case Cmd::WrongCard:
-    case Cmd::HisCard:
-    case Cmd::AddToCash:
-    case Cmd::EndRound:
-    case Cmd::StartRound:
-    case Cmd::CardCount:
-    case Cmd::BoughtDummy:
-    case Cmd::TheDummyHand:
-    case Cmd::GameStats:
-    case Cmd::YourCards:
+    default:
         if (m_table)
             m_table->handle(*split.cmd, fields);
         break;
-
-    // Requests that only the host reads.
-    case Cmd::LoginInfo:
-    case Cmd::JustWatch:
-    case Cmd::PlayCard:
-    case Cmd::BuyTheDummy: break;
     }
 }
 
 void ClientSession::systemLine(const QString &text) { emit chatLine(0, text, SystemColour); }
 
-int ClientSession::wireNumber(const std::optional<QByteArray> &field, int lo, int hi,
-                              const char *what)
-{
-    const QString name = QLatin1String(what);
-    if (!field)
-        throw Error(QStringLiteral("Missing %1").arg(name));
-    const std::optional<int> n = FieldReader::toNumber(*field);
-    if (!n)
-        throw Error(QStringLiteral("'%1' is not a valid %2").arg(quoted(*field), name));
-    if (*n < lo || *n > hi)
-        throw Error(QStringLiteral("%1 %2 is out of range").arg(name).arg(*n));
-    return *n;
-}
-
-int ClientSession::player(FieldReader &fields)
-{
-    return wireNumber(fields.field(), 1, 9, "player number");
-}
-int ClientSession::sender(FieldReader &fields)
-{
-    return wireNumber(fields.field(), 0, 9, "sender number");
-}
-int ClientSession::seat(FieldReader &fields) { return wireNumber(fields.field(), 1, 4, "seat"); }
-int ClientSession::card(FieldReader &fields)
-{
-    return wireNumber(fields.field(), 0, 52, "card code");
-}
-int ClientSession::handSlot(FieldReader &fields)
-{
-    return wireNumber(fields.field(), 1, 11, "hand slot");
-}
-int ClientSession::pot(FieldReader &fields) { return wireNumber(fields.field(), 1, 9, "pot"); }
-
-int ClientSession::lastNumber(FieldReader &fields, int lo, int hi, const char *what)
-{
-    return wireNumber(fields.rest(), lo, hi, what);
-}
-
 void ClientSession::sendloginfo(FieldReader &fields)
 {
-    m_ownPlayer = lastNumber(fields, 1, 9, "player number");
+    m_ownPlayer = wirenumbers::lastNumber(fields, 1, 9, "player number");
     m_loggedIn = true;
     emit request(wire::loginInfo(m_ownPlayer, VersionText, m_loginName));
     emit loggedInAs(m_ownPlayer);
@@ -158,7 +82,7 @@ void ClientSession::addlinetochat(const QByteArray &line, ColourValue colour)
 {
     const qsizetype plus = line.indexOf('+');
     const QByteArray number = plus < 0 ? QByteArray() : line.left(plus);
-    const int from = wireNumber(number, 0, 9, "sender number");
+    const int from = wirenumbers::wireNumber(number, 0, 9, "sender number");
     emit chatLine(from, QString::fromLatin1(line.mid(plus + 1)), colour);
 }
 
@@ -177,7 +101,7 @@ void ClientSession::full(FieldReader &) { emit gameFull(); }
 
 void ClientSession::playasound(FieldReader &fields)
 {
-    const int from = player(fields);
+    const int from = wirenumbers::player(fields);
     emit chatterSound(from, QString::fromLatin1(fields.field().value_or(QByteArray())));
 }
 

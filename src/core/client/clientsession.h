@@ -17,13 +17,17 @@ class TableModel;
 
 // The client's side of the connection to the host, without sockets, timers
 // or widgets: it cuts the host's bytes into messages, keeps them queued in
-// arrival order, handles one at a time by its exact command word, and turns
-// each into state and signals. It also builds the requests the window sends.
+// arrival order and handles one at a time by its exact command word. It
+// keeps the connection's state (own player number, login, hosting) and
+// handles the connection's own messages: login, chat, versions and a full
+// host. Every other word goes to the table, which knows its own messages and
+// drops the rest.
 //
 // Everything from the host is untrusted. Numbers are read with the checked
-// readers below, which raise velmora::Error for a missing, malformed or
-// out-of-range field; a handler therefore stops at the first bad field, and
-// its caller shows the error and goes on with the next message.
+// readers of wirenumbers.h, which raise velmora::Error for a missing,
+// malformed or out-of-range field; a handler therefore stops at the first
+// bad field, and its caller shows the error and goes on with the next
+// message.
 class ClientSession : public QObject
 {
     Q_OBJECT
@@ -43,7 +47,8 @@ public:
     // left the queue even when its handler raises.
     void dispatchOne();
     // Handles one message (without its 0xFF). Unknown words, words in other
-    // letter case and texts without "+" are dropped.
+    // letter case, texts without "+" and requests meant for the host are
+    // dropped.
     void handle(const QByteArray &message);
 
     // Connection state.
@@ -54,28 +59,16 @@ public:
     const QByteArray &loginName() const { return m_loginName; }
     void setLoginName(const QByteArray &name) { m_loginName = name; }
 
-    // The table that takes the seat, hand, turn and money messages.
+    // The table that takes every message that is not the connection's own.
     void setTable(TableModel *table) { m_table = table; }
 
     // A green line from sender 0, the window's own announcements.
     void systemLine(const QString &text);
 
-    // Checked readers for numbers from the host. `what` names the field in
-    // the error text.
-    static int wireNumber(const std::optional<QByteArray> &field, int lo, int hi, const char *what);
-    static int player(FieldReader &fields); // 1..9
-    static int sender(FieldReader &fields); // 0..9
-    static int seat(FieldReader &fields);   // 1..4
-    static int card(FieldReader &fields);   // 0..52
-    static int handSlot(FieldReader &fields); // 1..11
-    static int pot(FieldReader &fields);    // 1..9
-    // The same for a number that is the message's last field.
-    static int lastNumber(FieldReader &fields, int lo, int hi, const char *what);
-
 signals:
     // The queue went from empty to holding messages: time to dispatch.
     void messagesWaiting();
-    // A complete message (with its 0xFF) for the host.
+    // A complete message (with its 0xFF) for the host: the login.
     void request(const QByteArray &message);
     // One line for the chat view: the sender (0 for the system) and the text
     // after the sender's number, with the colour to show it in.

@@ -2,6 +2,7 @@
 
 #include "cards/card.h"
 #include "cards/pots.h"
+#include "protocol/colourtext.h"
 #include "protocol/command.h"
 
 #include <QObject>
@@ -23,7 +24,11 @@ class Random;
 // the turn, cash and chips, the nine pots, the round counter and the
 // banners. It handles the host's table messages, asks for sounds and chat
 // lines through signals, and builds the player's requests. The window only
-// draws this state.
+// draws this state, and after each message only the parts that `changed`
+// names.
+//
+// The connection's state (own player, login, name) belongs to the session;
+// the table only reads it.
 class TableModel : public QObject
 {
     Q_OBJECT
@@ -33,6 +38,36 @@ public:
     static constexpr int StartingCash = 100;
 
     enum class CashColour { Green, Red, Black };
+
+    // Whether a pot was just paid: the card that won it plays no card sound
+    // and the next own turn sound waits a second. Unset until the first pot
+    // or turn of the run.
+    enum class PotPaidMark { Unset, PotPaid, TurnAnnounced };
+
+    // The parts of the table that a message or an action changed. A seat's
+    // flag covers all ten widgets of its seat view.
+    enum class Change : quint32 {
+        Seat1 = 1u << 0,
+        Seat2 = 1u << 1,
+        Seat3 = 1u << 2,
+        Seat4 = 1u << 3,
+        AllSeats = 0xFu,
+        Layout = 1u << 4,   // which seat stands at which screen position
+        Hand = 1u << 5,     // the own hand's cards
+        Pots = 1u << 6,     // the nine pot pictures
+        TableCard = 1u << 7,
+        Status = 1u << 8,   // the prompt line
+        PotText = 1u << 9,  // the pot message line
+        Round = 1u << 10,   // the round counter
+        RoundOver = 1u << 11,
+        Winner = 1u << 12,
+        Offer = 1u << 13,   // the dummy hand's buttons
+        StartButton = 1u << 14,
+        JustWatch = 1u << 15,
+        Everything = (1u << 16) - 1,
+    };
+    Q_DECLARE_FLAGS(Changes, Change)
+    static Change seatChange(int seat) { return Change(1u << (seat - 1)); }
 
     struct Chips
     {
@@ -44,8 +79,8 @@ public:
 
     struct SeatView
     {
-        QString caption = QStringLiteral("<Waiting>"); // the name label
-        QString computerName;                          // its second text
+        QString caption;      // the name label; "<Waiting>" before the own login
+        QString computerName; // its second text
         QString cashText = QStringLiteral("0");
         int cash = 0;
         CashColour colour = CashColour::Green;
@@ -69,10 +104,12 @@ public:
         int pile = -1;    // ante pile 0..8 drawn over it, -1 = none
     };
 
-    explicit TableModel(ClientSession &session, Random &random, QObject *parent = nullptr);
+    explicit TableModel(const ClientSession &session, Random &random, QObject *parent = nullptr);
 
-    // Handles a table message; false when `cmd` is not one of them.
-    // Raises Error for a field that is missing, malformed or out of range.
+    // Handles a table message; false (and nothing changes) when `cmd` is not
+    // one of them. Raises Error for a field that is missing, malformed or
+    // out of range; what the message changed before that field is kept and
+    // reported through `changed` all the same.
     bool handle(Cmd cmd, FieldReader &fields);
 
     // Chips for an amount: tens, fives and ones, with tens changed into
@@ -105,7 +142,7 @@ public:
     QString buyCaption() const;
     bool startButtonShown() const { return m_startShown; }
     bool justWatchTicked() const { return m_justWatch; }
-    const QString &potPaidMark() const { return m_potPaidMark; }
+    PotPaidMark potPaidMark() const { return m_potPaidMark; }
     const QStringList &watchers() const { return m_watchers; }
     bool turnSoundNew() const { return m_turnSoundNew; }
     void setTurnSoundNew(bool on) { m_turnSoundNew = on; }
@@ -131,8 +168,16 @@ public:
     void requestStart(const QByteArray &rounds, int dummy);
 
 signals:
-    void changed();
+    void changed(velmora::TableModel::Changes what);
+    // A watcher came or went (players 5..9), for the watchers list.
+    void watcherArrived(int player, const QString &name);
+    void watcherLeft(int player);
     void sound(const QString &name);
+    // A complete message (with its 0xFF) for the host.
+    void request(const QByteArray &message);
+    // A line for the chat view; the table's own announcements are system
+    // lines: sender 0, green.
+    void chatLine(int sender, const QString &text, velmora::ColourValue colour);
     // A notice box with an OK button.
     void notice(const QString &text);
     void showGameStart();
@@ -171,11 +216,18 @@ private:
     void sethisscore(int seat, int cash);
     void setante();
     void clearHand();
+    void sortHand();
     void playTurnSound();
+    void systemLine(const QString &text);
     std::array<int, 4> readCash(FieldReader &f);
     bool isOwnSeat(int seat) const;
+    // Notes what changed; `publish` tells the view once per message or
+    // action.
+    void touch(Changes what) { m_pending |= what; }
+    void touch(Change what) { m_pending |= what; }
+    void publish();
 
-    ClientSession &m_session;
+    const ClientSession &m_session;
     Random &m_random;
     std::array<SeatView, Seats + 1> m_seats{};
     std::array<int, Seats + 1> m_seatAtPosition{0, 1, 2, 3, 4};
@@ -184,7 +236,7 @@ private:
     int m_tableCard = -1;
     int m_currentPlayer = 0;
     int m_dealer = 0;
-    QString m_status = QStringLiteral("Welcome To Velmora by Pelox8 Software!");
+    QString m_status;
     QString m_potText;
     QString m_roundText;
     int m_roundsPerGame = 0;
@@ -198,11 +250,14 @@ private:
     bool m_gameRunning = false;
     bool m_justWatch = false;
     bool m_turnSoundNew = false;
-    QString m_potPaidMark;
+    PotPaidMark m_potPaidMark = PotPaidMark::Unset;
+    Changes m_pending;
     QStringList m_watchers;
     // The own turn sound waits a second after a pot payment so that the pot
     // sound is heard first; messages keep being handled meanwhile.
     QTimer m_turnSoundDelay;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TableModel::Changes)
 
 } // namespace velmora

@@ -205,9 +205,10 @@ QByteArray playASoundRequest(int player, const QByteArray &sound)
 {
     return Builder(Cmd::PlayASound).num(player).text(sound).close(true);
 }
-QByteArray startGameRequest(const QByteArray &starter, int cash, int rounds, bool dummy)
+QByteArray startGameRequest(const QByteArray &starter, int cash, const QByteArray &rounds,
+                            int dummy)
 {
-    return Builder(Cmd::StartGame).text(starter).num(cash).num(rounds).num(dummy ? 1 : 0).close(true);
+    return Builder(Cmd::StartGame).text(starter).num(cash).text(rounds).num(dummy).close(true);
 }
 QByteArray justWatch(int seat, int value)
 {

@@ -23,7 +23,10 @@ QByteArray loginInfo(int player, const QByteArray &version, const QByteArray &na
 QByteArray chatRequest(int player, const QByteArray &textAndColour);
 QByteArray actionRequest(int player, const QByteArray &textAndColour);
 QByteArray playASoundRequest(int player, const QByteArray &sound);
-QByteArray startGameRequest(const QByteArray &starter, int cash, int rounds, bool dummy);
+// The rounds go as the game start dialog shows them, and the dummy-hands
+// flag as it is set: the host judges both.
+QByteArray startGameRequest(const QByteArray &starter, int cash, const QByteArray &rounds,
+                            int dummy);
 QByteArray justWatch(int seat, int value);
 QByteArray playCard(int seat, int handSlot);
 QByteArray buyTheDummy(int seat, bool buy);

@@ -95,19 +95,22 @@ QLabel *pictureLabel(QWidget *parent, const QString &name, Place at, QSize size)
     return label;
 }
 
-// A column of chips, drawn bottom up, 4 pixels apart; what would lie above
-// the column's top is cut off.
-QPixmap chipColumn(int count, TableArt::Chip kind)
+void setTextIfChanged(QLabel *label, const QString &text)
 {
-    const qreal ratio = TableArt::devicePixelRatio();
-    QPixmap column(QSize(12, ChipColumnHeight) * ratio);
-    column.setDevicePixelRatio(ratio);
-    column.fill(Qt::transparent);
-    QPainter p(&column);
-    for (int k = 1; k <= count && ChipColumnHeight - 4 * k > -4; ++k)
-        p.drawPixmap(0, ChipColumnHeight - 4 * k, TableArt::chip(kind));
-    return column;
+    if (label->text() != text)
+        label->setText(text);
 }
+
+const QColor &cashColour(TableModel::CashColour colour)
+{
+    static const QColor red(Qt::red);
+    static const QColor black(Qt::black);
+    return colour == TableModel::CashColour::Red ? red
+           : colour == TableModel::CashColour::Black ? black
+                                                     : Green;
+}
+
+constexpr TableArt::Chip chipKinds[3] = {TableArt::Chip::One, TableArt::Chip::Five, TableArt::Chip::Ten};
 
 } // namespace
 
@@ -187,7 +190,21 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
         m_cards[pos] = card;
     }
 
-    connect(&m_model, &TableModel::changed, this, &TableView::refresh);
+    // The stacking never changes: each card lies over its left neighbour,
+    // the card on the table and the banners over the hand, and the offer's
+    // buttons over them all, since they lie over the hand strip.
+    for (int pos = 1; pos <= TableModel::HandPositions; ++pos)
+        m_cards[pos]->raise();
+    m_thelast->raise();
+    for (int i : {2, 1})
+        m_roundover[i]->raise();
+    for (int i : {1, 2, 3, 4})
+        m_winner[i]->raise();
+    m_buy->raise();
+    m_decline->raise();
+    m_start->raise();
+
+    connect(&m_model, &TableModel::changed, this, &TableView::redraw);
     refresh();
 }
 
@@ -225,87 +242,167 @@ void TableView::buildSeat(int p)
     w.tens = pictureLabel(m_board, {}, at.tens, {12, ChipColumnHeight});
 }
 
-void TableView::refresh()
-{
-    for (int p = 1; p <= 4; ++p)
-        refreshSeat(p);
-    refreshPots();
-    refreshHand();
+void TableView::refresh() { redraw(TableModel::Change::Everything); }
 
-    const int table = m_model.tableCard();
-    m_thelast->setPixmap(table >= 0 ? TableArt::card(table) : QPixmap());
-    m_thelast->raise();
-    m_pot->setText(m_model.potText());
-    m_round->setText(m_model.roundText());
-    m_status->setText(m_model.status());
-    for (int i : {2, 1}) {
-        m_roundover[i]->setText(m_model.roundOverText());
-        m_roundover[i]->setVisible(m_model.roundOverShown());
-        m_roundover[i]->raise();
+void TableView::forgetDrawn()
+{
+    for (SeatWidgets &w : m_seats) {
+        w.seat = 0;
+        w.colour = -1;
+        w.lastCard = -2;
+        w.chips = {-1, -1, -1};
     }
-    for (int i : {1, 2, 3, 4}) {
-        if (i <= 2)
-            m_winner[i]->setText(m_model.winnerText());
-        m_winner[i]->setVisible(m_model.winnerShown());
-        m_winner[i]->raise();
+    m_drawnHand.fill(TableModel::HandPosition{-2, -1});
+    m_drawnPots.fill(DrawnPot{});
+    m_drawnTableCard = -2;
+    for (auto &columns : m_chipColumns)
+        columns.fill(QPixmap());
+}
+
+void TableView::redraw(TableModel::Changes what)
+{
+    using Change = TableModel::Change;
+    // Pictures rendered for another screen are drawn anew.
+    if (const qreal ratio = TableArt::devicePixelRatio(); ratio != m_ratio) {
+        m_ratio = ratio;
+        forgetDrawn();
+        what = Change::Everything;
     }
-    m_buy->setText(m_model.buyCaption());
-    // The offer's buttons lie over the hand strip; the cards are raised on
-    // every refresh, so the buttons must be raised after them.
-    for (QPushButton *button : {m_buy, m_decline}) {
-        button->setVisible(m_model.buyShown());
-        button->raise();
+
+    if (what & Change::Layout) {
+        for (int p = 1; p <= 4; ++p)
+            refreshSeat(p);
+    } else {
+        for (int seat = 1; seat <= 4; ++seat)
+            if (what & TableModel::seatChange(seat))
+                refreshSeat(m_model.positionOf(seat));
     }
-    m_start->setVisible(m_model.startButtonShown());
-    m_start->raise();
+    if (what & Change::Pots)
+        refreshPots();
+    if (what & Change::Hand)
+        refreshHand();
+
+    if (what & Change::TableCard) {
+        const int table = m_model.tableCard();
+        if (table != m_drawnTableCard) {
+            m_drawnTableCard = table;
+            m_thelast->setPixmap(table >= 0 ? TableArt::card(table) : QPixmap());
+        }
+    }
+    if (what & Change::PotText)
+        setTextIfChanged(m_pot, m_model.potText());
+    if (what & Change::Round)
+        setTextIfChanged(m_round, m_model.roundText());
+    if (what & Change::Status)
+        setTextIfChanged(m_status, m_model.status());
+    if (what & Change::RoundOver) {
+        for (int i : {2, 1}) {
+            setTextIfChanged(m_roundover[i], m_model.roundOverText());
+            m_roundover[i]->setVisible(m_model.roundOverShown());
+        }
+    }
+    if (what & Change::Winner) {
+        for (int i : {1, 2, 3, 4}) {
+            if (i <= 2)
+                setTextIfChanged(m_winner[i], m_model.winnerText());
+            m_winner[i]->setVisible(m_model.winnerShown());
+        }
+    }
+    if (what & Change::Offer) {
+        const QString caption = m_model.buyCaption();
+        if (m_buy->text() != caption)
+            m_buy->setText(caption);
+        for (QPushButton *button : {m_buy, m_decline})
+            button->setVisible(m_model.buyShown());
+    }
+    if (what & Change::StartButton)
+        m_start->setVisible(m_model.startButtonShown());
 }
 
 void TableView::refreshSeat(int p)
 {
+    if (p < 1 || p > 4)
+        return;
     const int seat = m_model.seatAt(p);
     const TableModel::SeatView &s = m_model.seat(seat);
     SeatWidgets &w = m_seats[p];
-    // The widgets answer to the seat shown here.
-    const QString n = QString::number(seat);
-    w.name->setObjectName(QStringLiteral("label_playername") + n);
-    w.cash->setObjectName(QStringLiteral("label_score") + n);
-    w.left->setObjectName(QStringLiteral("label_left") + n);
-    w.eyes->setObjectName(QStringLiteral("image_eyes") + n);
-    w.turn->setObjectName(QStringLiteral("image_turn") + n);
-    w.dealer->setObjectName(QStringLiteral("image_dealer") + n);
-    w.last->setObjectName(QStringLiteral("image_last") + n);
-    w.ones->setObjectName(QStringLiteral("image_one") + n);
-    w.fives->setObjectName(QStringLiteral("image_five") + n);
-    w.tens->setObjectName(QStringLiteral("image_ten") + n);
+    if (w.seat != seat) {
+        // The widgets answer to the seat shown here.
+        w.seat = seat;
+        const QString n = QString::number(seat);
+        w.name->setObjectName(QStringLiteral("label_playername") + n);
+        w.cash->setObjectName(QStringLiteral("label_score") + n);
+        w.left->setObjectName(QStringLiteral("label_left") + n);
+        w.eyes->setObjectName(QStringLiteral("image_eyes") + n);
+        w.turn->setObjectName(QStringLiteral("image_turn") + n);
+        w.dealer->setObjectName(QStringLiteral("image_dealer") + n);
+        w.last->setObjectName(QStringLiteral("image_last") + n);
+        w.ones->setObjectName(QStringLiteral("image_one") + n);
+        w.fives->setObjectName(QStringLiteral("image_five") + n);
+        w.tens->setObjectName(QStringLiteral("image_ten") + n);
+    }
 
-    w.name->setText(s.caption);
-    w.cash->setText(s.cashText);
-    setColour(w.cash, s.colour == TableModel::CashColour::Red     ? Qt::red
-                      : s.colour == TableModel::CashColour::Black ? Qt::black
-                                                                  : Green);
-    w.left->setText(s.leftText);
+    setTextIfChanged(w.name, s.caption);
+    setTextIfChanged(w.cash, s.cashText);
+    if (w.colour != int(s.colour)) {
+        w.colour = int(s.colour);
+        setColour(w.cash, cashColour(s.colour));
+    }
+    setTextIfChanged(w.left, s.leftText);
     w.eyes->setVisible(s.eyes);
     w.turn->setVisible(s.turn);
     w.dealer->setVisible(s.dealer);
-    // The small pictures have no card back: code 0 shows nothing.
-    w.last->setPixmap(s.lastCard > 0 ? TableArt::card(s.lastCard, TableArt::CardSize::Small)
-                                     : QPixmap());
-    w.ones->setPixmap(chipColumn(s.chips.ones, TableArt::Chip::One));
-    w.fives->setPixmap(chipColumn(s.chips.fives, TableArt::Chip::Five));
-    w.tens->setPixmap(chipColumn(s.chips.tens, TableArt::Chip::Ten));
+    if (w.lastCard != s.lastCard) {
+        w.lastCard = s.lastCard;
+        // The small pictures have no card back: code 0 shows nothing.
+        w.last->setPixmap(s.lastCard > 0 ? TableArt::card(s.lastCard, TableArt::CardSize::Small)
+                                         : QPixmap());
+    }
+    refreshChips(w.ones, w.chips[0], s.chips.ones, 0);
+    refreshChips(w.fives, w.chips[1], s.chips.fives, 1);
+    refreshChips(w.tens, w.chips[2], s.chips.tens, 2);
+}
+
+void TableView::refreshChips(QLabel *column, int &drawn, int count, int kind)
+{
+    // Chips above the column's top are cut off, so every count from
+    // ChipsShown up looks the same, and none shows no chips.
+    count = qBound(0, count, ChipsShown);
+    if (drawn == count)
+        return;
+    drawn = count;
+    column->setPixmap(chipColumn(count, kind));
+}
+
+// A column of chips, drawn bottom up, 4 pixels apart.
+const QPixmap &TableView::chipColumn(int count, int kind)
+{
+    QPixmap &column = m_chipColumns[kind][count];
+    if (!column.isNull())
+        return column;
+    column = QPixmap(QSize(12, ChipColumnHeight) * m_ratio);
+    column.setDevicePixelRatio(m_ratio);
+    column.fill(Qt::transparent);
+    QPainter p(&column);
+    for (int k = 1; k <= count; ++k)
+        p.drawPixmap(0, ChipColumnHeight - 4 * k, TableArt::chip(chipKinds[kind]));
+    return column;
 }
 
 void TableView::refreshPots()
 {
     for (int pot = 1; pot <= 9; ++pot) {
         const TableModel::PotView &view = m_model.pot(pot);
+        DrawnPot &drawn = m_drawnPots[pot];
+        if (drawn.face == view.face && drawn.pile == view.pile)
+            continue;
+        drawn = DrawnPot{view.face, view.pile};
         if (!view.face && view.pile < 0) {
             m_pots[pot]->setPixmap(QPixmap());
             continue;
         }
-        const qreal ratio = TableArt::devicePixelRatio();
-        QPixmap picture(TableArt::PotSize * ratio);
-        picture.setDevicePixelRatio(ratio);
+        QPixmap picture(TableArt::PotSize * m_ratio);
+        picture.setDevicePixelRatio(m_ratio);
         picture.fill(Qt::transparent);
         QPainter p(&picture);
         if (view.face)
@@ -321,17 +418,22 @@ void TableView::refreshHand()
 {
     for (int pos = 1; pos <= TableModel::HandPositions; ++pos) {
         const TableModel::HandPosition &h = m_model.hand(pos);
+        TableModel::HandPosition &drawn = m_drawnHand[pos];
         QLabel *card = m_cards[pos];
         if (h.handSlot < 0) {
-            card->hide();
-            card->setObjectName(QString());
+            if (drawn.handSlot != -1) {
+                card->hide();
+                card->setObjectName(QString());
+                drawn = TableModel::HandPosition{};
+            }
             continue;
         }
-        card->setObjectName(QStringLiteral("card%1").arg(h.handSlot));
-        card->setPixmap(TableArt::card(h.card));
+        if (drawn.handSlot != h.handSlot)
+            card->setObjectName(QStringLiteral("card%1").arg(h.handSlot));
+        if (drawn.card != h.card || drawn.handSlot < 0)
+            card->setPixmap(TableArt::card(h.card));
+        drawn = h;
         card->show();
-        // Each card lies over its left neighbour.
-        card->raise();
     }
 }
 

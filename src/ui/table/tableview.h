@@ -1,6 +1,9 @@
 #pragma once
 
+#include "client/tablemodel.h"
+
 #include <QObject>
+#include <QPixmap>
 #include <QPoint>
 
 #include <array>
@@ -12,22 +15,28 @@ class QWidget;
 
 namespace velmora {
 
-class TableModel;
-
 // The table's widgets on the board: four seat views, the own hand, the
 // pots, the card on the table, the prompt and message lines, the dummy-hand
 // buttons, the banners and the start button. They are created once, carry
 // the names the rest of the program knows them by ("label_score2",
 // "card7", "image_pot3"), and are redrawn from the TableModel whenever it
 // changes. Clicks go back to the model.
+//
+// A busy table changes a few widgets per message, so only the parts that
+// the model names are looked at, and of those only the widgets whose
+// contents differ from what they show are touched: every touched widget
+// costs a repaint of its place on the board. Chip columns and pot pictures
+// are rendered only when their inputs change.
 class TableView : public QObject
 {
     Q_OBJECT
 public:
     TableView(TableModel &model, QWidget *board);
 
-    // Redraws everything from the model.
+    // Brings every widget up to the model.
     void refresh();
+    // Brings the named parts up to the model.
+    void redraw(TableModel::Changes what);
 
 signals:
     // A press on a card or a button: the chat entry line takes the focus
@@ -47,12 +56,25 @@ private:
         QLabel *ones = nullptr;
         QLabel *fives = nullptr;
         QLabel *tens = nullptr;
+        // What the widgets show now; impossible values until first drawn.
+        int seat = 0;
+        int colour = -1;
+        int lastCard = -2;
+        std::array<int, 3> chips{-1, -1, -1}; // ones, fives, tens
+    };
+    struct DrawnPot
+    {
+        bool face = false;
+        int pile = -2;
     };
 
     void buildSeat(int position);
     void refreshSeat(int position);
     void refreshHand();
     void refreshPots();
+    void refreshChips(QLabel *column, int &drawn, int count, int kind);
+    const QPixmap &chipColumn(int count, int kind);
+    void forgetDrawn();
     void showSeatMenu(int position, const QPoint &globalPos);
 
     TableModel &m_model;
@@ -69,6 +91,15 @@ private:
     QPushButton *m_buy = nullptr;
     QPushButton *m_decline = nullptr;
     QLabel *m_start = nullptr;
+
+    std::array<TableModel::HandPosition, 12> m_drawnHand{};
+    std::array<DrawnPot, 10> m_drawnPots{};
+    int m_drawnTableCard = -2;
+    // Chip columns by kind and count (0..ChipsShown), rendered on first use
+    // at the ratio below.
+    static constexpr int ChipsShown = 14;
+    std::array<std::array<QPixmap, ChipsShown + 1>, 3> m_chipColumns{};
+    qreal m_ratio = 0;
 };
 
 } // namespace velmora

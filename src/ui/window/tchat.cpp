@@ -9,7 +9,12 @@
 #include "table/tableview.h"
 #include "tserver.h"
 #include "tsock.h"
+#include "sound/effectplayer.h"
+#include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/tgamestart.h"
+#include "windows/thelp.h"
+#include "windows/tspylist.h"
 #include "windows/tphrases.h"
 #include "windows/ttallylist.h"
 
@@ -20,8 +25,11 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+
+#include <functional>
 
 namespace velmora {
 
@@ -29,6 +37,26 @@ namespace {
 const QColor BoardColour(255, 255, 170);
 constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
                                            Options::BotSpeed::Fast};
+
+// A picture that acts on a left click.
+class ClickLabel : public QLabel
+{
+public:
+    ClickLabel(QWidget *parent, std::function<void()> onClick)
+        : QLabel(parent), m_onClick(std::move(onClick))
+    {
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            m_onClick();
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
 
 QPixmap drawLogo(QSize size)
 {
@@ -59,6 +87,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
         notifier = m_ownNotifier.get();
     }
     m_notifier = notifier;
+    m_sounds = std::make_unique<EffectPlayer>();
 
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Velmora"));
@@ -87,6 +116,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     // of the table; until then the design's defaults hold.
     connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::readSettings);
     buildChat();
+    buildSideWindows();
 
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key : {Options::Key::BotSpeed, Options::Key::PlaySounds,
@@ -120,6 +150,8 @@ void Tchat::connectTable()
         QMetaObject::invokeMethod(
             this, [this, tallyError] { m_notifier->showError(tallyError); }, Qt::QueuedConnection);
 
+    connect(&m_table, &TableModel::request, m_connection, &GameConnection::send);
+    connect(&m_table, &TableModel::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_table, &TableModel::sound, this, &Tchat::playsounds);
     connect(&m_table, &TableModel::notice, this,
             [this](const QString &text) { m_notifier->showNotice(text); });
@@ -148,8 +180,29 @@ void Tchat::connectTable()
 
 void Tchat::playsounds(const QString &name)
 {
-    // Sounds are not played yet; the table asks for them by name all the same.
-    Q_UNUSED(name);
+    if (m_options.playSounds())
+        m_sounds->playsounds(name);
+}
+
+void Tchat::setSoundPlayer(std::unique_ptr<SoundPlayer> player) { m_sounds = std::move(player); }
+
+// The watchers list, the lobby download window, help and about: created
+// hidden, shown from the menus, the logo and a solo start.
+void Tchat::buildSideWindows()
+{
+    m_about = new Tabout(m_notifier, this);
+    m_help = new Thelp(m_notifier, this);
+    m_spyList = new Tspylist(this);
+    m_download = new Tdownload(m_notifier, this);
+
+    connect(m_help, &Thelp::aboutRequested, m_about, &QWidget::show);
+    connect(&m_table, &TableModel::watcherArrived, m_spyList, &Tspylist::add);
+    connect(&m_table, &TableModel::watcherLeft, m_spyList, &Tspylist::remove);
+    connect(m_connection, &GameConnection::hostingStarted, m_spyList,
+            [this] { m_spyList->setHosting(true); });
+    connect(m_spyList, &Tspylist::removeRequested, m_connection, &GameConnection::removeFromGame);
+    // The installer or the lobby program has started: this game ends.
+    connect(m_download, &Tdownload::quitRequested, this, &QWidget::close);
 }
 
 // The chat entry, phrase and sound buttons, and the phrase editor.
@@ -159,14 +212,8 @@ void Tchat::buildChat()
     m_phrases = new Tphrases(m_options, this);
     // The entry keeps its text when the request could not go out; the
     // connection has shown why.
-    m_chat->composer().setSender([this](const QByteArray &message) {
-        bool failed = false;
-        const QMetaObject::Connection watch = connect(
-            m_connection, &GameConnection::error, this, [&failed] { failed = true; });
-        m_connection->send(message);
-        disconnect(watch);
-        return !failed;
-    });
+    m_chat->composer().setSender(
+        [this](const QByteArray &message) { return m_connection->send(message); });
     connect(m_tableView, &TableView::focusChatEntry, m_chat, &ChatControls::focusEntry);
     connect(m_mainchat, &ChatView::chatCleared, m_chat, &ChatControls::focusEntry);
     connect(&m_session, &ClientSession::chatterSound, this, [this](int sender, const QString &sound) {
@@ -175,7 +222,7 @@ void Tchat::buildChat()
             seatName = m_table.seat(sender).caption;
         const ChatComposer::ChatterEffect effect = m_chat->composer().chatterReceived(seatName, sound);
         if (!effect.play.isEmpty())
-            playsounds(QString::fromLatin1(effect.play));
+            m_sounds->playsounds(QString::fromLatin1(effect.play));
         if (!effect.line.isEmpty())
             m_session.systemLine(effect.line);
     });
@@ -200,7 +247,7 @@ void Tchat::buildBoard()
     m_board = new BoardPanel(client);
     m_board->move(0, 0);
 
-    m_logo = new QLabel(m_board);
+    m_logo = new ClickLabel(m_board, [this] { m_notifier->openUrl(Tabout::makerUrl()); });
     m_logo->setObjectName(QStringLiteral("Image2"));
     m_logo->setGeometry(553, 1, 233, 33);
     m_logo->setPixmap(drawLogo(m_logo->size()));
@@ -298,16 +345,27 @@ void Tchat::buildMenus()
             m_tallyList->raise();
         });
     });
-    addItem(view, QStringLiteral("Spy List"), "SpyList1")->setEnabled(false);
+    QAction *spyList = addItem(view, QStringLiteral("Spy List"), "SpyList1");
+    connect(spyList, &QAction::triggered, this, [this] {
+        m_spyList->show();
+        m_spyList->raise();
+    });
     QAction *phraseList = addItem(view, QStringLiteral("Phrase List"), "PhraseList1");
     connect(phraseList, &QAction::triggered, this, [this] { guard([this] { m_phrases->showPhrases(); }); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     QAction *content = addItem(help, QStringLiteral("Content"), "Help2");
     content->setShortcut(QKeySequence(Qt::Key_F1));
-    content->setEnabled(false);
+    connect(content, &QAction::triggered, this, [this] {
+        m_help->show();
+        m_help->raise();
+    });
     help->addSeparator();
-    addItem(help, QStringLiteral("About"), "About1")->setEnabled(false);
+    QAction *about = addItem(help, QStringLiteral("About"), "About1");
+    connect(about, &QAction::triggered, this, [this] {
+        m_about->show();
+        m_about->raise();
+    });
 }
 
 void Tchat::showOptions(Options::Key key)
@@ -335,7 +393,15 @@ void Tchat::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     // After this show has painted the window, not inside it.
-    QMetaObject::invokeMethod(this, [this] { m_connection->start(m_params); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_connection->start(m_params);
+            // A solo start offers the way to the lobby and its other players.
+            if (!m_connection->role().multiPlayer())
+                m_download->show();
+        },
+        Qt::QueuedConnection);
 }
 
 void Tchat::hostClosed()

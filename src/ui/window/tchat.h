@@ -23,8 +23,13 @@ class BoardPanel;
 class ChatControls;
 class ChatView;
 class GameConnection;
+class SoundPlayer;
 class TableView;
+class Tabout;
+class Tdownload;
 class Tgamestart;
+class Thelp;
+class Tspylist;
 class Tphrases;
 class Ttallylist;
 class TServer;
@@ -60,6 +65,12 @@ public:
     GameConnection &connection() const { return *m_connection; }
     Tgamestart *gameStart() const { return m_gameStart; }
     Ttallylist *tallyList() const { return m_tallyList; }
+    Tspylist *spyList() const { return m_spyList; }
+    Tdownload *download() const { return m_download; }
+    Thelp *help() const { return m_help; }
+    Tabout *about() const { return m_about; }
+    // The sounds go through this player (tests put a recorder in).
+    void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
     ChatView *mainchat() const { return m_mainchat; }
     ChatControls *chatControls() const { return m_chat; }
     Tphrases *phraseEditor() const { return m_phrases; }
@@ -89,6 +100,7 @@ private:
 
     void buildBoard();
     void buildMenus();
+    void buildSideWindows();
     QAction *addItem(QMenu *menu, const QString &text, const char *name);
     QAction *addCheckItem(QMenu *menu, const QString &text, const char *name);
     void connectTable();
@@ -128,6 +140,11 @@ private:
     TableView *m_tableView = nullptr;
     Tgamestart *m_gameStart = nullptr;
     Ttallylist *m_tallyList = nullptr;
+    Tspylist *m_spyList = nullptr;
+    Tdownload *m_download = nullptr;
+    Thelp *m_help = nullptr;
+    Tabout *m_about = nullptr;
+    std::unique_ptr<SoundPlayer> m_sounds;
     ChatControls *m_chat = nullptr;
     Tphrases *m_phrases = nullptr;
 
