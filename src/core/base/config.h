@@ -1,12 +1,14 @@
 #pragma once
 
+// The game's fixed version text (VersionText), sent at login, compared by
+// the host and shown in the about box.
+#include "base/version.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace velmora {
 
-// The game's fixed version text, sent at login and compared by the host.
-inline constexpr char VersionText[] = "1.2.0";
 
 // The TCP port of the game: 7772, or VELMORA_PORT when set (so that several
 // tables, or test runs, can share one machine).

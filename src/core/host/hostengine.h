@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/version.h"
+
 #include "cards/deck.h"
 #include "cards/pots.h"
 #include "protocol/messages.h"
@@ -84,7 +86,7 @@ public:
         bool dummyHandsOn = false;
     };
 
-    HostEngine(Output &out, Random &random, QByteArray version = "1.2.0");
+    HostEngine(Output &out, Random &random, QByteArray version = VersionText);
 
     // In the program, slot 1 is the hosting player's own copy: when it leaves
     // the table is ending anyway, so its departure does not start the
