@@ -3,10 +3,13 @@
 #include "windows/tgamestart.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
+#include "windows/tspylist.h"
 #include "tserver.h"
 #include "tsock.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QListWidget>
 #include <QPushButton>
 #include <QApplication>
 #include <QSignalSpy>
@@ -18,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 using namespace velmora;
 
@@ -81,6 +85,7 @@ private slots:
     void init();
     void soloBecomesPlayerOne();
     void hostingServesOthersAndEndsThem();
+    void hostRemovesAWatcherThroughTheSpyList();
     void joinForAnyOtherThirdWord_data();
     void joinForAnyOtherThirdWord();
     void twoParametersOnlyWait();
@@ -165,6 +170,47 @@ void TestTchat::hostingServesOthersAndEndsThem()
     QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
     QVERIFY(!window.server().isListening());
     QVERIFY(ending.isEmpty()); // closed by the user, not ended by the connection
+    QVERIFY(notifier.errors.isEmpty());
+}
+
+// Four clients fill the seats of a hosting copy; the fifth only watches.
+// The hosting player removes him with the spy list's "Remove From Game",
+// and every copy sees him leave.
+void TestTchat::hostRemovesAWatcherThroughTheSpyList()
+{
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Alice"), QStringLiteral("10.1.2.3"), QStringLiteral("true")},
+                 &notifier);
+    window.show();
+    QTRY_COMPARE(window.session().ownPlayer(), 1);
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    std::vector<std::unique_ptr<Peer>> peers;
+    const QByteArray names[] = {"Bob", "Cy", "Dee", "Eve"};
+    for (int n = 2; n <= 5; ++n) {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        peers.push_back(std::make_unique<Peer>(sockets.back().get()));
+        sockets.back()->connectToHost(QHostAddress::LocalHost, window.server().listeningPort());
+        QTRY_VERIFY(peers.back()->received("CMD_sendlogininfo+" + QByteArray::number(n)));
+        peers.back()->send("CMD_logininfo+" + QByteArray::number(n) + "+1.2.0+" + names[n - 2]);
+    }
+    Tspylist *spys = window.spyList();
+    auto *list = spys->findChild<QListWidget *>(QStringLiteral("listbox_spys"));
+    QVERIFY(list);
+    QTRY_COMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("5: Eve"));
+
+    spys->show();
+    QVERIFY(QTest::qWaitForWindowExposed(spys));
+    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QContextMenuEvent press(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &press);
+    auto *kick = spys->findChild<QAction *>(QStringLiteral("popup_kickhim"));
+    QVERIFY(kick && kick->isEnabled());
+    kick->trigger();
+    QTRY_COMPARE(sockets.back()->state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(list->count(), 0);
+    QTRY_VERIFY(chatText(window).contains(QStringLiteral("Eve has left.")));
+    QTRY_VERIFY(peers.front()->received("CMD_playerdisconnected+5+Eve"));
     QVERIFY(notifier.errors.isEmpty());
 }
 
