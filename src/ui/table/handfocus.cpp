@@ -26,7 +26,9 @@ HandFocus::HandFocus(TableModel &model, QWidget *board) : QWidget(board), m_mode
     setGeometry(Place);
     // Clicks go to the cards below; only the keyboard stops here.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::TabFocus);
+    // Out of the window's focus chain: it is reached only from the chat
+    // entry, so a board that is merely activated does not put its ring up.
+    setFocusPolicy(Qt::NoFocus);
     describe();
 }
 
