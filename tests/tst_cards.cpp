@@ -41,6 +41,14 @@ private slots:
         QCOMPARE(rankOf(code), rank);
         QCOMPARE(nextInSuit(code), next);
         QCOMPARE(isAce(code), next == 0);
+        // The spoken name is the row's name.
+        QCOMPARE(QByteArray(cardFullName(code)).toLower(), QByteArray(QTest::currentDataTag()));
+    }
+
+    void noFullNameForNoCard()
+    {
+        for (const int code : {-1, 0, 53})
+            QCOMPARE(QByteArray(cardFullName(code)), QByteArray());
     }
 
     void potRanksAsTheRulesCompareThem()

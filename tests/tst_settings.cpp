@@ -57,6 +57,10 @@ QString describe(const Options &options, const QString &what)
         return QString::number(options.dummy());
     if (what == QLatin1String("phrase3"))
         return options.phrase(3);
+    if (what == QLatin1String("raise"))
+        return options.raiseCards() ? QStringLiteral("on") : QStringLiteral("off");
+    if (what == QLatin1String("fourColour"))
+        return options.fourColourDeck() ? QStringLiteral("on") : QStringLiteral("off");
     return QStringLiteral("?");
 }
 
@@ -168,6 +172,12 @@ void TestSettings::readingRules_data()
     row("dummy not a number", "[velmora]\nDummy=off", "dummy", "1");
     row("phrase", "[velmora]\nPhrase3=See you", "phrase3", "See you");
     row("phrase empty", "[velmora]\nPhrase3=", "phrase3", "Nice Try!");
+    row("raise missing", "[velmora]\n", "raise", "on");
+    row("raise false", "[velmora]\nRaiseCards=false", "raise", "off");
+    row("raise a word", "[velmora]\nRaiseCards=no", "raise", "on");
+    row("four colours missing", "[velmora]\n", "fourColour", "off");
+    row("four colours true", "[velmora]\nFourColourDeck=true", "fourColour", "on");
+    row("four colours a word", "[velmora]\nFourColourDeck=yes", "fourColour", "off");
 }
 
 void TestSettings::readingRules()
@@ -234,6 +244,8 @@ void TestSettings::saveKeepsEverythingElse()
                                         "ChatterSounds=true\n"
                                         "Textcolor=clBlack\n"
                                         "Playsounds=true\n"
+                                        "RaiseCards=true\n"
+                                        "FourColourDeck=false\n"
                                         "\n"
                                         "[other]\n"
                                         "Key=Value",
@@ -246,7 +258,8 @@ void TestSettings::saveKeepsEverythingElse()
     const QByteArray saved = readAll(m_path);
     QVERIFY2(saved.startsWith(withEnding("[Lobby]\nName=Bob\n[velmora]\nTextsize=12\nTop=3\n", ending)),
              saved.constData());
-    QVERIFY(saved.endsWith(withEnding("Playsounds=false\nBotspeed=fast\n", ending)));
+    QVERIFY(saved.endsWith(withEnding(
+        "Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n", ending)));
 }
 
 void TestSettings::saveBeforeReadingKeepsStoredValues_data()
@@ -258,6 +271,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues_data()
     QTest::newRow("turn sound") << Options::Key::TurnSound << QByteArray("Turnsound=1\n");
     QTest::newRow("text size") << Options::Key::TextSize << QByteArray("Textsize=14\n");
     QTest::newRow("bot speed") << Options::Key::BotSpeed << QByteArray("Botspeed=fast\n");
+    QTest::newRow("raised cards") << Options::Key::RaiseCards << QByteArray("RaiseCards=false\n");
+    QTest::newRow("four colours") << Options::Key::FourColourDeck << QByteArray("FourColourDeck=true\n");
     QTest::newRow("window closed elsewhere")
         << Options::Key::WindowPlace << QByteArray("Top=20\nLeft=10\nWidth=820\nHeight=560\n");
 }
@@ -270,7 +285,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     QFETCH(QByteArray, expected);
     const QByteArray stored = "[velmora]\nTextsize=12\nTop=100\nLeft=200\nWidth=900\nHeight=600\n"
                               "Dummy=0\nRounds=8\nTurnsound=0\nChatterSounds=false\n"
-                              "Textcolor=clRed\nPlaysounds=true\nBotspeed=slow\n";
+                              "Textcolor=clRed\nPlaysounds=true\nBotspeed=slow\n"
+                              "RaiseCards=true\nFourColourDeck=false\n";
     writeAll(m_path, stored);
     Options options;
     Settings settings(options, m_path);
@@ -280,6 +296,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     case Options::Key::TurnSound: options.setTurnSoundNew(true); break;
     case Options::Key::TextSize: options.setTextSize(14); break;
     case Options::Key::BotSpeed: options.setBotSpeed(Options::BotSpeed::Fast); break;
+    case Options::Key::RaiseCards: options.setRaiseCards(false); break;
+    case Options::Key::FourColourDeck: options.setFourColourDeck(true); break;
     case Options::Key::WindowPlace: {
         QRect window(10, 20, 820, 560);
         QVERIFY(options.rememberOnClose(window, QSize(1280, 1024)));
@@ -304,6 +322,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     QCOMPARE(options.chatColour(), ColourValue{0xFF});
     QCOMPARE(options.roundsText(), QStringLiteral("8"));
     QCOMPARE(options.dummy(), 0);
+    QCOMPARE(options.raiseCards(), key != Options::Key::RaiseCards);
+    QCOMPARE(options.fourColourDeck(), key == Options::Key::FourColourDeck);
 }
 
 void TestSettings::gameStartChoicesKeptWhenAGameStarts()

@@ -35,4 +35,8 @@ constexpr bool sameSuit(int a, int b) { return isCard(a) && isCard(b) && suitOf(
 // Short text such as "10D" or "AS", for logs and tests.
 const char *cardName(int code);
 
+// The card as a person says it, "Ten of Hearts", for screen readers; empty
+// for anything that is not a card.
+const char *cardFullName(int code);
+
 } // namespace velmora

@@ -58,6 +58,18 @@ void Options::setTurnSoundNew(bool on)
     emit changed(Key::TurnSound);
 }
 
+void Options::setRaiseCards(bool on)
+{
+    m_raiseCards = on;
+    emit changed(Key::RaiseCards);
+}
+
+void Options::setFourColourDeck(bool on)
+{
+    m_fourColourDeck = on;
+    emit changed(Key::FourColourDeck);
+}
+
 void Options::setChatColour(ColourValue colour)
 {
     m_chatColour = colour;

@@ -35,6 +35,8 @@ public:
         PlaySounds,
         BotSpeed,
         Phrases,
+        RaiseCards,
+        FourColourDeck,
     };
     Q_ENUM(Key)
 
@@ -63,6 +65,14 @@ public:
     // The own turn's sound: "New" or "Classic".
     bool turnSoundNew() const { return m_turnSoundNew; }
     void setTurnSoundNew(bool on);
+
+    // At the own turn the cards the host would take stand higher.
+    bool raiseCards() const { return m_raiseCards; }
+    void setRaiseCards(bool on);
+    // Clubs green and diamonds blue, for players who cannot tell red from
+    // black at card size.
+    bool fourColourDeck() const { return m_fourColourDeck; }
+    void setFourColourDeck(bool on);
 
     ColourValue chatColour() const { return m_chatColour; }
     void setChatColour(ColourValue colour);
@@ -99,6 +109,8 @@ private:
     bool m_playSounds = true;
     bool m_chatterSounds = false;
     bool m_turnSoundNew = false;
+    bool m_raiseCards = true;
+    bool m_fourColourDeck = false;
     ColourValue m_chatColour = 0; // black
     std::array<QString, Phrases + 1> m_phrases;
     QString m_roundsText = QStringLiteral("16");

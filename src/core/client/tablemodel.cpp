@@ -190,11 +190,57 @@ bool TableModel::handle(Cmd cmd, FieldReader &f)
 
 void TableModel::publish()
 {
+    updateRaised();
     if (!m_pending)
         return;
     const Changes what = m_pending;
     m_pending = {};
     emit changed(what);
+}
+
+bool TableModel::raised(int position) const
+{
+    return position >= 1 && position <= HandPositions && m_raised[position];
+}
+
+void TableModel::setRaisePlayable(bool on)
+{
+    m_raisePlayable = on;
+    publish();
+}
+
+void TableModel::updateRaised()
+{
+    // Only what this client was told: its own hand, the card on the table
+    // and the mode of its turn. The rules are the host's: a lead takes the
+    // lowest card of any suit, a follow only the next card of the sequence.
+    std::array<bool, HandPositions + 1> raised{};
+    const int own = m_session.ownPlayer();
+    const bool ownTurn = m_raisePlayable && m_session.loggedIn() && own >= 1 && own <= Seats &&
+                         m_currentPlayer == own;
+    if (ownTurn && m_turnMode == TurnMode::Lead) {
+        std::array<int, 4> lowest{}; // hand position of each suit's lowest card
+        for (int p = 1; p <= HandPositions; ++p) {
+            const int card = m_hand[p].card;
+            if (m_hand[p].handSlot == -1 || !isCard(card))
+                continue;
+            int &low = lowest[static_cast<int>(suitOf(card))];
+            if (low == 0 || card < m_hand[low].card)
+                low = p;
+        }
+        for (const int p : lowest)
+            if (p != 0)
+                raised[p] = true;
+    } else if (ownTurn && m_turnMode == TurnMode::Follow) {
+        const int next = nextInSuit(m_tableCard);
+        for (int p = 1; p <= HandPositions; ++p)
+            if (next != NoCard && m_hand[p].handSlot != -1 && m_hand[p].card == next)
+                raised[p] = true;
+    }
+    if (raised != m_raised) {
+        m_raised = raised;
+        touch(Change::Hand);
+    }
 }
 
 void TableModel::systemLine(const QString &line)
@@ -435,6 +481,7 @@ void TableModel::hiscard(FieldReader &f)
     const int slot = wirenumbers::handSlot(f);
     const int left = wirenumbers::wireNumber(f.field(), 0, MaxCardsLeft, text::CardsLeftField);
     m_currentPlayer = 0;
+    m_turnMode = TurnMode::None;
     m_seats[seat].leftText = QString::number(left);
     m_seats[seat].lastCard = card;
     m_tableCard = card;
@@ -482,6 +529,10 @@ void TableModel::getnextplayer(FieldReader &f)
     m_buyShown = false;
     m_dealer = dealer;
     m_currentPlayer = player;
+    m_turnMode = *mode == OfferMode    ? TurnMode::Offer
+                 : *mode == LeadMode   ? TurnMode::Lead
+                 : *mode == FollowMode ? TurnMode::Follow
+                                       : TurnMode::None;
     for (int s = 1; s <= Seats; ++s) {
         m_seats[s].dealer = s == dealer;
         m_seats[s].turn = s == player;
@@ -573,8 +624,12 @@ std::array<int, 4> TableModel::readCash(FieldReader &f)
 
 void TableModel::setante()
 {
-    for (int p = 1; p <= PotCount; ++p)
+    for (int p = 1; p <= PotCount; ++p) {
         m_pots[p].pile = int(m_random.below(9));
+        // Every seat antes a dollar into every pot, players or not.
+        if (m_pots[p].money >= 0)
+            m_pots[p].money += Seats;
+    }
     touch(Change::Pots);
 }
 
@@ -635,7 +690,10 @@ void TableModel::gamestats(FieldReader &f)
         sethisscore(s, cash[s - 1]);
     m_roundText = text::round(round, rounds);
     m_tableCard = table;
-    touch(Change::StartButton | Change::Round | Change::TableCard);
+    // Joined in the middle of a game: what the pots hold was never said.
+    for (int p = 1; p <= PotCount; ++p)
+        m_pots[p].money = -1;
+    touch(Change::StartButton | Change::Round | Change::TableCard | Change::Pots);
 }
 
 void TableModel::addtocash(FieldReader &f)

@@ -102,7 +102,13 @@ public:
     {
         bool face = true; // the pot's face is drawn
         int pile = -1;    // ante pile 0..8 drawn over it, -1 = none
+        // What the pot holds, followed from the antes and payments this
+        // client saw; -1 when it joined a game in progress and cannot know.
+        int money = 0;
     };
+
+    // What the player whose turn it is may do.
+    enum class TurnMode { None, Offer, Lead, Follow };
 
     explicit TableModel(const ClientSession &session, Random &random, QObject *parent = nullptr);
 
@@ -129,6 +135,12 @@ public:
     const PotView &pot(int pot) const { return m_pots[pot]; }
     int tableCard() const { return m_tableCard; } // -1: nothing shown
     int currentPlayer() const { return m_currentPlayer; }
+    TurnMode turnMode() const { return m_turnMode; }
+    // Whether the card at a hand position is one the host would take now:
+    // only at the own lead or follow, and only while raising is on.
+    bool raised(int position) const;
+    bool raisePlayable() const { return m_raisePlayable; }
+    void setRaisePlayable(bool on);
     int dealer() const { return m_dealer; }
     const QString &status() const { return m_status; }
     const QString &potText() const { return m_potText; }
@@ -226,6 +238,10 @@ private:
     void touch(Changes what) { m_pending |= what; }
     void touch(Change what) { m_pending |= what; }
     void publish();
+    // The raised cards follow from the own hand, the table card and the
+    // turn; anything that changes those changes them, so they are worked
+    // out afresh before every publish.
+    void updateRaised();
 
     const ClientSession &m_session;
     Random &m_random;
@@ -236,6 +252,9 @@ private:
     int m_tableCard = -1;
     int m_currentPlayer = 0;
     int m_dealer = 0;
+    TurnMode m_turnMode = TurnMode::None;
+    bool m_raisePlayable = true;
+    std::array<bool, HandPositions + 1> m_raised{};
     QString m_status;
     QString m_potText;
     QString m_roundText;

@@ -23,6 +23,7 @@ constexpr std::initializer_list<Options::Key> SavedKeys{
     Options::Key::TextSize,   Options::Key::WindowPlace,   Options::Key::Dummy,
     Options::Key::Rounds,     Options::Key::TurnSound,     Options::Key::ChatterSounds,
     Options::Key::TextColour, Options::Key::PlaySounds,    Options::Key::BotSpeed,
+    Options::Key::RaiseCards, Options::Key::FourColourDeck,
 };
 } // namespace
 
@@ -90,6 +91,9 @@ void Settings::loadinifile()
                                                             : Options::BotSpeed::Normal);
 
     m_options.setPlaySounds(value(QStringLiteral("Playsounds")) != QStringLiteral("false"));
+    // Keys of our own, which the lobby program never writes.
+    m_options.setRaiseCards(value(QStringLiteral("RaiseCards")) != QStringLiteral("false"));
+    m_options.setFourColourDeck(value(QStringLiteral("FourColourDeck")) == QStringLiteral("true"));
 }
 
 void Settings::saveinifile() { save(SavedKeys); }
@@ -162,6 +166,10 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         break;
     case Options::Key::PlaySounds: set(QStringLiteral("Playsounds"), onOff(m_options.playSounds())); break;
     case Options::Key::BotSpeed: set(QStringLiteral("Botspeed"), Options::botSpeedName(m_options.botSpeed())); break;
+    case Options::Key::RaiseCards: set(QStringLiteral("RaiseCards"), onOff(m_options.raiseCards())); break;
+    case Options::Key::FourColourDeck:
+        set(QStringLiteral("FourColourDeck"), onOff(m_options.fourColourDeck()));
+        break;
     case Options::Key::Phrases:
         for (int n = 1; n <= Options::Phrases; ++n)
             set(phraseKey(n), m_options.phrase(n));

@@ -157,8 +157,20 @@ const std::array<std::vector<Pip>, 9> &pipLayouts()
 
 } // namespace
 
+namespace {
+bool fourColours = false;
+}
+
+void CardPainter::setFourColour(bool on) { fourColours = on; }
+
+bool CardPainter::fourColour() { return fourColours; }
+
 QColor CardPainter::suitColour(Suit suit)
 {
+    if (fourColours && suit == Suit::Clubs)
+        return QColor(0, 128, 48);
+    if (fourColours && suit == Suit::Diamonds)
+        return QColor(20, 76, 200);
     return suit == Suit::Diamonds || suit == Suit::Hearts ? QColor(206, 17, 38)
                                                           : QColor(18, 18, 18);
 }

@@ -23,6 +23,10 @@ class CardPainter
 {
 public:
     static QColor suitColour(Suit suit);
+    // Four colours: clubs green and diamonds blue, so that no two suits
+    // share a colour. Pictures drawn before a change keep their colours.
+    static void setFourColour(bool on);
+    static bool fourColour();
 
     // Outline of a suit symbol, centred in `box` and as large as fits;
     // upside down when `flipped`.

@@ -43,11 +43,13 @@ struct Sheet {
 
 std::optional<qreal> ratioOverride;
 
-Sheet &sheet()
+std::map<int, Sheet> &sheets()
 {
-    static std::map<int, Sheet> sheets;
-    return sheets[qRound(TableArt::devicePixelRatio())];
+    static std::map<int, Sheet> all;
+    return all;
 }
+
+Sheet &sheet() { return sheets()[qRound(TableArt::devicePixelRatio())]; }
 
 const QPixmap &none()
 {
@@ -484,6 +486,22 @@ void TableArt::setDevicePixelRatio(qreal ratio)
 {
     ratioOverride = ratio > 0 ? std::optional<qreal>(ratio) : std::nullopt;
 }
+
+void TableArt::setFourColourDeck(bool on)
+{
+    if (on == CardPainter::fourColour())
+        return;
+    CardPainter::setFourColour(on);
+    // The slots stay where they are, so references handed out remain valid.
+    for (auto &[ratio, s] : sheets()) {
+        Q_UNUSED(ratio)
+        for (auto *pictures : {&s.large, &s.small})
+            pictures->fill(QPixmap());
+        s.pots.fill(QPixmap());
+    }
+}
+
+bool TableArt::fourColourDeck() { return CardPainter::fourColour(); }
 
 const QPixmap &TableArt::card(int code, CardSize size)
 {

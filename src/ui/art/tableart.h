@@ -74,6 +74,12 @@ public:
     // The dummy-hands box of the game start dialog, lettered ON or OFF.
     static const QPixmap &onOffBox(bool on);
 
+    // The four-colour deck for the cards and the pot faces that show cards.
+    // A change renders those pictures anew on their next use; pixmaps
+    // handed out before keep the old colours until asked for again.
+    static void setFourColourDeck(bool on);
+    static bool fourColourDeck();
+
     // Whole ratio used for new renderings; the override is for tests and for
     // a window moved to a screen with another ratio (0 returns to the
     // primary screen's ratio).

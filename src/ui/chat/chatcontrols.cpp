@@ -6,7 +6,9 @@
 #include "tipstyle.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QToolButton>
@@ -142,6 +144,13 @@ void ChatControls::showMenuAtCorner(QMenu *menu, QToolButton *button)
 }
 
 void ChatControls::focusEntry() { m_entry->setFocus(Qt::OtherFocusReason); }
+
+void ChatControls::typeIntoEntry(int key, Qt::KeyboardModifiers modifiers, const QString &text)
+{
+    focusEntry();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(m_entry, &press);
+}
 
 void ChatControls::chooseTextColour(QWidget *parent)
 {

@@ -44,6 +44,9 @@ public:
     ChatComposer &composer() { return m_composer; }
     ChatEntry *entry() const { return m_entry; }
     void focusEntry();
+    // A key pressed elsewhere that types into the chat: the entry takes the
+    // focus and the key, as if it had had the focus all along.
+    void typeIntoEntry(int key, Qt::KeyboardModifiers modifiers, const QString &text);
 
     // Options > "Text Color": the colour chooser, preset to the chat colour.
     void chooseTextColour(QWidget *parent);

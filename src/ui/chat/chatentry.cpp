@@ -29,8 +29,29 @@ ChatEntry::ChatEntry(QWidget *parent) : QLineEdit(parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+bool ChatEntry::event(QEvent *event)
+{
+    // Before the window's focus chain sees Tab: the entry and the hand are
+    // the two stops the keyboard moves between.
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            emit leaveRequested();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void ChatEntry::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // Leaving is not typing: the placeholder stays until a real key.
+        event->accept();
+        emit leaveRequested();
+        return;
+    }
     const QString before = ChatComposer::keyDown(text());
     if (before != text())
         setText(before);

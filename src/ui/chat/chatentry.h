@@ -8,7 +8,8 @@ namespace velmora {
 // text, which the first key press removes; Enter asks for the line to be
 // sent and is swallowed; pastes (Ctrl+V or its one context-menu item) go at
 // the end of the text. What the text becomes is the composer's business;
-// this widget only applies it.
+// this widget only applies it. Tab and Esc hand the keyboard to the table
+// (the own hand) and leave the text alone.
 class ChatEntry : public QLineEdit
 {
     Q_OBJECT
@@ -21,8 +22,11 @@ public:
 
 signals:
     void enterPressed();
+    // Tab or Esc: the keyboard goes to the hand.
+    void leaveRequested();
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -1,7 +1,9 @@
 #include "tableview.h"
 
+#include "accessiblenames.h"
 #include "art/tableart.h"
 #include "client/tablemodel.h"
+#include "handfocus.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -185,7 +187,7 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
                 m_model.playCard(pos);
             emit focusChatEntry();
         });
-        card->setGeometry(TableModel::handLeft(pos), 403, 52, 72);
+        card->setGeometry(HandFocus::cardRect(pos, false));
         card->setCursor(Qt::PointingHandCursor);
         m_cards[pos] = card;
     }
@@ -193,8 +195,10 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
     // The stacking never changes: each card lies over its left neighbour,
     // the card on the table and the banners over the hand, and the offer's
     // buttons over them all, since they lie over the hand strip.
+    m_handFocus = new HandFocus(m_model, board);
     for (int pos = 1; pos <= TableModel::HandPositions; ++pos)
         m_cards[pos]->raise();
+    m_handFocus->raise(); // its ring lies over the cards
     m_thelast->raise();
     for (int i : {2, 1})
         m_roundover[i]->raise();
@@ -253,11 +257,20 @@ void TableView::forgetDrawn()
         w.chips = {-1, -1, -1};
     }
     m_drawnHand.fill(TableModel::HandPosition{-2, -1});
+    m_drawnRaised.fill(-1);
     m_drawnPots.fill(DrawnPot{});
     m_drawnTableCard = -2;
     for (auto &columns : m_chipColumns)
         columns.fill(QPixmap());
 }
+
+void TableView::artChanged()
+{
+    forgetDrawn();
+    refresh();
+}
+
+void TableView::focusHand() { m_handFocus->setFocus(Qt::TabFocusReason); }
 
 void TableView::redraw(TableModel::Changes what)
 {
@@ -287,6 +300,7 @@ void TableView::redraw(TableModel::Changes what)
         if (table != m_drawnTableCard) {
             m_drawnTableCard = table;
             m_thelast->setPixmap(table >= 0 ? TableArt::card(table) : QPixmap());
+            m_thelast->setAccessibleName(spoken::card(table));
         }
     }
     if (what & Change::PotText)
@@ -361,6 +375,7 @@ void TableView::refreshSeat(int p)
     refreshChips(w.ones, w.chips[0], s.chips.ones, 0);
     refreshChips(w.fives, w.chips[1], s.chips.fives, 1);
     refreshChips(w.tens, w.chips[2], s.chips.tens, 2);
+    describeSeat(p);
 }
 
 void TableView::refreshChips(QLabel *column, int &drawn, int count, int kind)
@@ -393,6 +408,7 @@ void TableView::refreshPots()
 {
     for (int pot = 1; pot <= 9; ++pot) {
         const TableModel::PotView &view = m_model.pot(pot);
+        describePot(pot);
         DrawnPot &drawn = m_drawnPots[pot];
         if (drawn.face == view.face && drawn.pile == view.pile)
             continue;
@@ -430,11 +446,39 @@ void TableView::refreshHand()
         }
         if (drawn.handSlot != h.handSlot)
             card->setObjectName(QStringLiteral("card%1").arg(h.handSlot));
-        if (drawn.card != h.card || drawn.handSlot < 0)
+        if (drawn.card != h.card || drawn.handSlot < 0) {
             card->setPixmap(TableArt::card(h.card));
+            card->setAccessibleName(spoken::card(h.card));
+        }
+        const int raised = m_model.raised(pos) ? 1 : 0;
+        if (m_drawnRaised[pos] != raised) {
+            m_drawnRaised[pos] = raised;
+            card->setGeometry(HandFocus::cardRect(pos, raised));
+            card->setAccessibleDescription(raised ? QStringLiteral("playable") : QString());
+        }
         drawn = h;
         card->show();
     }
+    m_handFocus->handChanged();
+}
+
+void TableView::describeSeat(int p)
+{
+    SeatWidgets &w = m_seats[p];
+    const TableModel::SeatView &s = m_model.seat(w.seat);
+    const QString name = spoken::seat(s);
+    if (w.name->accessibleName() != name)
+        w.name->setAccessibleName(name);
+    const QString last = spoken::card(s.lastCard);
+    if (w.last->accessibleName() != last)
+        w.last->setAccessibleName(last);
+}
+
+void TableView::describePot(int pot)
+{
+    const QString name = spoken::pot(pot, m_model.pot(pot));
+    if (m_pots[pot]->accessibleName() != name)
+        m_pots[pot]->setAccessibleName(name);
 }
 
 void TableView::showSeatMenu(int position, const QPoint &globalPos)

@@ -15,6 +15,8 @@ class QWidget;
 
 namespace velmora {
 
+class HandFocus;
+
 // The table's widgets on the board: four seat views, the own hand, the
 // pots, the card on the table, the prompt and message lines, the dummy-hand
 // buttons, the banners and the start button. They are created once, carry
@@ -37,6 +39,12 @@ public:
     void refresh();
     // Brings the named parts up to the model.
     void redraw(TableModel::Changes what);
+    // The card pictures were drawn anew (another deck): shows them.
+    void artChanged();
+
+    // The own hand's keyboard stop.
+    HandFocus *handFocus() const { return m_handFocus; }
+    void focusHand();
 
 signals:
     // A press on a card or a button: the chat entry line takes the focus
@@ -76,6 +84,8 @@ private:
     const QPixmap &chipColumn(int count, int kind);
     void forgetDrawn();
     void showSeatMenu(int position, const QPoint &globalPos);
+    void describeSeat(int position);
+    void describePot(int pot);
 
     TableModel &m_model;
     QWidget *m_board;
@@ -91,8 +101,10 @@ private:
     QPushButton *m_buy = nullptr;
     QPushButton *m_decline = nullptr;
     QLabel *m_start = nullptr;
+    HandFocus *m_handFocus = nullptr;
 
     std::array<TableModel::HandPosition, 12> m_drawnHand{};
+    std::array<int, 12> m_drawnRaised{}; // 1 raised, 0 not, -1 unknown
     std::array<DrawnPot, 10> m_drawnPots{};
     int m_drawnTableCard = -2;
     // Chip columns by kind and count (0..ChipsShown), rendered on first use

@@ -3,9 +3,12 @@
 #include "boardpanel.h"
 #include "base/config.h"
 #include "cards/random.h"
+#include "art/tableart.h"
 #include "chat/chatcontrols.h"
+#include "chat/chatentry.h"
 #include "chat/chatview.h"
 #include "gameconnection.h"
+#include "table/handfocus.h"
 #include "table/tableview.h"
 #include "tserver.h"
 #include "tsock.h"
@@ -121,7 +124,8 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key : {Options::Key::BotSpeed, Options::Key::PlaySounds,
                              Options::Key::ChatterSounds, Options::Key::TurnSound,
-                             Options::Key::TextSize})
+                             Options::Key::TextSize, Options::Key::RaiseCards,
+                             Options::Key::FourColourDeck})
         showOptions(key);
 }
 
@@ -215,6 +219,10 @@ void Tchat::buildChat()
     m_chat->composer().setSender(
         [this](const QByteArray &message) { return m_connection->send(message); });
     connect(m_tableView, &TableView::focusChatEntry, m_chat, &ChatControls::focusEntry);
+    // The keyboard's two stops: the chat entry and the own hand.
+    connect(m_chat->entry(), &ChatEntry::leaveRequested, m_tableView, &TableView::focusHand);
+    connect(m_tableView->handFocus(), &HandFocus::leaveRequested, m_chat, &ChatControls::focusEntry);
+    connect(m_tableView->handFocus(), &HandFocus::typedForChat, m_chat, &ChatControls::typeIntoEntry);
     connect(m_mainchat, &ChatView::chatCleared, m_chat, &ChatControls::focusEntry);
     connect(&m_session, &ClientSession::chatterSound, this, [this](int sender, const QString &sound) {
         std::optional<QString> seatName;
@@ -280,37 +288,37 @@ QAction *Tchat::addCheckItem(QMenu *menu, const QString &text, const char *name)
 
 void Tchat::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    m_startGame = addItem(file, QStringLiteral("Start Game"), "StartGame1");
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    m_startGame = addItem(file, QStringLiteral("&Start Game"), "StartGame1");
     m_startGame->setEnabled(false);
     connect(m_startGame, &QAction::triggered, this, [this] { guard([this] { m_table.startClicked(); }); });
     file->addSeparator();
-    QAction *exit = addItem(file, QStringLiteral("Exit"), "Exit1");
+    QAction *exit = addItem(file, QStringLiteral("E&xit"), "Exit1");
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     // The option items show the options record and change it; their check
     // marks follow the record, not the click.
-    QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
-    m_playSounds = addCheckItem(options, QStringLiteral("Play Sounds"), "PlaySounds1");
+    QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
+    m_playSounds = addCheckItem(options, QStringLiteral("&Play Sounds"), "PlaySounds1");
     connect(m_playSounds, &QAction::triggered, this,
             [this](bool on) { m_options.setPlaySounds(on); });
-    m_chatterSounds = addCheckItem(options, QStringLiteral("Play Chatter Sounds"), "PlayChatterSounds1");
+    m_chatterSounds = addCheckItem(options, QStringLiteral("Play &Chatter Sounds"), "PlayChatterSounds1");
     connect(m_chatterSounds, &QAction::triggered, this,
             [this](bool on) { m_options.setChatterSounds(on); });
 
-    QMenu *turnSound = options->addMenu(QStringLiteral("Turn Sound"));
+    QMenu *turnSound = options->addMenu(QStringLiteral("&Turn Sound"));
     auto *turnSounds = new QActionGroup(this);
-    m_turnClassic = addCheckItem(turnSound, QStringLiteral("Classic"), "Classic1");
-    m_turnNew = addCheckItem(turnSound, QStringLiteral("New"), "New1");
+    m_turnClassic = addCheckItem(turnSound, QStringLiteral("&Classic"), "Classic1");
+    m_turnNew = addCheckItem(turnSound, QStringLiteral("&New"), "New1");
     for (QAction *item : {m_turnClassic, m_turnNew}) {
         turnSounds->addAction(item);
         connect(item, &QAction::triggered, this,
                 [this, item] { m_options.setTurnSoundNew(item == m_turnNew); });
     }
 
-    QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
+    QMenu *botSpeed = options->addMenu(QStringLiteral("&Bot Speed"));
     auto *botSpeeds = new QActionGroup(this);
-    const char *const speedItems[][2] = {{"Slow", "Slow1"}, {"Normal", "Normal1"}, {"Fast", "Fast1"}};
+    const char *const speedItems[][2] = {{"&Slow", "Slow1"}, {"&Normal", "Normal1"}, {"&Fast", "Fast1"}};
     for (std::size_t i = 0; i < m_botSpeeds.size(); ++i) {
         QAction *item = addCheckItem(botSpeed, QLatin1String(speedItems[i][0]), speedItems[i][1]);
         botSpeeds->addAction(item);
@@ -320,24 +328,29 @@ void Tchat::buildMenus()
     }
     options->addSeparator();
 
-    QAction *textColour = addItem(options, QStringLiteral("Text Color"), "TextColor1");
+    QAction *textColour = addItem(options, QStringLiteral("Te&xt Color"), "TextColor1");
     connect(textColour, &QAction::triggered, this,
             [this] { guard([this] { m_chat->chooseTextColour(this); }); });
-    QMenu *textSize = options->addMenu(QStringLiteral("Text Size"));
+    QMenu *textSize = options->addMenu(QStringLiteral("Text Si&ze"));
     textSize->addActions(m_mainchat->textSizeActions());
     options->addAction(m_mainchat->scrollOffAction());
-    QAction *reset = addItem(options, QStringLiteral("Reset Screen Location"), "ResetScreenLocation1");
+    QAction *reset = addItem(options, QStringLiteral("&Reset Screen Location"), "ResetScreenLocation1");
     connect(reset, &QAction::triggered, this, [this] { guard([this] { ResetScreenLocation1Click(); }); });
+    m_raiseCards = addCheckItem(options, QStringLiteral("R&aise Playable Cards"), "RaisePlayableCards1");
+    connect(m_raiseCards, &QAction::triggered, this, [this](bool on) { m_options.setRaiseCards(on); });
+    m_fourColourDeck = addCheckItem(options, QStringLiteral("&Four-Colour Deck"), "FourColourDeck1");
+    connect(m_fourColourDeck, &QAction::triggered, this,
+            [this](bool on) { m_options.setFourColourDeck(on); });
     options->addSeparator();
-    m_justWatch = addCheckItem(options, QStringLiteral("Just Watch"), "JustWatch1");
+    m_justWatch = addCheckItem(options, QStringLiteral("&Just Watch"), "JustWatch1");
     // The tick follows the host's answer, not the click.
     connect(m_justWatch, &QAction::triggered, this, [this] {
         m_justWatch->setChecked(m_table.justWatchTicked());
         guard([this] { m_table.toggleOwnJustWatch(); });
     });
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
-    QAction *viewTally = addItem(view, QStringLiteral("View Tally"), "ViewTally1");
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction *viewTally = addItem(view, QStringLiteral("View &Tally"), "ViewTally1");
     connect(viewTally, &QAction::triggered, this, [this] {
         guard([this] {
             m_tally.setPlayersAtTable(m_table.loadchecklist());
@@ -345,23 +358,23 @@ void Tchat::buildMenus()
             m_tallyList->raise();
         });
     });
-    QAction *spyList = addItem(view, QStringLiteral("Spy List"), "SpyList1");
+    QAction *spyList = addItem(view, QStringLiteral("&Spy List"), "SpyList1");
     connect(spyList, &QAction::triggered, this, [this] {
         m_spyList->show();
         m_spyList->raise();
     });
-    QAction *phraseList = addItem(view, QStringLiteral("Phrase List"), "PhraseList1");
+    QAction *phraseList = addItem(view, QStringLiteral("&Phrase List"), "PhraseList1");
     connect(phraseList, &QAction::triggered, this, [this] { guard([this] { m_phrases->showPhrases(); }); });
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
-    QAction *content = addItem(help, QStringLiteral("Content"), "Help2");
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");
     content->setShortcut(QKeySequence(Qt::Key_F1));
     connect(content, &QAction::triggered, this, [this] {
         m_help->show();
         m_help->raise();
     });
     help->addSeparator();
-    QAction *about = addItem(help, QStringLiteral("About"), "About1");
+    QAction *about = addItem(help, QStringLiteral("&About"), "About1");
     connect(about, &QAction::triggered, this, [this] {
         m_about->show();
         m_about->raise();
@@ -382,6 +395,17 @@ void Tchat::showOptions(Options::Key key)
             m_botSpeeds[i]->setChecked(BotSpeeds[i] == m_options.botSpeed());
         break;
     case Options::Key::TextSize: m_mainchat->setTextSize(m_options.textSize()); break;
+    case Options::Key::RaiseCards:
+        m_raiseCards->setChecked(m_options.raiseCards());
+        m_table.setRaisePlayable(m_options.raiseCards());
+        break;
+    case Options::Key::FourColourDeck:
+        m_fourColourDeck->setChecked(m_options.fourColourDeck());
+        if (TableArt::fourColourDeck() != m_options.fourColourDeck()) {
+            TableArt::setFourColourDeck(m_options.fourColourDeck());
+            m_tableView->artChanged();
+        }
+        break;
     default: break;
     }
 }

@@ -136,6 +136,8 @@ private:
     QAction *m_chatterSounds = nullptr;
     QAction *m_turnClassic = nullptr;
     QAction *m_turnNew = nullptr;
+    QAction *m_raiseCards = nullptr;
+    QAction *m_fourColourDeck = nullptr;
     std::array<QAction *, 3> m_botSpeeds{}; // slow, normal, fast
     TableView *m_tableView = nullptr;
     Tgamestart *m_gameStart = nullptr;
