@@ -196,9 +196,12 @@ void BM_CardDuringFlood(benchmark::State &state)
             burst += wire::chatRequest(2, "flood line " + QByteArray::number(i) + "|clRed");
         flood.socket.write(burst);
         flood.socket.flush();
-        // The flood is under way once the host has relayed its first line.
-        if (!spinUntil([&] { return received(player, "CMD_chat+2+"); }, 5000))
-            state.SkipWithError("flood not relayed");
+        // The flood has reached the host once it relayed its first line, or
+        // cut the flooder off.
+        if (!spinUntil([&] { return received(player, "CMD_chat+2+")
+                                    || received(player, "CMD_playerdisconnected+2+"); },
+                       5000))
+            state.SkipWithError("flood did not arrive");
         QElapsedTimer clock;
         clock.start();
         player.socket.write(wire::playCard(1, 1));
@@ -212,6 +215,7 @@ void BM_CardDuringFlood(benchmark::State &state)
         for (const QByteArray &m : player.messages)
             relayed += m.startsWith("CMD_chat+2+");
         state.counters["flood_lines_relayed_before_card"] = double(relayed);
+        state.counters["flooder_cut_off"] = received(player, "CMD_playerdisconnected+2+") ? 1 : 0;
     }
 }
 BENCHMARK(BM_CardDuringFlood)->Arg(200)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
