@@ -300,8 +300,8 @@ private slots:
     }
 
     // Chat, actions and chatter sounds share one allowance per connection:
-    // five at once, then one every 500 ms. The sender alone hears once per
-    // run of dropped lines that it was too fast.
+    // five at once, then one every 500 ms. The sender alone hears that it
+    // was too fast, once until it pauses long enough to fill up again.
     void chatterRateLimit_data()
     {
         QTest::addColumn<QByteArray>("request");
@@ -327,12 +327,14 @@ private slots:
         QCOMPARE(send(8), std::pair(qsizetype(5), qsizetype(1)));
         QCOMPARE(t.out.to(1).count(notice), 0); // nobody else hears of it
         t.now += 499;
-        QCOMPARE(send(1), std::pair(qsizetype(0), qsizetype(0))); // same run: no second notice
+        QCOMPARE(send(1), std::pair(qsizetype(0), qsizetype(0)));
         t.now += 1;
-        QCOMPARE(send(2), std::pair(qsizetype(1), qsizetype(1))); // one refilled, a new run
+        QCOMPARE(send(2), std::pair(qsizetype(1), qsizetype(0))); // one refilled; same burst
         t.now += 1000;
-        QCOMPARE(send(3), std::pair(qsizetype(2), qsizetype(1)));
-        t.now += 60000; // the bucket holds no more than a burst
+        QCOMPARE(send(3), std::pair(qsizetype(2), qsizetype(0)));
+        t.now += 2499; // one short of full: still the same burst
+        QCOMPARE(send(6), std::pair(qsizetype(4), qsizetype(0)));
+        t.now += 60000; // the bucket holds no more than a burst; a new burst
         QCOMPARE(send(6), std::pair(qsizetype(5), qsizetype(1)));
         // Each connection has its own allowance, and a new connection in
         // the slot starts afresh.

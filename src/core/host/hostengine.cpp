@@ -270,10 +270,13 @@ bool HostEngine::chatterAllowed(int slot)
 {
     Connection &c = m_slots[slot];
     const qint64 now = m_clock();
+    // A full bucket means the sender paused: a later flood is a new burst
+    // and earns a new notice. One that keeps going hears of it only once.
+    if (now >= c.chatFullAt)
+        c.chatNoticeSent = false;
     const qint64 fullAt = std::max(c.chatFullAt, now) + ChatIntervalMs;
     if (fullAt - now <= ChatBurst * ChatIntervalMs) {
         c.chatFullAt = fullAt;
-        c.chatNoticeSent = false;
         return true;
     }
     if (!c.chatNoticeSent) {

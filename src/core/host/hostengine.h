@@ -50,8 +50,8 @@ public:
     // second.
     static constexpr int ChatBurst = 5;
     static constexpr qint64 ChatIntervalMs = 500;
-    // Sent to a connection whose chatter was dropped, once per run of
-    // dropped lines.
+    // Sent to a connection whose chatter was dropped, once per burst: not
+    // again until its allowance has filled up again.
     static constexpr const char *TooFastNotice =
         "You are sending too fast; some lines or sounds were not sent.";
 
