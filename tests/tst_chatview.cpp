@@ -69,6 +69,7 @@ private slots:
     void scrollChatOff();
     void textSizes();
     void clearKeepsLinkTable();
+    void keepsTheNewestParagraphs();
 };
 
 void TestChatView::layout_data()
@@ -313,6 +314,44 @@ void TestChatView::clearKeepsLinkTable()
     view.addLine(1, QStringLiteral("a: www.two.com"), 0);
     QCOMPARE(view.formatter().linkText(1), QStringLiteral("www.two.com "));
     QCOMPARE(view.document()->blockCount(), 1); // a fresh first paragraph
+}
+
+// The oldest paragraphs go; links in the ones that stay still open their
+// own address, by a click where the player sees them.
+void TestChatView::keepsTheNewestParagraphs()
+{
+    RecordingNotifier notifier;
+    ChatView view;
+    view.setNotifier(&notifier);
+    view.resize(234, 410);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.addLine(1, QStringLiteral("a: www.gone.com"), 0);
+    for (int i = 0; i < 1000; ++i)
+        view.addLine(0, QStringLiteral("line %1").arg(i), 0x008000);
+    view.addLine(2, QStringLiteral("b: see www.kept.com please"), 0xFF);
+    for (int i = 1000; i < ChatView::MaxParagraphs + 100; ++i)
+        view.addLine(0, QStringLiteral("line %1").arg(i), 0x008000);
+    QTextDocument *doc = view.document();
+    QCOMPARE(doc->blockCount(), ChatView::MaxParagraphs);
+    QCOMPARE(doc->lastBlock().text(), QStringLiteral(" line %1 ").arg(ChatView::MaxParagraphs + 99));
+    QVERIFY(doc->find(QStringLiteral("www.gone.com")).isNull());
+
+    const QTextCursor found = doc->find(QStringLiteral("www.kept.com"));
+    QVERIFY(!found.isNull());
+    QTextCursor at(doc);
+    at.setPosition(found.selectionStart() + 2);
+    view.setTextCursor(at);
+    view.ensureCursorVisible();
+    const QPoint point = view.viewport()->mapTo(&view, view.cursorRect(at).center());
+    QWidget *target = view.childAt(point);
+    QVERIFY(target);
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&view, point));
+    QCOMPARE(notifier.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.kept.com"))});
+
+    // The limit outlives "Clear Chat".
+    view.clearChat();
+    QCOMPARE(doc->maximumBlockCount(), ChatView::MaxParagraphs);
 }
 
 QTEST_MAIN(TestChatView)

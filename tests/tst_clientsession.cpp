@@ -25,6 +25,8 @@ private slots:
     void loginRejectsBadPlayerNumbers();
     void queueKeepsArrivalOrderAndDropsFailedMessage();
     void oversizedMessageIsAnErrorButKeepsCompleteOnes();
+    void floodingHostIsCutOff_data();
+    void floodingHostIsCutOff();
     void chatPayload_data();
     void chatPayload();
     void versionWarningsAndFull();
@@ -128,6 +130,38 @@ void TestClientSession::oversizedMessageIsAnErrorButKeepsCompleteOnes()
     QCOMPARE(session.queued(), 1);
     session.receive("CMD_full+\xFF");
     QCOMPARE(session.queued(), 2);
+}
+
+void TestClientSession::floodingHostIsCutOff_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("fit"); // how many of them fit
+    QTest::newRow("messages") << QByteArray("CMD_full+") << int(ClientSession::QueueLimit);
+    QTest::newRow("bytes") << QByteArray(64 * 1024, 'x')
+                           << int(ClientSession::QueueBytesLimit / (64 * 1024));
+}
+
+void TestClientSession::floodingHostIsCutOff()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(int, fit);
+    ClientSession session;
+    const QByteArray one = framed(message);
+    QByteArray bytes;
+    for (int i = 0; i < fit; ++i)
+        bytes += one;
+    session.receive(bytes);
+    QCOMPARE(session.queued(), fit);
+    // What has been handled makes room again.
+    session.dispatchOne();
+    session.receive(one);
+    QVERIFY(!session.cutOff());
+    QVERIFY_THROWS_EXCEPTION(Error, session.receive(framed("x")));
+    QVERIFY(session.cutOff());
+    QCOMPARE(session.queued(), fit);
+    // From then on the host is not listened to, and not reported again.
+    session.receive(bytes);
+    QCOMPARE(session.queued(), fit);
 }
 
 void TestClientSession::chatPayload_data()

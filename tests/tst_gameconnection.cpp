@@ -157,6 +157,26 @@ private slots:
         QTRY_VERIFY(c.lines.contains(QStringLiteral("Bob chats:  hi")));
         QVERIFY(!c.connection.dispatching());
     }
+
+    // A host that floods is cut off after one error report.
+    void floodingHostIsCutOff()
+    {
+        FakeHost host;
+        qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+        Client c;
+        c.connection.setHold([] { return true; });
+        QSignalSpy closed(&c.connection, &GameConnection::hostClosed);
+        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+        QTRY_VERIFY(host.peer());
+        QByteArray flood;
+        for (qsizetype i = 0; i <= ClientSession::QueueLimit; ++i)
+            flood += "CMD_full+\xFF";
+        host.peer()->write(flood + flood);
+        QTRY_COMPARE(closed.size(), 1);
+        QTRY_COMPARE(host.peer()->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(c.errors.size(), 1);
+        QCOMPARE(c.session.queued(), ClientSession::QueueLimit);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestGameConnection)

@@ -52,6 +52,9 @@ struct Table
     Recorder out;
     Random random{42};
     HostEngine engine{out, random};
+    qint64 now = 100000; // the engine's clock, in ms
+
+    Table() { engine.setClock([this] { return now; }); }
 
     int connect()
     {
@@ -217,6 +220,142 @@ private slots:
         QVERIFY(t.engine.dispatchOne());
         QCOMPARE(t.out.to(1).last(), ff("CMD_chat+1+Alice chats: b|clRed"));
         QVERIFY(!t.engine.dispatchOne());
+    }
+
+    // The queues take turns, each keeping its own order; a queue that runs
+    // dry drops out of the turn and one that fills up joins it again.
+    void roundRobin()
+    {
+        Table t;
+        for (int i = 1; i <= 4; ++i)
+            t.join("p" + QByteArray::number(i));
+        auto chat = [&](int slot, const char *text) {
+            QVERIFY(t.engine.received(slot, "CMD_chat+" + QByteArray::number(slot) + "+" + text + "|clRed"));
+        };
+        chat(1, "a1");
+        chat(1, "a2");
+        chat(1, "a3");
+        chat(3, "c1");
+        chat(4, "d1");
+        chat(4, "d2");
+        QCOMPARE(t.engine.queued(), 6);
+        QCOMPARE(t.engine.queued(4), 2);
+        t.out.clear();
+        auto next = [&] {
+            if (!t.engine.dispatchOne())
+                return QByteArray("none");
+            const QByteArray m = t.out.to(2).last();
+            return m.mid(m.indexOf(':') + 2).chopped(7);
+        };
+        QCOMPARE(next(), "a1");
+        QCOMPARE(next(), "c1");
+        QCOMPARE(next(), "d1");
+        chat(2, "b1"); // slot 2 is after slot 1 in the turn: it waits one round
+        QCOMPARE(next(), "a2");
+        QCOMPARE(next(), "b1");
+        QCOMPARE(next(), "d2");
+        QCOMPARE(next(), "a3");
+        QCOMPARE(next(), "none");
+        QCOMPARE(t.engine.queued(), 0);
+    }
+
+    // Past its limit a connection's queue is dropped and the connection
+    // closed; the others keep theirs.
+    void queueLimit_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("256 messages") << 256 << 10 << false;
+        QTest::newRow("257 messages") << 257 << 10 << true;
+        QTest::newRow("256 KiB") << 4 << 64 * 1024 << false;
+        QTest::newRow("256 KiB and a byte") << 5 << 52429 << true;
+    }
+    void queueLimit()
+    {
+        QFETCH(int, count);
+        QFETCH(int, size);
+        QFETCH(bool, closes);
+        Table t;
+        t.join("Alice");
+        t.join("Flood");
+        QVERIFY(t.engine.received(1, "CMD_chat+1+still here|clRed"));
+        const QByteArray message = QByteArray("CMD_hiscard+").leftJustified(size, 'x');
+        bool allQueued = true;
+        for (int i = 0; i < count; ++i)
+            allQueued = t.engine.received(2, message) && allQueued;
+        QCOMPARE(allQueued, !closes);
+        QCOMPARE(t.out.closed, closes ? QList<int>{2} : QList<int>{});
+        QCOMPARE(t.engine.queued(2), closes ? 0 : count);
+        QCOMPARE(t.engine.queued(1), 1);
+        if (!closes)
+            return;
+        // The socket's close comes back as a departure like any other.
+        t.out.clear();
+        t.engine.closed(2);
+        QCOMPARE(t.out.to(1), QList<QByteArray>{ff("CMD_playerdisconnected+2+Flood")});
+        QVERIFY(t.engine.dispatchOne());
+        QCOMPARE(t.out.to(1).last(), ff("CMD_chat+1+Alice chats: still here|clRed"));
+        QVERIFY(!t.engine.dispatchOne());
+    }
+
+    // Chat, actions and chatter sounds share one allowance per connection:
+    // five at once, then one every 500 ms. The sender alone hears that it
+    // was too fast, once until it pauses long enough to fill up again.
+    void chatterRateLimit_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("relayed");
+        QTest::newRow("chat") << QByteArray("CMD_chat+2+hi|clRed") << QByteArray("CMD_chat+2+Bob chats: hi|clRed");
+        QTest::newRow("action") << QByteArray("CMD_action+2+waves|clBlack") << QByteArray("CMD_action+2+Bob waves|clBlack");
+        QTest::newRow("sound") << QByteArray("CMD_playasound+2+wave3+") << QByteArray("CMD_playasound+2+wave3+");
+    }
+    void chatterRateLimit()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, relayed);
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        const QByteArray notice = ff("CMD_chat+0+" + QByteArray(HostEngine::TooFastNotice) + "|clGreen");
+        auto send = [&](int times) {
+            t.out.clear();
+            for (int i = 0; i < times; ++i)
+                t.engine.handle(2, request);
+            return std::pair(t.out.to(1).count(ff(relayed)), t.out.to(2).count(notice));
+        };
+        QCOMPARE(send(8), std::pair(qsizetype(5), qsizetype(1)));
+        QCOMPARE(t.out.to(1).count(notice), 0); // nobody else hears of it
+        t.now += 499;
+        QCOMPARE(send(1), std::pair(qsizetype(0), qsizetype(0)));
+        t.now += 1;
+        QCOMPARE(send(2), std::pair(qsizetype(1), qsizetype(0))); // one refilled; same burst
+        t.now += 1000;
+        QCOMPARE(send(3), std::pair(qsizetype(2), qsizetype(0)));
+        t.now += 2499; // one short of full: still the same burst
+        QCOMPARE(send(6), std::pair(qsizetype(4), qsizetype(0)));
+        t.now += 60000; // the bucket holds no more than a burst; a new burst
+        QCOMPARE(send(6), std::pair(qsizetype(5), qsizetype(1)));
+        // Each connection has its own allowance, and a new connection in
+        // the slot starts afresh.
+        t.out.clear();
+        t.engine.handle(1, "CMD_chat+1+mine|clRed");
+        QCOMPARE(t.out.to(1), QList<QByteArray>{ff("CMD_chat+1+Alice chats: mine|clRed")});
+        t.engine.closed(2);
+        t.join("Bob");
+        QCOMPARE(send(5), std::pair(qsizetype(5), qsizetype(0)));
+    }
+
+    void gameRequestsAreNeverLimited()
+    {
+        Table t;
+        t.join("Alice");
+        for (int i = 0; i < 10; ++i)
+            t.engine.handle(1, "CMD_chat+1+spam|clRed");
+        t.out.clear();
+        for (int i = 0; i < 50; ++i)
+            t.engine.handle(1, i % 2 ? "CMD_justwatch+1+1" : "CMD_justwatch+1+2");
+        QCOMPARE(t.out.to(1).size(), 50);
     }
 
     void justWatch()

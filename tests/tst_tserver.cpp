@@ -5,10 +5,14 @@
 #include "protocol/framer.h"
 #include "protocol/messages.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -17,6 +21,24 @@ using namespace velmora;
 namespace {
 
 QByteArray ff(const QByteArray &text) { return text + '\xFF'; }
+
+// Runs the event loop until `done` holds, waking for every event (unlike
+// QTest::qWaitFor, which sleeps 10 ms between rounds).
+template <typename Pred>
+bool spinUntil(Pred done, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wake;
+    wake.start(50);
+    QEventLoop loop;
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
 
 // A protocol client that knows nothing but the wire format.
 class RawClient
@@ -248,21 +270,95 @@ private slots:
         QVERIFY(startRounds >= 4);
     }
 
-    void burstIsHandledInOrder()
+    // A burst is handled in order; past the chatter allowance its lines are
+    // dropped and the sender alone hears about it, once.
+    void burstIsHandledInOrderAndLimited()
     {
         auto alice = join("Alice");
+        auto bob = join("Bob");
         QByteArray burst;
         for (int i = 0; i < 50; ++i)
             burst += ff("CMD_chat+1+" + QByteArray::number(i) + "|clRed");
         alice->send(burst);
-        QVERIFY(alice->waitFor("CMD_chat+1+Alice chats: 49|clRed"));
+        const QByteArray notice = "CMD_chat+0+" + QByteArray(HostEngine::TooFastNotice) + "|clGreen";
+        QVERIFY(alice->waitFor(notice));
+        QTRY_COMPARE(m_server->engine().queued(), 0);
         QList<QByteArray> chats;
         for (const QByteArray &m : alice->messages())
-            if (m.startsWith("CMD_chat"))
+            if (m.startsWith("CMD_chat+1+"))
                 chats << m;
-        QCOMPARE(chats.size(), 50);
-        for (int i = 0; i < 50; ++i)
+        QVERIFY(chats.size() >= HostEngine::ChatBurst && chats.size() < 10);
+        for (int i = 0; i < chats.size(); ++i)
+            QVERIFY(chats[i].startsWith("CMD_chat+1+Alice chats: "));
+        for (int i = 0; i < HostEngine::ChatBurst; ++i)
             QCOMPARE(chats[i], "CMD_chat+1+Alice chats: " + QByteArray::number(i) + "|clRed");
+        QVERIFY(!bob->messages().contains(notice));
+    }
+
+    // One connection flooding does not hold the others up: the queues take
+    // turns.
+    void othersAreServedDuringAFlood()
+    {
+        auto alice = join("Alice");
+        auto flood = join("Flood");
+        QByteArray burst;
+        for (int i = 0; i < 200; ++i)
+            burst += ff("CMD_chat+2+flood " + QByteArray::number(i) + "|clRed");
+        flood->send(burst);
+        QTRY_VERIFY(m_server->engine().queued(2) > 150);
+        alice->send(ff("CMD_justwatch+1+2"));
+        QVERIFY(alice->waitFor("CMD_justwatching+1+2"));
+        QVERIFY(m_server->engine().queued(2) > 100);
+        QVERIFY(!flood->closed());
+    }
+
+    // Past its queue limit a connection is closed and departs like any
+    // other; the table carries on.
+    void floodPastTheQueueLimitIsCutOff()
+    {
+        auto alice = join("Alice");
+        auto flood = join("Flood");
+        QByteArray burst;
+        for (int i = 0; i < 10000; ++i)
+            burst += ff("CMD_chat+2+flood " + QByteArray::number(i) + "|clRed");
+        flood->send(burst);
+        QTRY_VERIFY(flood->closed());
+        QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Flood"));
+        QCOMPARE(m_server->engine().queued(2), 0);
+        QVERIFY(!m_server->engine().connection(2).inUse);
+        alice->send(ff("CMD_chat+1+still here|clRed"));
+        QVERIFY(alice->waitFor("CMD_chat+1+Alice chats: still here|clRed"));
+        QVERIFY(!alice->closed());
+    }
+
+    // A request that finds the host idle is answered at once (no waiting for
+    // the next tick); requests that wait keep the 10 ms pace.
+    void idleHostAnswersAtOnceAndKeepsThePace()
+    {
+        auto alice = join("Alice");
+        QElapsedTimer clock;
+        qint64 fastest = std::numeric_limits<qint64>::max();
+        for (int i = 0; i < 10; ++i) {
+            QTest::qWait(25); // idle again
+            alice->messages().clear();
+            clock.start();
+            alice->send(ff("CMD_justwatch+1+2"));
+            alice->socket().flush();
+            QVERIFY(spinUntil([&] { return alice->messages().contains("CMD_justwatching+1+2"); }));
+            fastest = std::min(fastest, clock.nsecsElapsed());
+        }
+        // Waiting for a tick would take 10 ms every time.
+        QVERIFY2(fastest < 8000000, QByteArray::number(fastest).constData());
+
+        QTest::qWait(25);
+        alice->messages().clear();
+        QByteArray burst;
+        for (int i = 0; i < 21; ++i)
+            burst += ff("CMD_justwatch+1+2");
+        clock.start();
+        alice->send(burst);
+        QVERIFY(QTest::qWaitFor([&] { return alice->messages().size() == 21; }, 5000));
+        QVERIFY(clock.elapsed() >= 20 * 10 - 5);
     }
 };
 

@@ -25,7 +25,12 @@ GameConnection::GameConnection(ClientSession &session, Options &options, Random 
     m_sock = new TSock(this);
     m_sock->setObjectName(QStringLiteral("sock"));
     m_sock->setPortName(gamePort());
-    m_sock->OnRead = [this](TSock &, int) { guarded([this] { sockRead(); }); };
+    m_sock->OnRead = [this](TSock &, int) {
+        guarded([this] { sockRead(); });
+        // A host that floods us is cut off once the user has been told why.
+        if (m_session.cutOff() && m_sock->hasHandle() && !m_ending)
+            m_sock->Close();
+    };
     m_sock->OnInfo = [this](TSock &, TSocketInfo info, const QString &message) {
         guarded([&] { sockInfo(info, message); });
     };

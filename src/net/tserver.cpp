@@ -12,9 +12,12 @@ TServer::TServer(Random &random, QObject *parent)
     m_sock1->setPortName(gamePort());
     m_sock1->OnAccept = [this](TSock &) { Sock1Accept(); };
 
-    // The queue is drained one message per 10 ms tick, and the timer runs
-    // only while something is queued, so an idle table costs nothing.
+    // The queues are drained one message per 10 ms tick. A message that
+    // finds the host idle is handled at once and starts the timer, which
+    // then keeps the pace and stops after a tick that found nothing, so an
+    // idle table costs nothing and never makes a request wait.
     m_socktimer.setInterval(10);
+    m_socktimer.setTimerType(Qt::PreciseTimer);
     connect(&m_socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
     m_computertimer.setSingleShot(true);
     m_computertimer.setInterval(1500);
@@ -93,16 +96,25 @@ void TServer::Sock1Read(TSock &sock)
         return;
     QList<QByteArray> messages;
     const bool ok = m_framers[slot].feed(sock.Receive(), messages);
-    if (slot <= HostEngine::MaxSlots)
-        for (const QByteArray &message : messages)
-            m_engine.received(slot, message);
+    if (slot > HostEngine::MaxSlots)
+        return;
+    for (const QByteArray &message : messages)
+        if (!m_engine.received(slot, message))
+            return; // the slot is gone: over its queue limit, or no longer in use
     if (!ok) {
         emit logLine(QStringLiteral("player %1 sent an oversized message; closing").arg(slot));
         sock.Close();
         return;
     }
-    if (m_engine.hasQueued() && !m_socktimer.isActive())
-        m_socktimer.start();
+    dispatchIfIdle();
+}
+
+void TServer::dispatchIfIdle()
+{
+    if (m_socktimer.isActive() || !m_engine.hasQueued())
+        return;
+    m_engine.dispatchOne();
+    m_socktimer.start();
 }
 
 void TServer::tempsockInfo(TSock &sock, int info, const QString &message)
@@ -130,8 +142,7 @@ void TServer::tempsockDisconnect(TSock &sock)
 
 void TServer::socktimerTimer()
 {
-    m_engine.dispatchOne();
-    if (!m_engine.hasQueued())
+    if (!m_engine.dispatchOne())
         m_socktimer.stop();
 }
 

@@ -66,6 +66,7 @@ private:
     void tempsockInfo(TSock &sock, int info, const QString &message);
     void tempsockDisconnect(TSock &sock);
     void socktimerTimer();
+    void dispatchIfIdle();
     void computertimerTimer();
     void roundovertimerTimer();
     TSock *slotSock(int slot) const;

@@ -13,13 +13,26 @@ ClientSession::ClientSession(QObject *parent) : QObject(parent) {}
 
 void ClientSession::receive(const QByteArray &bytes)
 {
+    if (m_cutOff)
+        return;
     QList<QByteArray> messages;
     const bool ok = m_framer.feed(bytes, messages);
     const bool wasEmpty = m_queue.empty();
-    for (QByteArray &message : messages)
+    for (QByteArray &message : messages) {
+        if (qsizetype(m_queue.size()) >= QueueLimit
+            || m_queuedBytes + message.size() > QueueBytesLimit) {
+            m_cutOff = true;
+            m_framer.clear();
+            break;
+        }
+        m_queuedBytes += message.size();
         m_queue.push_back(std::move(message));
+    }
     if (wasEmpty && !m_queue.empty())
         emit messagesWaiting();
+    if (m_cutOff)
+        throw Error(QStringLiteral("The host sent too many messages at once; "
+                                   "the connection is closed"));
     if (!ok)
         throw Error(QStringLiteral("The host sent a message longer than %1 bytes")
                         .arg(Framer::DefaultLimit));
@@ -31,6 +44,7 @@ void ClientSession::dispatchOne()
         return;
     const QByteArray message = std::move(m_queue.front());
     m_queue.pop_front();
+    m_queuedBytes -= message.size();
     handle(message);
 }
 

@@ -35,12 +35,21 @@ public:
     // System lines (sender 0) are green.
     static constexpr ColourValue SystemColour = 0x008000;
 
+    // What may wait for dispatch. Generous: dispatch holds while an error box
+    // is open and the table plays on meanwhile; a host that gets this far
+    // ahead is broken or hostile.
+    static constexpr qsizetype QueueLimit = 50000;
+    static constexpr qsizetype QueueBytesLimit = 4 * 1024 * 1024;
+
     explicit ClientSession(QObject *parent = nullptr);
 
     // Receiving. `receive` queues every completed message; a host that sends
     // more than the framer's limit without ending a message raises an Error
     // once the completed messages are queued (the unfinished rest is lost).
+    // A host that fills the queue past its limits is cut off: `receive`
+    // raises an Error once and from then on ignores everything it is given.
     void receive(const QByteArray &bytes);
+    bool cutOff() const { return m_cutOff; }
     bool hasQueued() const { return !m_queue.empty(); }
     qsizetype queued() const { return qsizetype(m_queue.size()); }
     // Takes the oldest message off the queue and handles it. The message has
@@ -91,6 +100,8 @@ private:
 
     Framer m_framer;
     std::deque<QByteArray> m_queue;
+    qsizetype m_queuedBytes = 0;
+    bool m_cutOff = false;
     int m_ownPlayer = 0;
     bool m_loggedIn = false;
     bool m_host = false;

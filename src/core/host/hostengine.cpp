@@ -4,12 +4,17 @@
 #include "protocol/fieldreader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace velmora {
 
 HostEngine::HostEngine(Output &out, Random &random, QByteArray version)
-    : m_out(out), m_random(random), m_version(std::move(version))
+    : m_out(out), m_random(random), m_version(std::move(version)), m_clock([] {
+          return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count());
+      })
 {
 }
 
@@ -54,7 +59,7 @@ void HostEngine::closed(int slot)
     m_slots[slot] = Connection{};
     // What the departed connection still had queued is no longer anybody's:
     // acting on it later would act for whoever takes the slot next.
-    m_queue.removeIf([slot](const Queued &q) { return q.slot == slot; });
+    dropQueue(slot);
 
     if (!m_game.inProgress || m_game.roundOver || slot > Seats)
         return;
@@ -71,20 +76,58 @@ void HostEngine::disconnectSock(int slot)
         m_out.closeSlot(slot);
 }
 
-void HostEngine::received(int slot, const QByteArray &message)
+bool HostEngine::received(int slot, const QByteArray &message)
 {
     if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
-        return;
-    m_queue.append(Queued{slot, message});
+        return false;
+    Inbox &inbox = m_inboxes[slot];
+    if (qsizetype(inbox.messages.size()) >= QueueLimit
+        || inbox.bytes + message.size() > QueueBytesLimit) {
+        m_out.log(QStringLiteral("slot %1: more than %2 messages or %3 KiB waiting; closing")
+                      .arg(slot)
+                      .arg(QueueLimit)
+                      .arg(QueueBytesLimit / 1024));
+        dropQueue(slot);
+        m_out.closeSlot(slot);
+        return false;
+    }
+    inbox.messages.push_back(message);
+    inbox.bytes += message.size();
+    ++m_queued;
+    return true;
+}
+
+qsizetype HostEngine::queued(int slot) const
+{
+    return slot >= 1 && slot <= MaxSlots ? qsizetype(m_inboxes[slot].messages.size()) : 0;
+}
+
+void HostEngine::dropQueue(int slot)
+{
+    Inbox &inbox = m_inboxes[slot];
+    m_queued -= qsizetype(inbox.messages.size());
+    inbox.messages.clear();
+    inbox.bytes = 0;
 }
 
 bool HostEngine::dispatchOne()
 {
-    if (m_queue.isEmpty())
+    if (m_queued == 0)
         return false;
-    const Queued q = m_queue.takeFirst();
-    handle(q.slot, q.message);
-    return true;
+    for (int i = 1; i <= MaxSlots; ++i) {
+        const int slot = (m_lastServed + i - 1) % MaxSlots + 1;
+        Inbox &inbox = m_inboxes[slot];
+        if (inbox.messages.empty())
+            continue;
+        m_lastServed = slot;
+        const QByteArray message = std::move(inbox.messages.front());
+        inbox.messages.pop_front();
+        inbox.bytes -= message.size();
+        --m_queued;
+        handle(slot, message);
+        return true;
+    }
+    return false;
 }
 
 void HostEngine::handle(int slot, const QByteArray &message)
@@ -212,6 +255,8 @@ void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)
         drop(from, rest, "relay request in another player's name");
         return;
     }
+    if (!chatterAllowed(from))
+        return;
     const QByteArray text = reader.rest();
     const QByteArray &name = m_slots[from].name;
     switch (cmd) {
@@ -219,6 +264,28 @@ void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)
     case Cmd::Action: sendAll(wire::action(m_message, from, name, text)); break;
     default: sendAll(wire::playASound(m_message, from, text)); break;
     }
+}
+
+bool HostEngine::chatterAllowed(int slot)
+{
+    Connection &c = m_slots[slot];
+    const qint64 now = m_clock();
+    // A full bucket means the sender paused: a later flood is a new burst
+    // and earns a new notice. One that keeps going hears of it only once.
+    if (now >= c.chatFullAt)
+        c.chatNoticeSent = false;
+    const qint64 fullAt = std::max(c.chatFullAt, now) + ChatIntervalMs;
+    if (fullAt - now <= ChatBurst * ChatIntervalMs) {
+        c.chatFullAt = fullAt;
+        return true;
+    }
+    if (!c.chatNoticeSent) {
+        c.chatNoticeSent = true;
+        m_out.log(QStringLiteral("slot %1: chatting too fast; dropping lines").arg(slot));
+        m_message = "CMD_chat+0+" + QByteArray(TooFastNotice) + "|clGreen\xFF";
+        sendTo(slot, m_message);
+    }
+    return false;
 }
 
 void HostEngine::justWatch(int from, const QByteArray &rest)

@@ -11,6 +11,8 @@
 #include <QString>
 
 #include <array>
+#include <deque>
+#include <functional>
 
 namespace velmora {
 
@@ -29,12 +31,34 @@ class Random;
 // exception is "CMD_justwatch" from slot 1 (the hosting player's seat menu).
 // A game start is taken from slot 1 only. Every request is checked whole
 // before anything changes.
+//
+// Nobody at the table can stall it: each connection has its own queue, the
+// queues take turns (one message per dispatch), a connection that lets more
+// than QueueLimit messages or QueueBytesLimit bytes pile up is closed, and
+// chat, actions and chatter sounds pass at most ChatBurst at once and then
+// one per ChatIntervalMs; game requests are never held back.
 class HostEngine
 {
 public:
     static constexpr int MaxSlots = 9;       // 1..4 seats, 5..9 watchers
     static constexpr int Seats = 4;
     static constexpr int TurnedAwaySlot = 10; // only ever used to send "CMD_full+"
+
+    // What one connection may have waiting: far more than a person sends
+    // between two of its turns, far less than it takes to hurt the host.
+    static constexpr qsizetype QueueLimit = 256;
+    static constexpr qsizetype QueueBytesLimit = 256 * 1024;
+    // Chatter allowance per connection: a burst of five lines, then two a
+    // second.
+    static constexpr int ChatBurst = 5;
+    static constexpr qint64 ChatIntervalMs = 500;
+    // Sent to a connection whose chatter was dropped, once per burst: not
+    // again until its allowance has filled up again.
+    static constexpr const char *TooFastNotice =
+        "You are sending too fast; some lines or sounds were not sent.";
+
+    // Milliseconds on a steady clock, for the chatter allowance.
+    using Clock = std::function<qint64()>;
 
     enum class Timer {
         ComputerWithBotInterval, // set the computer timer to the bot interval and start it
@@ -61,6 +85,12 @@ public:
         QByteArray name;
         bool inUse = false;
         bool justWatch = false;
+        // The chatter allowance as a token bucket kept in one number: the
+        // moment the bucket is full again. Each line moves it one interval
+        // later; a line that would move it more than a burst ahead of now
+        // is dropped.
+        qint64 chatFullAt = 0;
+        bool chatNoticeSent = false;
     };
 
     struct Seat
@@ -92,6 +122,8 @@ public:
     // the table is ending anyway, so its departure does not start the
     // computer. A headless table server has no such copy.
     void setSlotOneIsHost(bool hosted) { m_slotOneIsHost = hosted; }
+    // Tests drive the chatter allowance with a clock of their own.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // A connection is waiting: picks its slot (the lowest free one), marks it
     // in use and returns it. Returns TurnedAwaySlot when all nine are taken.
@@ -105,12 +137,16 @@ public:
     void disconnectSock(int slot);
 
     // A complete message (without its 0xFF) from `slot`'s connection joins
-    // the receive queue.
-    void received(int slot, const QByteArray &message);
-    // Handles the oldest queued message; returns false when none was queued.
+    // that connection's queue. Returns false when it was not queued: the
+    // slot is not in use, or its queue is over the limit and the connection
+    // is being closed (the departure follows through closed()).
+    bool received(int slot, const QByteArray &message);
+    // Handles one queued message: the oldest of the next connection in turn
+    // after the one served last. Returns false when none was queued.
     bool dispatchOne();
-    bool hasQueued() const { return !m_queue.isEmpty(); }
-    qsizetype queued() const { return m_queue.size(); }
+    bool hasQueued() const { return m_queued > 0; }
+    qsizetype queued() const { return m_queued; }
+    qsizetype queued(int slot) const;
 
     // Handles one message at once, bypassing the queue.
     void handle(int slot, const QByteArray &message);
@@ -129,10 +165,10 @@ public:
     Seat &seatForTest(int seat) { return m_seats[seat]; }
 
 private:
-    struct Queued
+    struct Inbox
     {
-        int slot;
-        QByteArray message;
+        std::deque<QByteArray> messages;
+        qsizetype bytes = 0;
     };
 
     // Hand out a message built in m_message (see there).
@@ -140,6 +176,8 @@ private:
     void sendAll(QByteArray &message);
     void sendAllBut(int except, QByteArray &message);
     void drop(int slot, const QByteArray &message, const char *why);
+    void dropQueue(int slot);
+    bool chatterAllowed(int slot);
     std::array<int, 4> cashOfSeats() const;
     int cardsHeld(int seat) const;
 
@@ -180,7 +218,10 @@ private:
     int m_slotCount = 0;
     Game m_game;
     Deck m_deck;
-    QList<Queued> m_queue;
+    std::array<Inbox, MaxSlots + 1> m_inboxes{}; // 1..9; index 0 unused
+    qsizetype m_queued = 0;
+    int m_lastServed = 0;
+    Clock m_clock;
     // Every outgoing message is built here, one at a time, and this one
     // array is handed to all its addressees: once it has grown to the
     // longest message, sending allocates nothing. An Output that keeps the

@@ -31,6 +31,7 @@ ChatView::ChatView(QWidget *parent) : QTextBrowser(parent)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
+    document()->setMaximumBlockCount(MaxParagraphs);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);

@@ -29,13 +29,18 @@ class Notifier;
 // change relays everything at once.
 //
 // All text is inserted as plain text, never as markup: names and chat come
-// from the network.
+// from the network. The document keeps MaxParagraphs paragraphs (Qt drops the
+// oldest); links need nothing else, since each carries its own slot number.
 class ChatView : public QTextBrowser
 {
     Q_OBJECT
 public:
     static constexpr int StyleCount = 15;
     static constexpr int InitialTextSize = 10;
+    // Paragraphs kept; the oldest go first, so a long evening or a flood
+    // neither grows memory nor slows each new line (a colour change walks
+    // every paragraph).
+    static constexpr int MaxParagraphs = 2000;
     static inline const QList<int> TextSizes{8, 10, 12, 14};
 
     explicit ChatView(QWidget *parent = nullptr);
