@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev libjpeg-dev
-          libbenchmark-dev xvfb xauth)
+          libbenchmark-dev xvfb xauth fonts-liberation2)
 
 install_missing() {
     local missing=()

@@ -245,6 +245,8 @@ private slots:
     void offerSeatTurnsComputer_data();
     void offerSeatTurnsComputer();
     void playDuringOfferWithdrawsIt();
+    void rejoinerIsToldLeadOrFollow_data();
+    void rejoinerIsToldLeadOrFollow();
     void botGames_data();
     void botGames();
 };
@@ -954,6 +956,42 @@ void TestHostRules::playDuringOfferWithdrawsIt()
     t.out.clear();
     t.answer(2, true);
     QVERIFY(t.out.sent.isEmpty());
+}
+
+void TestHostRules::rejoinerIsToldLeadOrFollow_data()
+{
+    QTest::addColumn<int>("tableCard");
+    QTest::addColumn<int>("card");
+    QTest::addColumn<QByteArray>("told");
+    // Seat 2 holds the 5 and 9 of clubs; the 4 of clubs lies on the table
+    // for the follow.
+    QTest::newRow("lead") << int(NoCard) << 5 << QByteArray("CMD_nextplayer+1+2+l+");
+    QTest::newRow("follow") << 4 << 5 << QByteArray("CMD_nextplayer+1+2+f+");
+}
+
+// A player who leaves on his turn and comes back is told what the turn asks
+// of him, and the card it asks for is taken.
+void TestHostRules::rejoinerIsToldLeadOrFollow()
+{
+    QFETCH(int, tableCard);
+    QFETCH(int, card);
+    QFETCH(QByteArray, told);
+    Table t(3, 2);
+    t.start();
+    t.give(2, {5, 9});
+    t.turn(2, tableCard);
+    t.engine.closed(2);
+    t.out.clear();
+    const int slot = t.engine.acceptSlot();
+    QCOMPARE(slot, 2);
+    t.engine.connected(slot);
+    t.engine.handle(slot, req(wire::loginInfo(slot, "1.2.0", "P2")));
+    QCOMPARE(t.out.to(2, "CMD_nextplayer"), QByteArrayList{told});
+
+    t.out.clear();
+    t.play(2, card);
+    QVERIFY(t.out.to(2, "CMD_wrongcard").isEmpty());
+    QCOMPARE(t.out.to(2, "CMD_hiscard").size(), 1);
 }
 
 // ---- whole computer games ----------------------------------------------------

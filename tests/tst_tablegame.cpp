@@ -114,6 +114,7 @@ private slots:
         QVERIFY(kitty && kitty->geometry().topLeft() == QPoint(251, 188));
 
         int plays = 0;
+        QStringList missed; // presses that reached another widget
         int bought = 0;
         int kept = 0;
         bool potShot = false;
@@ -135,12 +136,19 @@ private slots:
                         // The buttons' places on the board: buy at (87, 453),
                         // keep at (135, 426).
                         const bool buy = kept > bought; // keep first, then buy
-                        clickAt(board, buy ? QPoint(87 + 112, 453 + 12) : QPoint(135 + 64, 426 + 12));
+                        const QWidget *hit =
+                            clickAt(board, buy ? QPoint(87 + 112, 453 + 12) : QPoint(135 + 64, 426 + 12));
+                        const QString wanted = buy ? QStringLiteral("button_buy") : QStringLiteral("button_decline");
+                        if (!hit || hit->objectName() != wanted)
+                            missed << wanted;
                         ++(buy ? bought : kept);
                     } else if (const int pos = legalPosition(table)) {
                         // The visible left edge of the card at its display
                         // position; the cards lie at top 403.
-                        clickAt(board, QPoint(TableModel::handLeft(pos) + 3, 403 + 30));
+                        const QWidget *hit = clickAt(board, QPoint(TableModel::handLeft(pos) + 3, 403 + 30));
+                        const QString wanted = QStringLiteral("card%1").arg(table.hand(pos).handSlot);
+                        if (!hit || hit->objectName() != wanted)
+                            missed << wanted;
                         ++plays;
                     }
                 }
@@ -148,6 +156,7 @@ private slots:
             },
             120000);
         QVERIFY(over);
+        QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1Char(' '))));
         snapshot(window, "4-winner");
         QVERIFY(plays > 0);
         QVERIFY(kept > 0); // the first round's dealer is the player

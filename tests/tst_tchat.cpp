@@ -12,12 +12,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -90,6 +92,7 @@ private slots:
     void joinForAnyOtherThirdWord();
     void twoParametersOnlyWait();
     void fullShowsNoticeThenEnds();
+    void hostGoneWhileAnErrorBoxIsOpen();
     void hostileHostGetsErrorBoxesNotCrashes();
     void secondInstanceHandsOver();
     void menuCommands();
@@ -295,6 +298,47 @@ void TestTchat::fullShowsNoticeThenEnds()
     QCOMPARE(endedBeforeNotice, 0);
     QTest::qWait(50);
     QCOMPARE(ending.size(), 1);
+}
+
+// The host going away ends the program at once, though an error box waits
+// for the user: the box closes with the window. Real boxes here.
+void TestTchat::hostGoneWhileAnErrorBoxIsOpen()
+{
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+    QSignalSpy ending(&window, &Tchat::programEnding);
+    window.show();
+    QTRY_VERIFY(host.peer());
+    Peer &peer = *host.peer();
+
+    bool boxSeen = false;
+    bool leftOpen = false;
+    QTimer watch;
+    watch.setInterval(10);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!boxSeen && qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            boxSeen = true;
+            peer.socket()->disconnectFromHost();
+        }
+    });
+    // Should the box stay, the test closes it rather than hang.
+    QTimer rescue;
+    rescue.setInterval(5000);
+    connect(&rescue, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            leftOpen = true;
+            box->done(QMessageBox::Ok);
+        }
+    });
+    watch.start();
+    rescue.start();
+    peer.send("CMD_sendlogininfo+12"); // out of range: an error box
+    QTRY_COMPARE(ending.size(), 1);
+    QVERIFY(boxSeen);
+    QVERIFY2(!leftOpen, "the error box outlived the window");
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(!window.isVisible());
 }
 
 void TestTchat::hostileHostGetsErrorBoxesNotCrashes()

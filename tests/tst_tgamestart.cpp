@@ -1,8 +1,11 @@
 // The game start dialog's two options and the request it asks for.
 
+#include "art/tableart.h"
 #include "windows/tgamestart.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -80,6 +83,46 @@ private slots:
         QCOMPARE(start.size(), 1);
         QCOMPARE(start[0][0].toByteArray(), QByteArray("16"));
         QCOMPARE(start[0][1].toInt(), 1);
+    }
+
+    // Centred on the desktop, not over the game window, with the game
+    // window's background behind its controls.
+    void standsInTheMiddleOfTheDesktop()
+    {
+        Options options;
+        QWidget game;
+        game.setGeometry(0, 0, 300, 200);
+        game.show();
+        Tgamestart d(options, &game);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        const QPoint middle = d.screen()->availableGeometry().center();
+        QVERIFY2((d.frameGeometry().center() - middle).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("centre %1,%2")
+                                .arg(d.frameGeometry().center().x())
+                                .arg(d.frameGeometry().center().y())));
+        const QImage shown = d.grab().toImage();
+        const QImage background = TableArt::panelBackground(d.size()).toImage();
+        for (const QPoint at : {QPoint(3, 3), QPoint(5, 130), QPoint(260, 70)})
+            QCOMPARE(shown.pixelColor(at * shown.devicePixelRatio()),
+                     background.pixelColor(at * background.devicePixelRatio()));
+    }
+
+    void arrowKeysMoveTheSpinner()
+    {
+        Options options;
+        Tgamestart d(options);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        auto *rounds = d.findChild<QLineEdit *>(QStringLiteral("edit_roundpergame"));
+        rounds->setFocus();
+        QTest::keyClick(rounds, Qt::Key_Up);
+        QCOMPARE(d.roundsText(), QStringLiteral("20"));
+        QTest::keyClick(rounds, Qt::Key_Up);
+        QTest::keyClick(rounds, Qt::Key_Up);
+        QCOMPARE(d.roundsText(), QStringLiteral("24"));
+        QTest::keyClick(&d, Qt::Key_Down);
+        QCOMPARE(d.roundsText(), QStringLiteral("20"));
     }
 };
 

@@ -270,6 +270,30 @@ private slots:
         QVERIFY(startRounds >= 4);
     }
 
+    // A player who drops out on a follow turn and comes back is told to
+    // follow, and the card that follows is taken.
+    void rejoinOnAFollowTurn()
+    {
+        m_server->setBotInterval([] { return 60000; });
+        auto alice = join("Alice");
+        auto bob = join("Bob");
+        alice->send(wire::startGameRequest("Alice", 100, "4", false));
+        QVERIFY(bob->waitFor("CMD_nextplayer+1+2+l+"));
+        HostEngine &engine = m_server->engine();
+        engine.seatForTest(2).hand = wire::Hand{5, 9};
+        engine.gameForTest().tableCard = 4; // the 4 of clubs to follow
+        bob->socket().disconnectFromHost();
+        QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));
+
+        auto again = join("Bob");
+        QCOMPARE(again->slot(), 2);
+        QVERIFY(again->waitFor("CMD_nextplayer+1+2+f+"));
+        again->send(wire::playCard(2, 1));
+        QVERIFY(alice->waitFor("CMD_hiscard+2+5+1+1+"));
+        QVERIFY(std::none_of(again->messages().begin(), again->messages().end(),
+                             [](const QByteArray &m) { return m.startsWith("CMD_wrongcard"); }));
+    }
+
     // A burst is handled in order; past the chatter allowance its lines are
     // dropped and the sender alone hears about it, once.
     void burstIsHandledInOrderAndLimited()

@@ -1,7 +1,9 @@
 // The tally window: what it shows and what the player's clicks change.
 
+#include "tally/tallycodec.h"
 #include "windows/ttallylist.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -27,7 +29,7 @@ private slots:
             Tally tally(path());
             Ttallylist w(tally);
             QCOMPARE(tally.load(), QString());
-            QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$0"));
+            QCOMPARE(text(w, "mylabel_3"), QStringLiteral("0")); // no file yet: no "$"
             const QStringList table{QStringLiteral("Pip"), QStringLiteral("Bob")};
             tally.setPlayersAtTable(table);
             auto *checklist = w.findChild<QListWidget *>(QStringLiteral("checklist"));
@@ -87,6 +89,80 @@ private slots:
         QCOMPARE(w.table().rowCount(), 1);
         QCOMPARE(text(w, "mylabel_3"), QStringLiteral("0")); // no "$" after a reset
         QCOMPARE(tallied->count(), 0);
+    }
+
+    // The selection belongs to a player: ticks elsewhere, and others coming
+    // and going, leave it with him; the keys move it like a click; once he
+    // is deleted the panel no longer shows him.
+    void selectionStaysWithThePlayer()
+    {
+        Tally tally(m_dir.filePath(QStringLiteral("selection.tld")));
+        Ttallylist w(tally);
+        bool answer = false;
+        w.setConfirm([&](const QString &) { return answer; });
+        tally.load();
+        const QStringList atTable{QStringLiteral("Ann"), QStringLiteral("Bo"), QStringLiteral("Cy")};
+        tally.setPlayersAtTable(atTable);
+        auto *checklist = w.findChild<QListWidget *>(QStringLiteral("checklist"));
+        auto *tallied = w.findChild<QListWidget *>(QStringLiteral("listbox_tally"));
+        checklist->item(0)->setCheckState(Qt::Checked);
+        checklist->item(1)->setCheckState(Qt::Checked);
+        tally.addgame(QStringLiteral("Bo"), atTable);
+
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        tallied->setFocus();
+        tallied->setCurrentRow(0);
+        QTest::keyClick(tallied, Qt::Key_Down);
+        QCOMPARE(text(w, "label_hisnametop"), QStringLiteral("Bo's Tally"));
+        QCOMPARE(text(w, "label_2"), QStringLiteral("1"));
+
+        const auto selected = [&] {
+            return tallied->currentItem() ? tallied->currentItem()->text() : QString();
+        };
+        checklist->item(2)->setCheckState(Qt::Checked); // Cy joins the tally
+        QCOMPARE(selected(), QStringLiteral("Bo"));
+        tallied->item(0)->setCheckState(Qt::Unchecked); // No: Ann stays
+        QCOMPARE(selected(), QStringLiteral("Bo"));
+        answer = true;
+        tallied->item(0)->setCheckState(Qt::Unchecked); // Ann goes
+        QCOMPARE(selected(), QStringLiteral("Bo"));
+        QCOMPARE(text(w, "label_hisnametop"), QStringLiteral("Bo's Tally"));
+
+        tallied->item(0)->setCheckState(Qt::Unchecked); // Bo goes
+        QCOMPARE(w.table().tallied(), QStringList{QStringLiteral("Cy")});
+        QCOMPARE(text(w, "label_hisnametop"), QString());
+        QCOMPARE(text(w, "label_hisname"), QStringLiteral("XX Wins:"));
+        QCOMPARE(text(w, "label_1"), QStringLiteral("0"));
+        QCOMPARE(text(w, "label_2"), QStringLiteral("0"));
+    }
+
+    // A winnings cell that holds no number takes no money: neither the
+    // cell, nor the label, nor the file change.
+    void moneyIntoACellWithoutANumber()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("odd.tld"));
+        TallyGrid grid;
+        grid.rows = {{"0", "3", "1", "x7", "0", "0", "0", "0", "0"}};
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            // Stored by the other method, so a rewrite would show.
+            out.write(compressTallyText(writeTallyText(grid), TallyMethod::Lzh));
+        }
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray stored = in.readAll();
+        in.close();
+        Tally tally(file);
+        Ttallylist w(tally);
+        QCOMPARE(tally.load(), QString());
+        QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$x7"));
+        tally.addmoney(-12, 3);
+        QCOMPARE(w.table().cell(3, 0), QStringLiteral("x7"));
+        QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$x7"));
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QCOMPARE(in.readAll(), stored);
     }
 
     void closingOnlyHides()

@@ -146,6 +146,9 @@ TableModel::TableModel(const ClientSession &session, Random &random, QObject *pa
         m_seats[s].caption = text::waiting();
         m_seats[s].computerName = text::computerName(s);
     }
+    // Before the first game the kitty is empty; the pay-card pots show what
+    // wins them.
+    m_pots[1].face = false;
     m_turnSoundDelay.setSingleShot(true);
     m_turnSoundDelay.setInterval(1000);
     connect(&m_turnSoundDelay, &QTimer::timeout, this, [this] {

@@ -238,9 +238,12 @@ void HostEngine::sendGameState(int n)
     if (n == m_game.offerSeat)
         sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n, 'b'));
     // Between rounds the current player is the seat that went out: there is
-    // no turn to hand over until the next round deals.
+    // no turn to hand over until the next round deals. A card on the table
+    // means the turn is a follow; told to lead, the player would have every
+    // card refused.
     if (n == m_game.currentPlayer && !m_game.roundOver)
-        sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n, 'l'));
+        sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n,
+                                   m_game.tableCard == NoCard ? 'l' : 'f'));
 }
 
 void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)

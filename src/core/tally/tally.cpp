@@ -1,12 +1,16 @@
 #include "tally.h"
 
+#include <QFile>
+
 namespace velmora {
 
 Tally::Tally(const QString &path, QObject *parent) : QObject(parent), m_store(path) {}
 
 QString Tally::load()
 {
+    const bool stored = QFile::exists(m_store.path());
     const QString error = m_store.load(m_table);
+    m_winningsAsMoney = stored && error.isEmpty();
     emit changed();
     return error;
 }
@@ -37,7 +41,13 @@ void Tally::addgame(const QString &winner, const QStringList &atTable)
 
 void Tally::addmoney(int amount, int column)
 {
+    bool number = false;
+    m_table.cell(column, 0).toInt(&number);
+    if (!number)
+        return;
     m_table.addmoney(amount, column);
+    if (column == 3)
+        m_winningsAsMoney = true;
     save();
     emit changed();
 }
@@ -61,6 +71,7 @@ void Tally::moverow(int row)
 void Tally::clear()
 {
     m_table.clear();
+    m_winningsAsMoney = false;
     save();
     emit changed();
 }

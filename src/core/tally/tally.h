@@ -24,6 +24,10 @@ public:
     bool save() const;
 
     const TallyTable &table() const { return m_table; }
+    // The winnings read as money ("$" and the amount) once a tally file was
+    // read or a game's money was added; before that, and after a reset,
+    // they read as a bare "0".
+    bool winningsAsMoney() const { return m_winningsAsMoney; }
     const QString &path() const { return m_store.path(); }
 
     // The other players of the game being played, in seat order.
@@ -32,7 +36,8 @@ public:
 
     // A finished game: `winner` is TallyTable::Mine or the winner's name.
     void addgame(const QString &winner, const QStringList &atTable);
-    // Adds a signed amount to an own total (column 3: the winnings).
+    // Adds a signed amount to an own total (column 3: the winnings). A cell
+    // that holds no number is left alone, and so is everything else.
     void addmoney(int amount, int column);
     // Starts tallying a player; false when he already is.
     bool tally(const QString &name);
@@ -49,6 +54,7 @@ private:
     TallyTable m_table;
     TallyStore m_store;
     QStringList m_atTable;
+    bool m_winningsAsMoney = false;
 };
 
 } // namespace velmora

@@ -103,6 +103,17 @@ void setTextIfChanged(QLabel *label, const QString &text)
         label->setText(text);
 }
 
+// Names come from the players and may be longer than their label: the label
+// shows what fits, ending in "…", and the whole name as its tooltip.
+void setElidedText(QLabel *label, const QString &text)
+{
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
+    setTextIfChanged(label, shown);
+    const QString tip = shown == text ? QString() : text;
+    if (label->toolTip() != tip)
+        label->setToolTip(tip);
+}
+
 const QColor &cashColour(TableModel::CashColour colour)
 {
     static const QColor red(Qt::red);
@@ -130,17 +141,18 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
 
     m_pot = textLabel(board, QStringLiteral("label_pot"), {97, 4, 410, 19}, 12, true, Green,
                       Qt::AlignCenter);
-    m_round = textLabel(board, QStringLiteral("label_round"), {440, 209, 100, 16}, 12, true, Green);
+    m_round = textLabel(board, QStringLiteral("label_round"), {440, 209, 88, 16}, 12, true, Green);
     // The longest prompt ("Game Over! ...") needs four lines of the box.
     m_status = textLabel(board, QStringLiteral("label_status"), {400, 413, 125, 62}, 11, true, Green,
                          Qt::AlignCenter);
     m_status->setWordWrap(true);
 
-    // Banners in the middle: a grey copy under a light yellow one.
+    // Banners in the middle: a light yellow text over a grey copy two pixels
+    // lower left, its shadow.
     const QRect roundover[] = {{}, {194, 188, 183, 44}, {192, 190, 183, 44}};
     for (int i : {2, 1}) {
         m_roundover[i] = textLabel(board, QStringLiteral("label_roundover%1").arg(i), roundover[i],
-                                   16, true, i == 1 ? Grey : LightYellow, Qt::AlignCenter);
+                                   16, true, i == 2 ? Grey : LightYellow, Qt::AlignCenter);
         m_roundover[i]->setWordWrap(true);
     }
     const QRect winner[] = {{},
@@ -318,7 +330,7 @@ void TableView::redraw(TableModel::Changes what)
     if (what & Change::Winner) {
         for (int i : {1, 2, 3, 4}) {
             if (i <= 2)
-                setTextIfChanged(m_winner[i], m_model.winnerText());
+                setElidedText(m_winner[i], m_model.winnerText());
             m_winner[i]->setVisible(m_model.winnerShown());
         }
     }
@@ -356,7 +368,7 @@ void TableView::refreshSeat(int p)
         w.tens->setObjectName(QStringLiteral("image_ten") + n);
     }
 
-    setTextIfChanged(w.name, s.caption);
+    setElidedText(w.name, s.caption);
     setTextIfChanged(w.cash, s.cashText);
     if (w.colour != int(s.colour)) {
         w.colour = int(s.colour);

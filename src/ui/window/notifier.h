@@ -2,6 +2,10 @@
 
 #include "base/error.h"
 
+#include <QObject>
+
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -29,6 +33,10 @@ public:
     // logged: a broken host could otherwise stack boxes without end.
     void showError(const QString &message);
     bool boxOpen() const { return m_boxes > 0; }
+    // Closes every open box as if its OK button were pressed: the program
+    // ends and nobody is left to read them. Each box's caller then carries
+    // on as after a dismissal.
+    void closeBoxes();
 
     virtual bool openUrl(const QUrl &url);
 
@@ -42,9 +50,13 @@ public:
 protected:
     virtual void notice(const QString &text);
     virtual void error(const QString &text);
+    // Closes what notice() and error() have open.
+    virtual void dismiss();
 
 private:
     int m_boxes = 0;
+    // The real boxes now open, innermost last.
+    QList<QPointer<QObject>> m_open;
 };
 
 } // namespace velmora

@@ -430,6 +430,8 @@ void Tchat::showEvent(QShowEvent *event)
 
 void Tchat::hostClosed()
 {
+    // At once, also while a box waits for the user: it closes with the
+    // window. Only "Game is full" is read before the end.
     if (m_ending || m_holdEnd)
         return;
     endProgram();
@@ -488,6 +490,9 @@ void Tchat::endProgram()
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    // A box left open would keep the program alive after its window, with
+    // the host gone: boxes close with the window.
+    m_notifier->closeBoxes();
     m_notifier->guard([this] {
         QRect place = frameGeometry();
         const QScreen *display = screen();

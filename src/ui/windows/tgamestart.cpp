@@ -3,10 +3,12 @@
 #include "art/tableart.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QScreen>
 #include <QToolButton>
 
 namespace velmora {
@@ -84,6 +86,29 @@ Tgamestart::Tgamestart(Options &options, QWidget *parent)
     connect(&m_options, &Options::changed, this, &Tgamestart::optionChanged);
     setRounds(m_options.roundsText());
     optionChanged(Options::Key::Dummy);
+}
+
+void Tgamestart::showEvent(QShowEvent *event)
+{
+    // A dialog would stand over the game window; this one belongs in the
+    // middle of the desktop of the screen the game is on.
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (const QScreen *screen = owner ? owner->screen() : this->screen()) {
+        QRect place = frameGeometry();
+        place.moveCenter(screen->availableGeometry().center());
+        move(place.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+void Tgamestart::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Up)
+        stepUp();
+    else if (event->key() == Qt::Key_Down)
+        stepDown();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 void Tgamestart::optionChanged(Options::Key key)

@@ -47,6 +47,11 @@ signals:
     // text and the dummy-hands flag.
     void startRequested(const QByteArray &rounds, int dummy);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    // Up and Down move the spinner, wherever the focus is in the dialog.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void optionChanged(Options::Key key);
 

@@ -96,6 +96,11 @@ Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Wind
     });
     connect(m_tallied, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { listbox_tallyClick(m_tallied->row(item)); });
+    // The arrow keys move the selection: the panel follows as for a click.
+    connect(m_tallied, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_filling && row >= 0)
+            listbox_tallyClick(row);
+    });
 
     auto *reset = new QPushButton(QStringLiteral("Reset Tally"), this);
     reset->setObjectName(QStringLiteral("button_reset"));
@@ -117,7 +122,8 @@ void Ttallylist::loadtally()
     const TallyTable &table = m_tally.table();
     showOwn(1, table.cell(1, 0));
     showOwn(2, table.cell(2, 0));
-    showOwn(3, QStringLiteral("$") + table.cell(3, 0));
+    showOwn(3, m_tally.winningsAsMoney() ? QStringLiteral("$") + table.cell(3, 0)
+                                         : table.cell(3, 0));
     loadchecklist();
     fillTallied();
     showSelected();
@@ -125,16 +131,25 @@ void Ttallylist::loadtally()
 
 void Ttallylist::fillTallied()
 {
+    // The selection is the player, not the row: it stays with him when
+    // others come or go, and is gone when he is.
+    const QStringList names = m_tally.table().tallied();
+    const QListWidgetItem *current = m_tallied->currentItem();
+    const QString selected = current ? current->text() : QString();
+    bool same = m_tallied->count() == names.size();
+    for (int row = 0; same && row < names.size(); ++row)
+        same = m_tallied->item(row)->text() == names.at(row);
     m_filling = true;
-    const int selected = m_tallied->currentRow();
-    m_tallied->clear();
-    for (const QString &name : m_tally.table().tallied()) {
-        auto *item = new QListWidgetItem(name, m_tallied);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
+    if (!same) {
+        m_tallied->clear();
+        for (const QString &name : names) {
+            auto *item = new QListWidgetItem(name, m_tallied);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        }
+        m_tallied->setCurrentRow(selected.isNull() ? -1 : int(names.indexOf(selected)));
     }
-    if (selected < m_tallied->count())
-        m_tallied->setCurrentRow(selected);
+    for (int row = 0; row < names.size(); ++row)
+        m_tallied->item(row)->setCheckState(Qt::Checked);
     m_filling = false;
 }
 
@@ -152,10 +167,20 @@ void Ttallylist::showSelected()
     if (row < 0 || row + 1 >= table.rowCount())
         return;
     const QString name = table.cell(0, row + 1);
+    m_shown = name;
     for (int c = 1; c <= 8; ++c)
         label(QStringLiteral("label_%1").arg(c))->setText(table.cell(c, row + 1));
     label(QStringLiteral("label_hisname"))->setText(name + QStringLiteral(" Wins:"));
     label(QStringLiteral("label_hisnametop"))->setText(name + QStringLiteral("'s Tally"));
+}
+
+void Ttallylist::clearSelected()
+{
+    m_shown.clear();
+    for (int c = 1; c <= 8; ++c)
+        label(QStringLiteral("label_%1").arg(c))->setText(QStringLiteral("0"));
+    label(QStringLiteral("label_hisname"))->setText(QStringLiteral("XX Wins:"));
+    label(QStringLiteral("label_hisnametop"))->clear();
 }
 
 void Ttallylist::loadchecklist()
@@ -202,6 +227,8 @@ void Ttallylist::listbox_tallyClickCheck(int row, bool ticked)
     if (m_confirm(QStringLiteral("This will delete ") + name +
                   QStringLiteral("'s Tally, Are you want to delete it?"))) {
         m_tally.moverow(row + 1);
+        if (name == m_shown)
+            clearSelected();
         return;
     }
     fillTallied(); // the tick comes back
@@ -212,6 +239,8 @@ void Ttallylist::button_resetClick()
     if (!m_confirm(QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
     m_tally.clear();
+    // The headings keep their last text; nobody is shown any more.
+    m_shown.clear();
     for (int c = 1; c <= 3; ++c)
         showOwn(c, QStringLiteral("0"));
     for (int c = 1; c <= 8; ++c)

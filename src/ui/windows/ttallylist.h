@@ -47,6 +47,8 @@ private:
     void loadchecklist();
     void showOwn(int column, const QString &text);
     void showSelected();
+    // Back to "XX Wins:" and noughts, as before anybody was selected.
+    void clearSelected();
     void fillTallied();
 
     Tally &m_tally;
@@ -54,6 +56,8 @@ private:
     QListWidget *m_checklist = nullptr;
     QListWidget *m_tallied = nullptr;
     bool m_filling = false;
+    // The opponent the middle panel shows, if any.
+    QString m_shown;
 };
 
 } // namespace velmora
