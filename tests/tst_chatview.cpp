@@ -89,6 +89,12 @@ void TestChatView::layout_data()
     QTest::newRow("non-ascii digits") << QString::fromUtf8("a::)#١٢") << "T[a: ]T[ ]S0";
     QTest::newRow("line breaks stay in the line") << "a: x\ny\r\nz"
                                                   << "T[a: ]T[ ]T[x ]T[y ]T[ ]T[z ]";
+    // Any of these would let a player start a paragraph of his own that
+    // looks like a system line.
+    QTest::newRow("vertical tab") << "a: x\vy" << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("form feed") << "a: x\fy" << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("line separator") << QStringLiteral("a: x\u2028y") << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("paragraph separator") << QStringLiteral("a: x\u2029y") << "T[a: ]T[ ]T[x ]T[y ]";
     QTest::newRow("link between words") << "a: see www.x.com now"
                                         << "T[a: ]T[ ]T[see ]L0[www.x.com ]T[now ]";
     QTest::newRow("upper-case scheme") << "a: HTTP://X.COM" << "T[a: ]T[ ]L0[HTTP://X.COM ]";

@@ -76,6 +76,11 @@ private slots:
         QTest::newRow("space") << QByteArray(" 1") << false << 0;
         QTest::newRow("plus sign") << QByteArray("+1") << false << 0;
         QTest::newRow("too long") << QByteArray("12345678901") << false << 0;
+        QTest::newRow("nine digits") << QByteArray("999999999") << true << 999999999;
+        QTest::newRow("nine digits, negative") << QByteArray("-999999999") << true << -999999999;
+        QTest::newRow("ten digits") << QByteArray("1000000000") << false << 0;
+        QTest::newRow("ten digits, negative") << QByteArray("-1000000000") << false << 0;
+        QTest::newRow("ten digits with leading zeros") << QByteArray("0000000001") << false << 0;
     }
     void numbers()
     {
