@@ -85,6 +85,7 @@ void TestChatView::layout_data()
                                           << "T[a: ]T[ ]T[hi ]S2T[there ]";
     QTest::newRow("first and last smiley") << "a::)#10:)#27" << "T[a: ]T[ ]S0T[ ]S17";
     QTest::newRow("code 99") << "a::)#99" << "T[a: ]T[ ]S0";
+    QTest::newRow("code 28, one past the last") << "a::)#28" << "T[a: ]T[ ]S0";
     QTest::newRow("letters") << "a::)#abc" << "T[a: ]T[ ]S0T[c ]";
     QTest::newRow("non-ascii digits") << QString::fromUtf8("a::)#١٢") << "T[a: ]T[ ]S0";
     QTest::newRow("line breaks stay in the line") << "a: x\ny\r\nz"

@@ -322,6 +322,23 @@ private slots:
         QCOMPARE(t.out.to(3).last(), wire::yourCards(3, t.engine.seat(3).hand));
     }
 
+    // Between rounds the seat that went out is still the current player,
+    // but there is no turn to hand to it when it comes back.
+    void returnBetweenRoundsIsNoTurn()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
+        t.engine.gameForTest().roundOver = true;
+        QCOMPARE(t.engine.game().currentPlayer, 2);
+        t.engine.closed(2);
+        t.out.clear();
+        QCOMPARE(t.join("Bob again"), 2);
+        for (const QByteArray &m : t.out.to(2))
+            QVERIFY2(!m.startsWith("CMD_nextplayer"), m.constData());
+    }
+
     void departureDuringTurnStartsTheComputer()
     {
         Table t;

@@ -304,6 +304,24 @@ private slots:
 
     // An LZH file may say it holds less than its stream: it decodes to the
     // stated size, cutting the last match short.
+    // A file that holds more text than its header says fails at the first
+    // block too many, before writing it: a small file of runs could
+    // otherwise expand to gigabytes before the sizes are compared.
+    void surplusTextStopsAtOnce()
+    {
+        QByteArray file = compressTallyText(QByteArray(3 * lzrw1kh::ChunkSize, 'x'));
+        file[4] = 10;
+        file[5] = file[6] = file[7] = 0;
+        QBuffer in(&file);
+        QByteArray text;
+        QBuffer out(&text);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(decompressTally(in, out, QStringLiteral("x.tld"), QStringLiteral("x.txt")).error,
+                 SizesDiffer);
+        QCOMPARE(text.size(), 0);
+    }
+
     void lzhStopsAtStatedSize()
     {
         const QByteArray text = QByteArray("abcabcabcabcabcabcabc");
