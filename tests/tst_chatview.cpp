@@ -86,10 +86,17 @@ void TestChatView::layout_data()
                                           << "T[a: ]T[ ]T[hi ]S2T[there ]";
     QTest::newRow("first and last smiley") << "a::)#10:)#27" << "T[a: ]T[ ]S0T[ ]S17";
     QTest::newRow("code 99") << "a::)#99" << "T[a: ]T[ ]S0";
+    QTest::newRow("code 28, one past the last") << "a::)#28" << "T[a: ]T[ ]S0";
     QTest::newRow("letters") << "a::)#abc" << "T[a: ]T[ ]S0T[c ]";
     QTest::newRow("non-ascii digits") << QString::fromUtf8("a::)#١٢") << "T[a: ]T[ ]S0";
     QTest::newRow("line breaks stay in the line") << "a: x\ny\r\nz"
                                                   << "T[a: ]T[ ]T[x ]T[y ]T[ ]T[z ]";
+    // Any of these would let a player start a paragraph of his own that
+    // looks like a system line.
+    QTest::newRow("vertical tab") << "a: x\vy" << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("form feed") << "a: x\fy" << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("line separator") << QStringLiteral("a: x\u2028y") << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("paragraph separator") << QStringLiteral("a: x\u2029y") << "T[a: ]T[ ]T[x ]T[y ]";
     QTest::newRow("link between words") << "a: see www.x.com now"
                                         << "T[a: ]T[ ]T[see ]L0[www.x.com ]T[now ]";
     QTest::newRow("upper-case scheme") << "a: HTTP://X.COM" << "T[a: ]T[ ]L0[HTTP://X.COM ]";

@@ -461,6 +461,23 @@ private slots:
         QCOMPARE(t.out.to(3).last(), wire::yourCards(3, t.engine.seat(3).hand));
     }
 
+    // Between rounds the seat that went out is still the current player,
+    // but there is no turn to hand to it when it comes back.
+    void returnBetweenRoundsIsNoTurn()
+    {
+        Table t;
+        t.join("Alice");
+        t.join("Bob");
+        t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
+        t.engine.gameForTest().roundOver = true;
+        QCOMPARE(t.engine.game().currentPlayer, 2);
+        t.engine.closed(2);
+        t.out.clear();
+        QCOMPARE(t.join("Bob again"), 2);
+        for (const QByteArray &m : t.out.to(2))
+            QVERIFY2(!m.startsWith("CMD_nextplayer"), m.constData());
+    }
+
     void departureDuringTurnStartsTheComputer()
     {
         Table t;
@@ -487,6 +504,45 @@ private slots:
             t.engine.closed(1);
             QCOMPARE(t.out.timers.isEmpty(), hosted);
         }
+    }
+
+    // Only the departure of the seat whose turn it is hands the seat to the
+    // computer; in the program the hosting copy's own departure ends the
+    // table instead.
+    void departureOnTurn_data()
+    {
+        QTest::addColumn<int>("leaver");
+        QTest::addColumn<int>("turn");
+        QTest::addColumn<bool>("hosted");
+        QTest::addColumn<bool>("computer");
+        QTest::newRow("seat 1, hosting copy") << 1 << 1 << true << false;
+        QTest::newRow("seat 1, headless") << 1 << 1 << false << true;
+        QTest::newRow("seat 2") << 2 << 2 << true << true;
+        QTest::newRow("seat 3") << 3 << 3 << true << true;
+        QTest::newRow("seat 4") << 4 << 4 << true << true;
+        QTest::newRow("seat 4, headless") << 4 << 4 << false << true;
+        QTest::newRow("seat 4 while seat 3 plays") << 4 << 3 << false << false;
+        QTest::newRow("seat 3 while seat 4 plays") << 3 << 4 << false << false;
+        QTest::newRow("watcher while seat 4 plays") << 5 << 4 << false << false;
+    }
+    void departureOnTurn()
+    {
+        QFETCH(int, leaver);
+        QFETCH(int, turn);
+        QFETCH(bool, hosted);
+        QFETCH(bool, computer);
+        Table t;
+        t.engine.setSlotOneIsHost(hosted);
+        for (int i = 1; i <= 5; ++i)
+            QCOMPARE(t.join("p" + QByteArray::number(i)), i);
+        t.engine.handle(1, "CMD_startgame+p1+100+16+0+");
+        QVERIFY(t.engine.game().inProgress);
+        t.engine.gameForTest().offerSeat = 0;
+        t.engine.gameForTest().currentPlayer = turn;
+        t.out.clear();
+        t.engine.closed(leaver);
+        QCOMPARE(t.out.timers.contains(HostEngine::Timer::ComputerWithBotInterval), computer);
+        QCOMPARE(t.out.timers.size(), computer ? 1 : 0);
     }
 
     // Garbage and half-right requests from every connection, mixed with

@@ -426,6 +426,8 @@ void TestHostRules::judging_data()
     QTest::newRow("follow with the next card") << QList<int>{32, 45} << 44 << 2 << 2 << QByteArray("ok");
     QTest::newRow("follow with the same rank of another suit") << QList<int>{32, 45} << 44 << 2 << 1 << QByteArray("next");
     QTest::newRow("follow with the lowest card instead") << QList<int>{40, 45} << 44 << 2 << 1 << QByteArray("next");
+    QTest::newRow("follow with a higher card that is not the next") << QList<int>{40, 46} << 44 << 2 << 2 << QByteArray("next");
+    QTest::newRow("follow with the card below") << QList<int>{43, 46} << 44 << 2 << 1 << QByteArray("next");
     QTest::newRow("not his turn") << QList<int>{4, 2} << 0 << 3 << 1 << QByteArray();
     QTest::newRow("empty hand slot") << QList<int>{4, 2} << 0 << 2 << 3 << QByteArray();
     QTest::newRow("hand slot 0") << QList<int>{4, 2} << 0 << 2 << 0 << QByteArray();

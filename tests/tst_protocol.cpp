@@ -76,6 +76,11 @@ private slots:
         QTest::newRow("space") << QByteArray(" 1") << false << 0;
         QTest::newRow("plus sign") << QByteArray("+1") << false << 0;
         QTest::newRow("too long") << QByteArray("12345678901") << false << 0;
+        QTest::newRow("nine digits") << QByteArray("999999999") << true << 999999999;
+        QTest::newRow("nine digits, negative") << QByteArray("-999999999") << true << -999999999;
+        QTest::newRow("ten digits") << QByteArray("1000000000") << false << 0;
+        QTest::newRow("ten digits, negative") << QByteArray("-1000000000") << false << 0;
+        QTest::newRow("ten digits with leading zeros") << QByteArray("0000000001") << false << 0;
     }
     void numbers()
     {
@@ -138,6 +143,7 @@ private slots:
         QCOMPARE((*read)[2], 0);
         QVERIFY(readCardList("")); // empty list
         QVERIFY(!readCardList("12+1"));  // hand slot out of range
+        QVERIFY(!readCardList("0+14"));  // hand slot 0
         QVERIFY(!readCardList("1+53"));  // card out of range
         QVERIFY(!readCardList("1+14+2")); // half a pair
         QVERIFY(!readCardList("1+x"));
@@ -248,6 +254,7 @@ private slots:
         QCOMPARE(colourFromText(""), std::nullopt);
         QCOMPARE(colourFromText("$"), std::nullopt);
         QCOMPARE(colourFromText("$1234567890"), std::nullopt);
+        QCOMPARE(colourFromText("$123456789"), std::nullopt); // nine digits would be cut to 32 bits
         QCOMPARE(colourFromText("clPink"), std::nullopt);
         QCOMPARE(colourFromText("12x"), std::nullopt);
         QCOMPARE(colourFromText("99999999999"), std::nullopt);

@@ -316,6 +316,33 @@ private slots:
         QCOMPARE(t.sounds.last(), QStringLiteral("gameover"));
     }
 
+    // Cash below zero is shown in the losing colour; nothing at all is not
+    // a loss.
+    void cashColour_data()
+    {
+        QTest::addColumn<int>("cash");
+        QTest::addColumn<bool>("losing");
+        QTest::newRow("91") << 91 << false;
+        QTest::newRow("1") << 1 << false;
+        QTest::newRow("0") << 0 << false;
+        QTest::newRow("-1") << -1 << true;
+        QTest::newRow("-4") << -4 << true;
+    }
+    void cashColour()
+    {
+        QFETCH(int, cash);
+        QFETCH(bool, losing);
+        Table t(1);
+        t.host("CMD_newplayerinfo+1+Me");
+        t.host("CMD_startgame+Me+100+4+4+");
+        t.host("CMD_startround+1+91+" + QByteArray::number(cash) + "+91+91+");
+        QCOMPARE(t.model.seat(2).colour,
+                 losing ? TableModel::CashColour::Red : TableModel::CashColour::Green);
+        t.host("CMD_endround+" + QByteArray::number(cash) + "+91+91+91+1+");
+        QCOMPARE(t.model.seat(1).colour,
+                 losing ? TableModel::CashColour::Red : TableModel::CashColour::Green);
+    }
+
     void ownWinAndWatchers()
     {
         Table own(2);

@@ -100,6 +100,10 @@ private slots:
         QTest::newRow("no repetition is stored") << distinct << '\x80' + distinct;
         QTest::newRow("run of 20")
             << "abc" + QByteArray(20, 'z') + "q" << hex("40 10 00 61 62 63 00 00 04 7A 71");
+        // Four equal bytes: a literal and a copy of offset 1, length 3,
+        // whose item starts with the bytes 00 10, just past the run marker.
+        QTest::newRow("copy of offset 1, length 3")
+            << QByteArray("qaaaaqaaaa") << hex("40 3000 71 61 0010 0052");
         QTest::newRow("run of 4095") << QByteArray(4095, 'x') << hex("40 80 00 00 0F EF 78");
         QTest::newRow("4096 equal bytes: run and literal")
             << QByteArray(4096, 'x') << hex("40 80 00 00 0F EF 78 78");
@@ -300,6 +304,24 @@ private slots:
 
     // An LZH file may say it holds less than its stream: it decodes to the
     // stated size, cutting the last match short.
+    // A file that holds more text than its header says fails at the first
+    // block too many, before writing it: a small file of runs could
+    // otherwise expand to gigabytes before the sizes are compared.
+    void surplusTextStopsAtOnce()
+    {
+        QByteArray file = compressTallyText(QByteArray(3 * lzrw1kh::ChunkSize, 'x'));
+        file[4] = 10;
+        file[5] = file[6] = file[7] = 0;
+        QBuffer in(&file);
+        QByteArray text;
+        QBuffer out(&text);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(decompressTally(in, out, QStringLiteral("x.tld"), QStringLiteral("x.txt")).error,
+                 SizesDiffer);
+        QCOMPARE(text.size(), 0);
+    }
+
     void lzhStopsAtStatedSize()
     {
         const QByteArray text = QByteArray("abcabcabcabcabcabcabc");
