@@ -2,6 +2,7 @@
 // how long chat lines wait when one client sends a burst, how long a card
 // waits while another client floods, and how fast an idle host answers.
 
+#include "../tests/engineaccess.h"
 #include "cards/random.h"
 #include "tserver.h"
 #include "protocol/framer.h"
@@ -111,14 +112,14 @@ bool logIn(Client &c, int slot, const QByteArray &name)
 // "CMD_playcard+1+1+" is always accepted and answered with a broadcast.
 void setUpLead(TServer &server)
 {
-    HostEngine::Game &game = server.engine().gameForTest();
+    HostEngine::Game &game = EngineAccess::game(server.engine());
     game.inProgress = true;
     game.roundOver = false;
     game.currentPlayer = 1;
     game.offerSeat = 0;
     game.tableCard = 0;
     game.dealer = 4;
-    HostEngine::Seat &seat = server.engine().seatForTest(1);
+    HostEngine::Seat &seat = EngineAccess::seat(server.engine(), 1);
     seat.hand.fill(0);
     seat.hand[0] = 1;
     seat.hand[1] = 14;

@@ -1,6 +1,7 @@
 // The host's connection handling, driven directly: slots, login, relaying,
 // just-watch, departures, and requests that must not be believed.
 
+#include "engineaccess.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
 
@@ -469,7 +470,7 @@ private slots:
         t.join("Alice");
         t.join("Bob");
         t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
-        t.engine.gameForTest().roundOver = true;
+        EngineAccess::game(t.engine).roundOver = true;
         QCOMPARE(t.engine.game().currentPlayer, 2);
         t.engine.closed(2);
         t.out.clear();
@@ -499,7 +500,7 @@ private slots:
             t.join("Alice");
             t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
             // Make it seat 1's turn.
-            t.engine.gameForTest().currentPlayer = 1;
+            EngineAccess::game(t.engine).currentPlayer = 1;
             t.out.clear();
             t.engine.closed(1);
             QCOMPARE(t.out.timers.isEmpty(), hosted);
@@ -537,8 +538,8 @@ private slots:
             QCOMPARE(t.join("p" + QByteArray::number(i)), i);
         t.engine.handle(1, "CMD_startgame+p1+100+16+0+");
         QVERIFY(t.engine.game().inProgress);
-        t.engine.gameForTest().offerSeat = 0;
-        t.engine.gameForTest().currentPlayer = turn;
+        EngineAccess::game(t.engine).offerSeat = 0;
+        EngineAccess::game(t.engine).currentPlayer = turn;
         t.out.clear();
         t.engine.closed(leaver);
         QCOMPARE(t.out.timers.contains(HostEngine::Timer::ComputerWithBotInterval), computer);

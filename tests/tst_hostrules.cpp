@@ -4,6 +4,7 @@
 // without sockets or timers: a recording output keeps every message (in the
 // order sent, per slot) and every timer request.
 
+#include "engineaccess.h"
 #include "cards/deck.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
@@ -113,7 +114,7 @@ public:
     Random random;
     HostEngine engine;
 
-    HostEngine::Game &game() { return engine.gameForTest(); }
+    HostEngine::Game &game() { return EngineAccess::game(engine); }
 
     void start(int rounds = 16, bool dummy = false, const QByteArray &name = "Host")
     {
@@ -121,7 +122,7 @@ public:
     }
     void give(int seat, const QList<int> &cards)
     {
-        wire::Hand &hand = engine.seatForTest(seat).hand;
+        wire::Hand &hand = EngineAccess::seat(engine, seat).hand;
         hand.fill(NoCard);
         std::copy(cards.begin(), cards.end(), hand.begin());
     }
@@ -504,11 +505,11 @@ void TestHostRules::sequenceEnd()
     for (int s = 1; s <= 4; ++s)
         t.give(s, {});
     t.give(2, {card, 26});
-    t.engine.gameForTest().dummy.fill(NoCard);
+    EngineAccess::game(t.engine).dummy.fill(NoCard);
     if (holder)
-        t.engine.seatForTest(holder).hand[holder == 2 ? 2 : 0] = next;
+        EngineAccess::seat(t.engine, holder).hand[holder == 2 ? 2 : 0] = next;
     else
-        t.engine.gameForTest().dummy[4] = next;
+        EngineAccess::game(t.engine).dummy[4] = next;
     t.turn(2, tableCard);
     t.out.clear();
 
@@ -567,7 +568,7 @@ void TestHostRules::pots()
         hands[p[0] - '0'].append(p.mid(2).toInt());
     for (int s = 1; s <= 4; ++s) {
         t.give(s, hands[s]);
-        t.engine.seatForTest(s).hand[10] = 13; // never played: nobody goes out
+        EngineAccess::seat(t.engine, s).hand[10] = 13; // never played: nobody goes out
     }
     t.out.clear();
 
@@ -647,11 +648,11 @@ void TestHostRules::gameEnd()
 
     Table t;
     t.start(16);
-    auto &g = t.engine.gameForTest();
+    auto &g = EngineAccess::game(t.engine);
     g.round = round;
     g.roundOver = true;
     for (int s = 1; s <= 4; ++s)
-        t.engine.seatForTest(s).cash = cash[s - 1];
+        EngineAccess::seat(t.engine, s).cash = cash[s - 1];
     for (int p = 1; p <= 9; ++p)
         g.pots[p] = pots[p - 1];
     t.out.clear();

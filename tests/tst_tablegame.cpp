@@ -4,6 +4,7 @@
 #include "recordingnotifier.h"
 #include "art/tableart.h"
 #include "window/tchat.h"
+#include "sound/soundplayer.h"
 #include "tserver.h"
 #include "windows/ttallylist.h"
 #include "windows/tgamestart.h"
@@ -38,6 +39,17 @@ int legalPosition(const TableModel &table)
     }
     return 0;
 }
+
+// Stands in for the speakers: the names of the sounds asked for, in order.
+class RecordingSounds : public SoundPlayer
+{
+public:
+    explicit RecordingSounds(QStringList &names) : m_names(names) {}
+    void playsounds(const QString &name) override { m_names << name; }
+
+private:
+    QStringList &m_names;
+};
 
 // Presses the left button where a player would, at a point of `surface`,
 // and lets whatever widget lies there take the press: a control covered by
@@ -77,6 +89,8 @@ private slots:
     {
         RecordingNotifier notifier;
         Tchat window({}, &notifier);
+        QStringList sounds;
+        window.setSoundPlayer(std::make_unique<RecordingSounds>(sounds));
         window.server().setBotInterval([] { return 1; });
         window.server().setRoundPause(1);
         window.show();
@@ -159,6 +173,15 @@ private slots:
         QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1Char(' '))));
         snapshot(window, "4-winner");
         QVERIFY(plays > 0);
+        // The table was heard: the deal, the cards, the own turns, the pots,
+        // the rounds' ends and the game's.
+        for (const char *name : {"getcard", "playcard", "leadcard", "roundover", "gameover"})
+            QVERIFY2(sounds.contains(QLatin1String(name)), name);
+        QVERIFY(sounds.contains(QStringLiteral("getpot")) || sounds.contains(QStringLiteral("hegotpot")));
+        QVERIFY(sounds.indexOf(QStringLiteral("getcard")) < sounds.indexOf(QStringLiteral("playcard")));
+        QCOMPARE(sounds.last(), QStringLiteral("gameover"));
+        for (const QString &name : std::as_const(sounds))
+            QVERIFY2(SoundPlayer::isKnown(name), qPrintable(name));
         QVERIFY(kept > 0); // the first round's dealer is the player
         qInfo("dummy hand bought %d, kept %d times", bought, kept);
         QCOMPARE(table.status(),

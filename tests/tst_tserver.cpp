@@ -1,5 +1,6 @@
 // The host over real loopback TCP, seen from plain protocol clients.
 
+#include "engineaccess.h"
 #include "cards/random.h"
 #include "tserver.h"
 #include "protocol/framer.h"
@@ -280,8 +281,8 @@ private slots:
         alice->send(wire::startGameRequest("Alice", 100, "4", false));
         QVERIFY(bob->waitFor("CMD_nextplayer+1+2+l+"));
         HostEngine &engine = m_server->engine();
-        engine.seatForTest(2).hand = wire::Hand{5, 9};
-        engine.gameForTest().tableCard = 4; // the 4 of clubs to follow
+        EngineAccess::seat(engine, 2).hand = wire::Hand{5, 9};
+        EngineAccess::game(engine).tableCard = 4; // the 4 of clubs to follow
         bob->socket().disconnectFromHost();
         QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));
 

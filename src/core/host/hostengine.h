@@ -160,11 +160,11 @@ public:
     int slotCount() const { return m_slotCount; }
     const Game &game() const { return m_game; }
     const Seat &seat(int seat) const { return m_seats[seat]; }
-    // Direct access to the table, for tests that set up a position.
-    Game &gameForTest() { return m_game; }
-    Seat &seatForTest(int seat) { return m_seats[seat]; }
 
 private:
+    // Tests and benchmarks set up positions directly (tests/engineaccess.h).
+    friend struct EngineAccess;
+
     struct Inbox
     {
         std::deque<QByteArray> messages;
