@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev libjpeg-dev
-          libbenchmark-dev xvfb xauth fonts-liberation2)
+packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev libjpeg-dev
+          libbenchmark-dev xvfb xauth fonts-liberation2 clang-format)
 
 install_missing() {
     local missing=()

@@ -444,7 +444,7 @@ private slots:
         QVERIFY(t.engine.game().inProgress);
         // Round 1: seat 1 deals, seat 2 leads. Bob leaves and comes back.
         QCOMPARE(t.engine.game().currentPlayer, 2);
-        const wire::Hand hand = t.engine.seat(2).hand;
+        const Hand hand = t.engine.seat(2).hand;
         t.engine.closed(2);
         t.out.clear();
         QCOMPARE(t.join("Bob again"), 2);

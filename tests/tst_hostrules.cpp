@@ -122,7 +122,7 @@ public:
     }
     void give(int seat, const QList<int> &cards)
     {
-        wire::Hand &hand = EngineAccess::seat(engine, seat).hand;
+        Hand &hand = EngineAccess::seat(engine, seat).hand;
         hand.fill(NoCard);
         std::copy(cards.begin(), cards.end(), hand.begin());
     }
@@ -136,7 +136,7 @@ public:
     }
     int slotOf(int seat, int card) const
     {
-        const wire::Hand &hand = engine.seat(seat).hand;
+        const Hand &hand = engine.seat(seat).hand;
         const auto it = std::find(hand.begin(), hand.end(), card);
         return it == hand.end() ? 0 : int(it - hand.begin()) + 1;
     }
@@ -161,7 +161,7 @@ public:
     }
 };
 
-QByteArray cardListOf(const wire::Hand &hand)
+QByteArray cardListOf(const Hand &hand)
 {
     QByteArray list;
     for (int k = 1; k <= 11; ++k)
@@ -175,7 +175,7 @@ QByteArray cardListOf(const wire::Hand &hand)
 QString dealProblem(const HostEngine &engine)
 {
     std::array<bool, 53> seen{};
-    const auto check = [&](const wire::Hand &hand, int count) -> QString {
+    const auto check = [&](const Hand &hand, int count) -> QString {
         for (int k = 0; k < 11; ++k) {
             const int c = hand[k];
             if (k < count && (!isCard(c) || seen[c]))
@@ -376,8 +376,8 @@ void TestHostRules::dummySale()
 
     Table t(11);
     t.start(16, dummy);
-    const wire::Hand dummyHand = t.engine.game().dummy;
-    std::array<wire::Hand, 5> dealt{};
+    const Hand dummyHand = t.engine.game().dummy;
+    std::array<Hand, 5> dealt{};
     for (int s = 1; s <= 4; ++s)
         dealt[s] = t.engine.seat(s).hand;
 
@@ -1059,7 +1059,7 @@ QString playBotGame(quint32 seed, bool watcher, bool dummy)
                 return problem(QStringLiteral("card played twice: ") + QString::fromLatin1(m));
         if (!wasOver && g.roundOver) {
             ++endedRounds;
-            if (t.engine.seat(g.currentPlayer).hand != wire::Hand{})
+            if (t.engine.seat(g.currentPlayer).hand != Hand{})
                 return problem(QStringLiteral("the round ended with cards in the hand that went out"));
             if (watcher && t.out.to(1, "CMD_endround").size() != 1)
                 return problem(QStringLiteral("no CMD_endround"));

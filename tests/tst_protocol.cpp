@@ -127,20 +127,19 @@ private slots:
 
     void cardLists()
     {
-        wire::Hand hand{};
+        Hand hand{};
         hand[0] = 14;
         hand[4] = 52;
         hand[10] = 1;
         QCOMPARE(wire::cardList(hand), QByteArray("+1+14+5+52+11+1"));
         QCOMPARE(wire::newCard(2, hand), ff("CMD_newcard+2+1+14+5+52+11+1"));
-        QCOMPARE(wire::yourCards(3, wire::Hand{}), ff("CMD_yourcards+3"));
+        QCOMPARE(wire::yourCards(3, Hand{}), ff("CMD_yourcards+3"));
 
         const auto read = readCardList("1+14+5+52+11+1");
         QVERIFY(read);
-        QCOMPARE((*read)[1], 14);
-        QCOMPARE((*read)[5], 52);
-        QCOMPARE((*read)[11], 1);
-        QCOMPARE((*read)[2], 0);
+        // Read back into the same hand the host wrote.
+        QCOMPARE(*read, hand);
+        QCOMPARE(inSlot(*read, 11), 1);
         QVERIFY(readCardList("")); // empty list
         QVERIFY(!readCardList("12+1"));  // hand slot out of range
         QVERIFY(!readCardList("0+14"));  // hand slot 0
@@ -194,7 +193,7 @@ private slots:
         const std::array<int, 4> cash{Min, Min, Min, Min};
         QCOMPARE(wire::gameStats(out, Min, Min, cash, Min, Min),
                  "CMD_gamestats" + QByteArray("+-2147483648").repeated(8) + ff("+"));
-        wire::Hand hand;
+        Hand hand;
         hand.fill(Min);
         QCOMPARE(wire::yourCards(out, 2, hand), wire::yourCards(2, hand));
         QCOMPARE(out.count("+-2147483648"), 11);

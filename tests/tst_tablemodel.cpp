@@ -465,7 +465,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, t.model.handle(*split.cmd, fields));
         QCOMPARE(t.model.handCount(), 11);
         QCOMPARE(changed.size(), 1);
-        QVERIFY(changed[0][0].value<TableModel::Changes>() & TableModel::Change::Hand);
+        QVERIFY(changed[0][0].value<TableModel::Changes>() & TableModel::Change::OwnHand);
     }
 
     void startCommandBeforeLogin()

@@ -281,7 +281,7 @@ private slots:
         alice->send(wire::startGameRequest("Alice", 100, "4", false));
         QVERIFY(bob->waitFor("CMD_nextplayer+1+2+l+"));
         HostEngine &engine = m_server->engine();
-        EngineAccess::seat(engine, 2).hand = wire::Hand{5, 9};
+        EngineAccess::seat(engine, 2).hand = Hand{5, 9};
         EngineAccess::game(engine).tableCard = 4; // the 4 of clubs to follow
         bob->socket().disconnectFromHost();
         QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));

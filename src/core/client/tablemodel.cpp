@@ -124,7 +124,7 @@ int seatBeforeList(FieldReader &f)
     return *seat;
 }
 
-HandCards cardList(FieldReader &f)
+Hand cardList(FieldReader &f)
 {
     const auto cards = readCardList(f.rest());
     if (!cards)
@@ -242,7 +242,7 @@ void TableModel::updateRaised()
     }
     if (raised != m_raised) {
         m_raised = raised;
-        touch(Change::Hand);
+        touch(Change::OwnHand);
     }
 }
 
@@ -394,7 +394,7 @@ void TableModel::toggleOwnJustWatch()
 void TableModel::clearHand()
 {
     m_hand.fill(HandPosition{});
-    touch(Change::Hand);
+    touch(Change::OwnHand);
 }
 
 void TableModel::createcard(int handSlot, int card)
@@ -402,7 +402,7 @@ void TableModel::createcard(int handSlot, int card)
     for (int p = 1; p <= HandPositions; ++p) {
         if (m_hand[p].handSlot == -1) {
             m_hand[p] = HandPosition{handSlot, card};
-            touch(Change::Hand);
+            touch(Change::OwnHand);
             return;
         }
     }
@@ -417,7 +417,7 @@ void TableModel::sortHand()
     const int count = handCount();
     std::stable_sort(m_hand.begin() + 1, m_hand.begin() + 1 + count,
                      [](const HandPosition &a, const HandPosition &b) { return a.card < b.card; });
-    touch(Change::Hand);
+    touch(Change::OwnHand);
 }
 
 void TableModel::sortthem()
@@ -436,19 +436,19 @@ void TableModel::freecard(int handSlot)
     for (; p < HandPositions; ++p)
         m_hand[p] = m_hand[p + 1];
     m_hand[HandPositions] = HandPosition{};
-    touch(Change::Hand);
+    touch(Change::OwnHand);
 }
 
 void TableModel::newcard(FieldReader &f)
 {
     const int seat = seatBeforeList(f);
-    const HandCards cards = cardList(f);
+    const Hand cards = cardList(f);
     if (!isOwnSeat(seat))
         return;
     for (int slot = 1; slot <= HandPositions; ++slot) {
-        if (cards[slot] == NoCard)
+        if (inSlot(cards, slot) == NoCard)
             continue;
-        createcard(slot, cards[slot]);
+        createcard(slot, inSlot(cards, slot));
         emit sound(sound::getCard());
     }
     sortHand();
@@ -457,14 +457,14 @@ void TableModel::newcard(FieldReader &f)
 void TableModel::thedummyhand(FieldReader &f)
 {
     const int seat = seatBeforeList(f);
-    const HandCards cards = cardList(f);
+    const Hand cards = cardList(f);
     if (!isOwnSeat(seat))
         return;
     emit sound(sound::buyDummy());
     clearHand();
     for (int slot = 1; slot <= HandPositions; ++slot)
-        if (cards[slot] != NoCard)
-            createcard(slot, cards[slot]);
+        if (inSlot(cards, slot) != NoCard)
+            createcard(slot, inSlot(cards, slot));
     sortHand();
 }
 

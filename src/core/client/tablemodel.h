@@ -53,7 +53,7 @@ public:
         Seat4 = 1u << 3,
         AllSeats = 0xFu,
         Layout = 1u << 4,   // which seat stands at which screen position
-        Hand = 1u << 5,     // the own hand's cards
+        OwnHand = 1u << 5,  // the own hand's cards
         Pots = 1u << 6,     // the nine pot pictures
         TableCard = 1u << 7,
         Status = 1u << 8,   // the prompt line

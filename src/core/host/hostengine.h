@@ -98,7 +98,7 @@ public:
         int cash = 0;
         int lastCard = NoCard;
         int cardBeforeLast = NoCard;
-        wire::Hand hand{}; // hand slots 1..11 at indexes 0..10
+        Hand hand{}; // hand slots 1..11 at indexes 0..10
     };
 
     struct Game
@@ -108,7 +108,7 @@ public:
         int round = 0;
         int roundsPerGame = 0;
         std::array<int, PotCount + 1> pots{}; // pots 1..9; index 0 unused
-        wire::Hand dummy{};
+        Hand dummy{};
         int tableCard = NoCard;
         int dealer = 0;
         int currentPlayer = 0;

@@ -33,7 +33,7 @@ constexpr bool isKeepCard(int card)
 // Whether `hand` holds `card`. Every slot is looked at, without an early
 // exit: over eleven slots that is cheaper than a branch the processor
 // cannot predict.
-bool holds(const wire::Hand &hand, int card)
+bool holds(const Hand &hand, int card)
 {
     bool found = false;
     for (int c : hand)

@@ -81,9 +81,9 @@ std::optional<QList<QByteArray>> splitFromRight(const QByteArray &rest, int coun
     return fields;
 }
 
-std::optional<HandCards> readCardList(const QByteArray &rest)
+std::optional<Hand> readCardList(const QByteArray &rest)
 {
-    HandCards hand{};
+    Hand hand{};
     if (rest.isEmpty())
         return hand;
     // The list is "+slot+card+slot+card" after the player number's own
@@ -95,7 +95,7 @@ std::optional<HandCards> readCardList(const QByteArray &rest)
         const auto card = reader.number(1, 52);
         if (!slot || !card)
             return std::nullopt;
-        hand[*slot] = *card;
+        inSlot(hand, *slot) = *card;
     }
     return hand;
 }

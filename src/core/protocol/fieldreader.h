@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cards/hand.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -50,11 +52,10 @@ private:
 std::optional<QList<QByteArray>> splitFromRight(const QByteArray &rest, int count);
 
 // A hand as a card list reads it back: hand slot -> card code, 0 = empty.
-using HandCards = std::array<int, 12>; // index 0 unused
 
 // Reads a card list ("+slot+card" pairs with no closing "+") from what
 // follows the player number. Rejects slots outside 1..11, cards outside
 // 1..52 and a dangling half pair.
-std::optional<HandCards> readCardList(const QByteArray &rest);
+std::optional<Hand> readCardList(const QByteArray &rest);
 
 } // namespace velmora

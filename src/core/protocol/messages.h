@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cards/hand.h"
+
 #include "command.h"
 
 #include <QByteArray>
@@ -12,8 +14,6 @@
 // last field (a name or chat text) run up to the 0xFF, so it may hold "+".
 namespace velmora::wire {
 
-// A seat's hand as the host keeps it: hand slots 1..11 at indexes 0..10.
-using Hand = std::array<int, 11>;
 
 // "+slot+card" for every occupied hand slot, in slot order.
 QByteArray cardList(const Hand &hand);

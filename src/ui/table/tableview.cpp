@@ -304,7 +304,7 @@ void TableView::redraw(TableModel::Changes what)
     }
     if (what & Change::Pots)
         refreshPots();
-    if (what & Change::Hand)
+    if (what & Change::OwnHand)
         refreshHand();
 
     if (what & Change::TableCard) {
