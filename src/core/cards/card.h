@@ -25,6 +25,15 @@ constexpr int rankOf(int code) { return (code - 1) % 13; }
 // a 9 is 8, a 10 is 9 and an ace is 0.
 constexpr int potRank(int code) { return code % 13; }
 
+// Ranks as rankOf() numbers them.
+enum Rank { Two = 0, Seven = 5, Eight = 6, Nine = 7, Ten = 8, Jack = 9, Queen = 10, King = 11, Ace = 12 };
+
+// The code of a card of a suit and rank.
+constexpr int cardOf(Suit suit, Rank rank) { return int(suit) * 13 + rank + 1; }
+
+// The first card (the 2) of a card's suit.
+constexpr int suitStart(int card) { return card - rankOf(card); }
+
 constexpr bool isAce(int code) { return isCard(code) && code % 13 == 0; }
 
 // The card that follows `code` in its suit, or NoCard after an ace.

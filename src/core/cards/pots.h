@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card.h"
+
 namespace velmora {
 
 // The nine pots. Pot 1 is the kitty, won by going out; pots 2..9 are won by
@@ -15,12 +17,12 @@ constexpr bool isPot(int pot) { return pot >= 1 && pot <= PotCount; }
 constexpr int singleCardPot(int card)
 {
     switch (card) {
-    case 10: return 2;  // jack of clubs
-    case 12: return 3;  // king of clubs
-    case 19: return 4;  // seven of diamonds
-    case 37: return 5;  // queen of spades
-    case 39: return 7;  // ace of spades
-    case 22: return 9;  // ten of diamonds
+    case cardOf(Suit::Clubs, Jack): return 2;
+    case cardOf(Suit::Clubs, King): return 3;
+    case cardOf(Suit::Diamonds, Seven): return 4;
+    case cardOf(Suit::Spades, Queen): return 5;
+    case cardOf(Suit::Spades, Ace): return 7;
+    case cardOf(Suit::Diamonds, Ten): return 9;
     default: return 0;
     }
 }

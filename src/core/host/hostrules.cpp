@@ -14,13 +14,6 @@ constexpr int Ante = 1;
 constexpr int DummyPrice = 5;
 constexpr int nextSeat(int seat) { return seat % 4 + 1; }
 
-// Ranks as rankOf() numbers them.
-enum Rank { Eight = 6, Nine = 7, Ten = 8, Jack = 9, Queen = 10, King = 11, Ace = 12 };
-
-constexpr int cardOf(Suit suit, Rank rank) { return int(suit) * 13 + rank + 1; }
-
-// The first card (the 2) of a card's suit.
-constexpr int suitStart(int card) { return card - rankOf(card); }
 
 // Cards that make the computer keep its own hand rather than take the dummy.
 constexpr bool isKeepCard(int card)
