@@ -53,6 +53,7 @@ private slots:
 
         // The two whole files, made the way the helper makes them.
         QByteArray whole[2];
+        QElapsedTimer saving;
         {
             savetest::SettingsSaver settings(path);
             QFile seed(path);
@@ -61,6 +62,7 @@ private slots:
                 seed.write(savetest::settingsSeed());
                 seed.close();
             }
+            saving.start();
             for (int v : {0, 1, 0}) {
                 QVERIFY(tally ? savetest::saveTally(path, v) : settings.save(v));
                 const QByteArray bytes = readAll(path);
@@ -69,6 +71,9 @@ private slots:
             }
         }
         QVERIFY(whole[0] != whole[1]);
+        // Kill within a few saves' time, however slow this build saves (a
+        // sanitizer build is many times slower).
+        const quint32 window = quint32(qMax<qint64>(3000, saving.nsecsElapsed() / 1000 * 4 / 3));
 
         const quint32 rngSeed = QRandomGenerator::global()->generate();
         qInfo("random seed %u", rngSeed);
@@ -86,7 +91,7 @@ private slots:
             // first save, which overwrites what the last run left.
             if (i % 5 != 0)
                 QVERIFY2(helper.waitForReadyRead(5000), qPrintable(helper.readAllStandardError()));
-            QThread::usleep(rng.bounded(i % 5 != 0 ? 3000 : 15000));
+            QThread::usleep(rng.bounded(i % 5 != 0 ? window : 5 * window));
             ::kill(pid_t(helper.processId()), SIGKILL);
             QVERIFY(helper.waitForFinished(5000));
             QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
