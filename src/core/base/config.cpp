@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -29,6 +30,16 @@ QString dataFolder()
     if (user.isEmpty() || !QDir().mkpath(user))
         return own; // nowhere better: saving will say what went wrong
     return user;
+}
+
+void removeStaleSaves(const QString &path)
+{
+    const QFileInfo file(path);
+    QDir folder = file.absoluteDir();
+    const QStringList stale = folder.entryList({file.fileName() + QStringLiteral(".??????")},
+                                               QDir::Files | QDir::Hidden);
+    for (const QString &name : stale)
+        folder.remove(name);
 }
 
 } // namespace velmora

@@ -25,4 +25,11 @@ inline QString gamePort()
 // overrides both (tests keep their files apart that way).
 QString dataFolder();
 
+// Removes what saves of `path` cut short by a crash left beside it: the
+// scratch files "<name>.XXXXXX" an atomic save writes before renaming. The
+// file itself is always whole; only its scratch copies could pile up. Only
+// for files no other program names alike (the tally, not the settings file
+// the lobby program shares).
+void removeStaleSaves(const QString &path);
+
 } // namespace velmora

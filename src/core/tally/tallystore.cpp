@@ -1,5 +1,6 @@
 #include "tallystore.h"
 
+#include "base/config.h"
 #include "tallycodec.h"
 #include "tallytext.h"
 
@@ -11,6 +12,7 @@ namespace velmora {
 
 QString TallyStore::load(TallyTable &table) const
 {
+    removeStaleSaves(m_path);
     table.clear();
     QFile file(m_path);
     if (!file.exists())
