@@ -9,6 +9,7 @@
 // 16 rounds of a default game, dummy hands on. Run it under
 // QT_QPA_PLATFORM=offscreen for numbers that compare between machines.
 
+#include "../tests/hostrecorder.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
 #include "client/tablemodel.h"
@@ -32,41 +33,8 @@ namespace {
 using velmora::HostEngine;
 namespace wire = velmora::wire;
 
-// Keeps what the host sends to one slot; the timers fire when armed.
-class Recorder : public HostEngine::Output
-{
-public:
-    explicit Recorder(int slot) : m_slot(slot) {}
-    QList<QByteArray> messages;
-    bool computerArmed = false;
-    bool roundOverArmed = false;
-
-    void send(int slot, const QByteArray &message) override
-    {
-        if (slot == m_slot)
-            messages.append(message);
-    }
-    void closeSlot(int) override {}
-    void timer(HostEngine::Timer request) override
-    {
-        switch (request) {
-        case HostEngine::Timer::ComputerWithBotInterval:
-        case HostEngine::Timer::ComputerUnchanged: computerArmed = true; break;
-        case HostEngine::Timer::StopComputer: computerArmed = false; break;
-        case HostEngine::Timer::StartRoundOver: roundOverArmed = true; break;
-        case HostEngine::Timer::StopRoundOver: roundOverArmed = false; break;
-        }
-    }
-
-private:
-    int m_slot;
-};
-
-QByteArray request(QByteArray message)
-{
-    message.chop(1); // requests arrive without their terminator
-    return message;
-}
+using Recorder = velmora::HostRecorder;
+constexpr auto request = &velmora::HostRecorder::request;
 
 // Every message the hosting player's copy receives from its login to the
 // winner of one game.

@@ -1,6 +1,7 @@
 // The table's widgets redrawn piece by piece, message after message, look
 // exactly like a table drawn whole from the same state.
 
+#include "hostrecorder.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
 #include "client/tablemodel.h"
@@ -16,41 +17,8 @@ using namespace velmora;
 
 namespace {
 
-// Keeps what the host sends to one slot; the timers fire when armed.
-class Recorder : public HostEngine::Output
-{
-public:
-    explicit Recorder(int slot) : m_slot(slot) {}
-    QList<QByteArray> messages;
-    bool computerArmed = false;
-    bool roundOverArmed = false;
-
-    void send(int slot, const QByteArray &message) override
-    {
-        if (slot == m_slot)
-            messages.append(message);
-    }
-    void closeSlot(int) override {}
-    void timer(HostEngine::Timer request) override
-    {
-        switch (request) {
-        case HostEngine::Timer::ComputerWithBotInterval:
-        case HostEngine::Timer::ComputerUnchanged: computerArmed = true; break;
-        case HostEngine::Timer::StopComputer: computerArmed = false; break;
-        case HostEngine::Timer::StartRoundOver: roundOverArmed = true; break;
-        case HostEngine::Timer::StopRoundOver: roundOverArmed = false; break;
-        }
-    }
-
-private:
-    int m_slot;
-};
-
-QByteArray request(QByteArray message)
-{
-    message.chop(1);
-    return message;
-}
+using Recorder = velmora::HostRecorder;
+constexpr auto request = &velmora::HostRecorder::request;
 
 // What seat 2's player receives over a two-round game in which the computer
 // plays every seat: its login turns the table, its own hand is dealt,
