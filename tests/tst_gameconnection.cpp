@@ -1,6 +1,7 @@
 // The connection to the table without a window: roles, the dispatch pump,
 // its hold, and what it reports.
 
+#include "fakehost.h"
 #include "client/clientsession.h"
 #include "client/options.h"
 #include "cards/random.h"
@@ -17,29 +18,6 @@ using namespace velmora;
 
 namespace {
 
-// A host that is only a listener, speaking the wire protocol by hand.
-class FakeHost
-{
-public:
-    FakeHost() { m_server.listen(QHostAddress::LocalHost, 0); }
-    quint16 port() const { return m_server.serverPort(); }
-    QTcpSocket *peer()
-    {
-        if (!m_peer && m_server.hasPendingConnections()) {
-            m_peer = m_server.nextPendingConnection();
-            QObject::connect(m_peer, &QTcpSocket::readyRead, m_peer,
-                             [this] { m_received += m_peer->readAll(); });
-        }
-        return m_peer;
-    }
-    void send(const QByteArray &message) { m_peer->write(message + '\xFF'); }
-    const QByteArray &received() const { return m_received; }
-
-private:
-    QTcpServer m_server;
-    QTcpSocket *m_peer = nullptr;
-    QByteArray m_received;
-};
 
 struct Client
 {
@@ -110,7 +88,7 @@ private slots:
         QTRY_VERIFY(host.peer());
         QTRY_VERIFY(m_presence.hasPendingConnections());
         host.send("CMD_sendlogininfo+3");
-        QTRY_VERIFY(host.received().contains("CMD_logininfo+3+1.2.0+Bob\xFF"));
+        QTRY_VERIFY(host.received("CMD_logininfo+3+1.2.0+Bob"));
         host.peer()->disconnectFromHost();
         QTRY_COMPARE(closed.size(), 1);
         QTest::qWait(20);

@@ -2,6 +2,7 @@
 // stand higher, the hand is played from the keyboard, the table reads out
 // to a screen reader, and the deck can be told apart in four colours.
 
+#include "fakehost.h"
 #include "recordingnotifier.h"
 #include "art/tableart.h"
 #include "cards/random.h"
@@ -57,30 +58,6 @@ struct Table
     }
 };
 
-// A host that speaks the wire protocol by hand, to one joined window.
-class FakeHost
-{
-public:
-    FakeHost() { m_server.listen(QHostAddress::LocalHost, 0); }
-    quint16 port() const { return m_server.serverPort(); }
-    QTcpSocket *peer()
-    {
-        if (!m_peer && m_server.hasPendingConnections()) {
-            m_peer = m_server.nextPendingConnection();
-            QObject::connect(m_peer, &QTcpSocket::readyRead, m_peer,
-                             [this] { m_received += m_peer->readAll(); });
-        }
-        return m_peer;
-    }
-    void send(const QByteArray &message) { m_peer->write(message + '\xFF'); }
-    bool received(const QByteArray &message) const { return m_received.contains(message + '\xFF'); }
-    bool receivedText(const QByteArray &text) const { return m_received.contains(text); }
-
-private:
-    QTcpServer m_server;
-    QTcpSocket *m_peer = nullptr;
-    QByteArray m_received;
-};
 
 QWidget *board(Tchat &window) { return window.findChild<QWidget *>(QStringLiteral("panel_board")); }
 
