@@ -20,6 +20,16 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYP
     -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVELMORA_FUZZ=ON -DVELMORA_BENCH=OFF >/dev/null
 ninja -C build-fuzz "${targets[@]}"
 
+# Inputs as long as a real one needs: a game's host stream for the client,
+# a few dozen steps for the host engine.
+max_len() {
+    case $1 in
+    fuzz_client) echo 3072 ;;
+    fuzz_hostengine | fuzz_tally) echo 1024 ;;
+    *) echo 512 ;;
+    esac
+}
+
 failed=()
 for t in "${targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$t" "build-fuzz/artifacts/$t"
@@ -29,7 +39,7 @@ for t in "${targets[@]}"; do
     if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
         "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=4096 -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t/" \
+        -max_len="$(max_len "$t")" -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t/" \
         ${VELMORA_FUZZ_FLAGS:-} "build-fuzz/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
         tail -n 60 "$log"
         failed+=("$t")
