@@ -36,9 +36,9 @@ for t in "${targets[@]}"; do
     log="build-fuzz/$t.log"
     echo "== $t (${seconds}s)"
     # shellcheck disable=SC2086 # the extra flags are meant to split
-    if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    if ! ASAN_OPTIONS=detect_leaks=1:malloc_context_size=10 UBSAN_OPTIONS=print_stacktrace=1 \
         LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
-        "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
         -max_len="$(max_len "$t")" -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t/" \
         ${VELMORA_FUZZ_FLAGS:-} "build-fuzz/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
         tail -n 60 "$log"
