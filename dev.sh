@@ -2,12 +2,13 @@
 # One entry point for newcomers and CI:
 #   ./dev.sh play   install what is missing, build, start a game
 #   ./dev.sh test   install what is missing, build, run every test (also once
-#                   under AddressSanitizer and UndefinedBehaviorSanitizer)
+#                   under AddressSanitizer and UndefinedBehaviorSanitizer),
+#                   then fuzz each input surface briefly (tools/fuzz.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev libjpeg-dev
-          libbenchmark-dev xvfb xauth fonts-liberation2 clang-format)
+          libbenchmark-dev xvfb xauth fonts-liberation2 clang-format clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -45,6 +46,7 @@ test)
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 \
         LSAN_OPTIONS="suppressions=$PWD/../tools/lsan.supp:print_suppressions=0" \
         UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2)
+    tools/fuzz.sh
     ;;
 *)
     echo "usage: $0 play|test" >&2

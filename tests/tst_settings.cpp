@@ -155,6 +155,10 @@ void TestSettings::readingRules_data()
     row("comment", "[velmora]\n;Textsize=12", "textSize", "8");
     row("place", "[velmora]\r\nTop=40\r\nLeft=30\r\nWidth=900\r\n", "place", "30,40 900x546");
     row("place not a number", "[velmora]\nTop=x\nLeft=30", "place", "30,3 798x546");
+    row("place beyond any desktop", "[velmora]\nLeft=2147483647\nTop=-2147483648\nWidth=1000001",
+        "place", "3,3 798x546");
+    row("place at the limit", "[velmora]\nLeft=-1000000\nWidth=1000000", "place",
+        "-1000000,3 1000000x546");
     row("turn sound 1", "[velmora]\nTurnsound=1", "turnSound", "New");
     row("turn sound 2", "[velmora]\nTurnsound=2", "turnSound", "Classic");
     row("chatter false", "[velmora]\nChatterSounds=false", "chatter", "off");

@@ -63,11 +63,18 @@ void Settings::loadinifile()
         textSize = DefaultTextSize;
     m_options.setTextSize(textSize);
 
+    // A place far beyond any desktop is as unreadable as a word; QRect
+    // could not even hold its far edge.
+    constexpr int MaxPlace = 1000000;
+    const auto coordinate = [&](const QString &key, int fallback) {
+        const int n = number(key, fallback);
+        return n >= -MaxPlace && n <= MaxPlace ? n : fallback;
+    };
     const QRect place = Options::DefaultPlace;
-    m_options.setWindowPlace(QRect(number(QStringLiteral("Left"), place.left()),
-                                   number(QStringLiteral("Top"), place.top()),
-                                   number(QStringLiteral("Width"), place.width()),
-                                   number(QStringLiteral("Height"), place.height())));
+    m_options.setWindowPlace(QRect(coordinate(QStringLiteral("Left"), place.left()),
+                                   coordinate(QStringLiteral("Top"), place.top()),
+                                   coordinate(QStringLiteral("Width"), place.width()),
+                                   coordinate(QStringLiteral("Height"), place.height())));
 
     m_options.setTurnSoundNew(value(QStringLiteral("Turnsound")) == QStringLiteral("1"));
     m_options.setChatterSounds(value(QStringLiteral("ChatterSounds")) != QStringLiteral("false"));
