@@ -39,6 +39,7 @@ play)
 test)
     install_missing
     tools/check-layers.sh
+    tools/check-format.sh
     build build -DVELMORA_WERROR=ON
     (cd build && ctest --output-on-failure -j2)
     build build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF \

@@ -132,7 +132,8 @@ public:
 class BotTable
 {
 public:
-    BotTable(int connected, bool dummy) : m_random(12345), m_engine(m_sink, m_random), m_dummy(dummy)
+    BotTable(int connected, bool dummy)
+        : m_random(12345), m_engine(m_sink, m_random), m_dummy(dummy)
     {
         for (int i = 0; i < connected; ++i) {
             const int slot = m_engine.acceptSlot();

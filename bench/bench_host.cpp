@@ -104,7 +104,10 @@ bool logIn(Client &c, int slot, const QByteArray &name)
         return false;
     c.socket.write(wire::loginInfo(slot, "1.2.0", name));
     return QTest::qWaitFor(
-        [&] { return c.messages.contains("CMD_newplayerinfo+" + QByteArray::number(slot) + "+" + name); },
+        [&] {
+            return c.messages.contains("CMD_newplayerinfo+" + QByteArray::number(slot) + "+" +
+                                       name);
+        },
         5000);
 }
 
@@ -157,8 +160,7 @@ void BM_ChatBurst(benchmark::State &state)
         if (!spinUntil([&] { return !c.messages.isEmpty(); }, 5000))
             state.SkipWithError("nothing relayed");
         state.counters["first_line_ms"] = double(clock.nsecsElapsed()) / 1e6;
-        if (!spinUntil([&] { return server.engine().queued() == 0; },
-                       lines * 50 + 5000))
+        if (!spinUntil([&] { return server.engine().queued() == 0; }, lines * 50 + 5000))
             state.SkipWithError("burst not worked through");
         QTest::qWait(50);
         state.counters["worked_through_ms"] = double(clock.elapsed());
@@ -199,9 +201,12 @@ void BM_CardDuringFlood(benchmark::State &state)
         flood.socket.flush();
         // The flood has reached the host once it relayed its first line, or
         // cut the flooder off.
-        if (!spinUntil([&] { return received(player, "CMD_chat+2+")
-                                    || received(player, "CMD_playerdisconnected+2+"); },
-                       5000))
+        if (!spinUntil(
+                [&] {
+                    return received(player, "CMD_chat+2+") ||
+                           received(player, "CMD_playerdisconnected+2+");
+                },
+                5000))
             state.SkipWithError("flood did not arrive");
         QElapsedTimer clock;
         clock.start();

@@ -105,8 +105,7 @@ void BM_SoloIdleAtTable(benchmark::State &state)
         useFreePort();
         velmora::Tchat window({});
         window.show();
-        if (!waitFor([&] { return window.session().loggedIn() && !window.dispatching(); },
-                     5000)) {
+        if (!waitFor([&] { return window.session().loggedIn() && !window.dispatching(); }, 5000)) {
             state.SkipWithError("the solo game did not log in");
             break;
         }

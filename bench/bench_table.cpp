@@ -131,7 +131,10 @@ void BM_WholeComputerGame(benchmark::State &state)
     state.counters["cpu_ms/game"] = cpu * 1000.0 / games;
     state.counters["paints/game"] = double(paints) / games;
 }
-BENCHMARK(BM_WholeComputerGame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(10);
+BENCHMARK(BM_WholeComputerGame)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->Iterations(10);
 
 } // namespace
 

@@ -80,8 +80,8 @@ struct Harness : HostEngine::Output
                 // The host's own messages must always read cleanly.
                 const auto error = catchError([&] { client->session.dispatchOne(); });
                 if (error) {
-                    std::fprintf(stderr, "client %d rejected %s: %s\n", slot,
-                                 message.constData(), qPrintable(*error));
+                    std::fprintf(stderr, "client %d rejected %s: %s\n", slot, message.constData(),
+                                 qPrintable(*error));
                     FUZZ_CHECK(!error);
                 }
             }

@@ -30,7 +30,10 @@ struct CheckedOutput : HostEngine::Output
         FUZZ_CHECK(message.endsWith(Framer::Terminator));
         FUZZ_CHECK(message.count(Framer::Terminator) == 1);
     }
-    void closeSlot(int slot) override { FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot); }
+    void closeSlot(int slot) override
+    {
+        FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
+    }
     void timer(HostEngine::Timer) override {}
 };
 
@@ -62,8 +65,8 @@ void readFields(const QByteArray &rest)
         FUZZ_CHECK(parts->size() == 4);
 
     using Reader = int (*)(FieldReader &);
-    static constexpr Reader readers[] = {&wirenumbers::player, &wirenumbers::sender,
-                                         &wirenumbers::seat,   &wirenumbers::card,
+    static constexpr Reader readers[] = {&wirenumbers::player,   &wirenumbers::sender,
+                                         &wirenumbers::seat,     &wirenumbers::card,
                                          &wirenumbers::handSlot, &wirenumbers::pot};
     FieldReader reader(rest);
     // Each reader once, starting at a different one for each text: an error

@@ -39,13 +39,22 @@ struct Snapshot
 };
 
 // A value is kept on one line: a CR inside it is written as a space.
-QString oneLine(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed(); }
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed();
+}
 
 Snapshot snapshot(const Options &o)
 {
-    Snapshot s{o.textSize(), o.windowPlace(),         o.turnSoundNew(),
-               o.chatterSounds(), o.playSounds(),     o.chatColour(),
-               {},           oneLine(o.roundsText()), o.dummy(),
+    Snapshot s{o.textSize(),
+               o.windowPlace(),
+               o.turnSoundNew(),
+               o.chatterSounds(),
+               o.playSounds(),
+               o.chatColour(),
+               {},
+               oneLine(o.roundsText()),
+               o.dummy(),
                o.botSpeed()};
     for (int n = 1; n <= Options::Phrases; ++n)
         s.phrases.append(oneLine(o.phrase(n)));
@@ -68,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     profile.setContents(bytes);
     FUZZ_CHECK(profile.contents() == bytes);
     const auto before = profile.value(u"velmora", u"Textsize");
-    profile.setValue(QStringLiteral("velmora"), QStringLiteral("Textcolor"), QStringLiteral("clRed"));
+    profile.setValue(QStringLiteral("velmora"), QStringLiteral("Textcolor"),
+                     QStringLiteral("clRed"));
     FUZZ_CHECK(profile.value(u"VELMORA", u"textcolor") == QStringLiteral("clRed"));
     FUZZ_CHECK(profile.value(u"velmora", u"Textsize") == before);
     profile.setValue(QStringLiteral("Other"), QStringLiteral("Key"), QStringLiteral(" a\nb "));

@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             FUZZ_CHECK(back.text == bytes);
         }
         QByteArray chunk;
-        FUZZ_CHECK(lzrw1kh::decodeBlock(lzrw1kh::encodeChunk(bytes.left(lzrw1kh::ChunkSize)), chunk));
+        FUZZ_CHECK(
+            lzrw1kh::decodeBlock(lzrw1kh::encodeChunk(bytes.left(lzrw1kh::ChunkSize)), chunk));
         FUZZ_CHECK(chunk == bytes.left(lzrw1kh::ChunkSize));
         break;
     }

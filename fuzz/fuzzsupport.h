@@ -14,13 +14,12 @@ namespace velmora::fuzz {
 
 // An invariant that must hold whatever the input; a failure aborts so that
 // libFuzzer keeps the input as a crash. Independent of NDEBUG.
-#define FUZZ_CHECK(condition)                                                             \
-    do {                                                                                  \
-        if (!(condition)) {                                                               \
-            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__,     \
-                         #condition);                                                     \
-            std::abort();                                                                 \
-        }                                                                                 \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (false)
 
 // The input as a QByteArray that borrows libFuzzer's buffer.

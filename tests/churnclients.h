@@ -88,7 +88,8 @@ struct Peer
                         send(wire::loginInfo(slot, "1.2.0", name));
                 } else if (m == "CMD_full+") {
                     turnedAway = true;
-                } else if (slot && m.startsWith("CMD_newplayerinfo+" + QByteArray::number(slot) + '+')) {
+                } else if (slot &&
+                           m.startsWith("CMD_newplayerinfo+" + QByteArray::number(slot) + '+')) {
                     loggedIn = true;
                 }
             }
@@ -148,7 +149,8 @@ public:
             // and a burst beyond it waits a second for the connect to be
             // retried.
             for (int i = 0; i < batch; ++i) {
-                peers.push_back(std::make_unique<Peer>(m_port, "Churn" + QByteArray::number(done + i)));
+                peers.push_back(
+                    std::make_unique<Peer>(m_port, "Churn" + QByteArray::number(done + i)));
                 Peer *p = peers.back().get();
                 if (!waitFor([p] { return p->slot != 0 || p->turnedAway; }, 5000))
                     return false;

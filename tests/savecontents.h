@@ -19,10 +19,10 @@ namespace velmora::savetest {
 inline TallyTable tallyVariant(int variant)
 {
     TallyGrid grid;
-    grid.rows.append(QStringList{QStringLiteral("0"), QString::number(500 + variant),
-                                 QString::number(130 - variant), QString::number(-845 * (variant + 1)),
-                                 QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                                 QStringLiteral("0"), QStringLiteral("0")});
+    grid.rows.append(QStringList{
+        QStringLiteral("0"), QString::number(500 + variant), QString::number(130 - variant),
+        QString::number(-845 * (variant + 1)), QStringLiteral("0"), QStringLiteral("0"),
+        QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
     for (int i = 0; i < 400; ++i) {
         QStringList row{QStringLiteral("Opponent %1").arg(i)};
         for (int c = 1; c < 9; ++c)
@@ -45,7 +45,8 @@ inline QByteArray settingsSeed()
 {
     QByteArray seed = "[pelolobby]\r\n";
     for (int i = 0; i < 400; ++i)
-        seed += "Friend" + QByteArray::number(i) + "=someone with a long name " + QByteArray::number(i * i) + "\r\n";
+        seed += "Friend" + QByteArray::number(i) + "=someone with a long name " +
+                QByteArray::number(i * i) + "\r\n";
     seed += "[velmora]\r\nTextsize=8\r\n";
     return seed;
 }

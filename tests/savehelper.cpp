@@ -14,7 +14,8 @@ using namespace velmora;
 
 int main(int argc, char **argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "tally") != 0 && std::strcmp(argv[1], "settings") != 0)) {
+    if (argc != 3 ||
+        (std::strcmp(argv[1], "tally") != 0 && std::strcmp(argv[1], "settings") != 0)) {
         std::fprintf(stderr, "usage: savehelper tally|settings PATH\n");
         return 2;
     }

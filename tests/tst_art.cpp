@@ -19,7 +19,8 @@ QByteArray bytesOf(const QPixmap &pm)
     return QByteArray(reinterpret_cast<const char *>(img.constBits()), img.sizeInBytes());
 }
 
-struct Ink {
+struct Ink
+{
     int red = 0;
     int black = 0;
 };
@@ -29,8 +30,8 @@ Ink inkIn(const QPixmap &pm, const QRect &logical)
 {
     const QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
     const qreal r = pm.devicePixelRatio();
-    const QRect area(qRound(logical.x() * r), qRound(logical.y() * r),
-                     qRound(logical.width() * r), qRound(logical.height() * r));
+    const QRect area(qRound(logical.x() * r), qRound(logical.y() * r), qRound(logical.width() * r),
+                     qRound(logical.height() * r));
     Ink ink;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {

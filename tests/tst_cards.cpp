@@ -64,7 +64,8 @@ private slots:
 
     void singleCardPots()
     {
-        const std::pair<int, int> expected[] = {{10, 2}, {12, 3}, {19, 4}, {37, 5}, {39, 7}, {22, 9}};
+        const std::pair<int, int> expected[] = {{10, 2}, {12, 3}, {19, 4},
+                                                {37, 5}, {39, 7}, {22, 9}};
         int winners = 0;
         for (int code = 0; code <= 52; ++code)
             if (singleCardPot(code))

@@ -23,7 +23,6 @@ using namespace velmora;
 
 namespace {
 
-
 // A place on the board in the window's coordinates.
 QPoint inWindow(Tchat &window, QPoint place)
 {

@@ -78,8 +78,8 @@ void TestChatEntry::enter_data()
     QTest::newRow("/ME is not /me") << "/ME x" << QByteArray();
     QTest::newRow("other command") << "/quit" << QByteArray();
     QTest::newRow("empty") << "" << QByteArray();
-    QTest::newRow("untouched entry") << ChatComposer::keyDown(ChatComposer::placeholder())
-                                     << QByteArray();
+    QTest::newRow("untouched entry")
+        << ChatComposer::keyDown(ChatComposer::placeholder()) << QByteArray();
     // One byte per character; 0xFF would end the message early.
     QTest::newRow("latin-1 and beyond")
         << QStringLiteral("caf\u00e9 \u00ff\u20ac") << framed("CMD_chat+2+caf\xe9 ??|clRed");
@@ -192,14 +192,14 @@ void TestChatEntry::chatterSoundArrives_data()
     QTest::addColumn<QString>("line");
     QTest::newRow("off: printed") << false << true << "wave7" << QByteArray()
                                   << "Bob: <Chatter Sound> Sneezing";
-    QTest::newRow("off: any case") << false << true << "WAVE1" << QByteArray()
-                                   << "Bob: <Chatter Sound> Doh";
+    QTest::newRow("off: any case")
+        << false << true << "WAVE1" << QByteArray() << "Bob: <Chatter Sound> Doh";
     QTest::newRow("off: last") << false << true << "wave20" << QByteArray()
                                << "Bob: <Chatter Sound> Crying";
     QTest::newRow("off: no seat") << false << false << "wave7" << QByteArray() << "";
     QTest::newRow("on: played") << true << true << "wave7" << QByteArray("wave7") << "";
-    QTest::newRow("on: played in lower case") << true << false << "Wave3" << QByteArray("wave3")
-                                              << "";
+    QTest::newRow("on: played in lower case")
+        << true << false << "Wave3" << QByteArray("wave3") << "";
     for (const char *name : {"wave0", "wave21", "wave07", "wave", "wave+1", "gameover", ""}) {
         QTest::addRow("off: %s unknown", name) << false << true << name << QByteArray() << "";
         QTest::addRow("on: %s unknown", name) << true << true << name << QByteArray() << "";
@@ -215,8 +215,8 @@ void TestChatEntry::chatterSoundArrives()
     QFETCH(QString, line);
     Table table;
     table.options.setChatterSounds(soundsOn);
-    const std::optional<QString> seat =
-        seated ? std::optional<QString>(QStringLiteral("Bob")) : std::nullopt;
+    const std::optional<QString> seat = seated ? std::optional<QString>(QStringLiteral("Bob"))
+                                               : std::nullopt;
     const ChatComposer::ChatterEffect effect = table.composer.chatterReceived(seat, sound);
     QCOMPARE(effect.play, play);
     QCOMPARE(effect.line, line);

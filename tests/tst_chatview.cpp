@@ -15,7 +15,6 @@ using namespace velmora;
 
 namespace {
 
-
 // A line's items in a compact form: T[text] for text, S<n> for smiley n,
 // L<slot>[text] for a link.
 QString describe(const ChatLineLayout &line)
@@ -80,28 +79,37 @@ void TestChatView::layout_data()
                                << "T[Bob chats: ]T[ ]T[hi ]T[there ]";
     QTest::newRow("no colon: single space first") << "You are Connected."
                                                   << "T[ ]T[You ]T[are ]T[Connected. ]";
-    QTest::newRow("name part up to first colon") << "a:b:c" << "T[a: ]T[b:c ]";
-    QTest::newRow("run of spaces") << "a: x  y" << "T[a: ]T[ ]T[x ]T[ ]T[y ]";
+    QTest::newRow("name part up to first colon") << "a:b:c"
+                                                 << "T[a: ]T[b:c ]";
+    QTest::newRow("run of spaces") << "a: x  y"
+                                   << "T[a: ]T[ ]T[x ]T[ ]T[y ]";
     QTest::newRow("smiley inside a word") << "a: hi:)#12there"
                                           << "T[a: ]T[ ]T[hi ]S2T[there ]";
-    QTest::newRow("first and last smiley") << "a::)#10:)#27" << "T[a: ]T[ ]S0T[ ]S17";
-    QTest::newRow("code 99") << "a::)#99" << "T[a: ]T[ ]S0";
-    QTest::newRow("code 28, one past the last") << "a::)#28" << "T[a: ]T[ ]S0";
-    QTest::newRow("letters") << "a::)#abc" << "T[a: ]T[ ]S0T[c ]";
+    QTest::newRow("first and last smiley") << "a::)#10:)#27"
+                                           << "T[a: ]T[ ]S0T[ ]S17";
+    QTest::newRow("code 99") << "a::)#99"
+                             << "T[a: ]T[ ]S0";
+    QTest::newRow("code 28, one past the last") << "a::)#28"
+                                                << "T[a: ]T[ ]S0";
+    QTest::newRow("letters") << "a::)#abc"
+                             << "T[a: ]T[ ]S0T[c ]";
     QTest::newRow("non-ascii digits") << QString::fromUtf8("a::)#١٢") << "T[a: ]T[ ]S0";
     QTest::newRow("line breaks stay in the line") << "a: x\ny\r\nz"
                                                   << "T[a: ]T[ ]T[x ]T[y ]T[ ]T[z ]";
     // Any of these would let a player start a paragraph of his own that
     // looks like a system line.
-    QTest::newRow("vertical tab") << "a: x\vy" << "T[a: ]T[ ]T[x ]T[y ]";
-    QTest::newRow("form feed") << "a: x\fy" << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("vertical tab") << "a: x\vy"
+                                  << "T[a: ]T[ ]T[x ]T[y ]";
+    QTest::newRow("form feed") << "a: x\fy"
+                               << "T[a: ]T[ ]T[x ]T[y ]";
     QTest::newRow("line separator") << QStringLiteral("a: x\u2028y") << "T[a: ]T[ ]T[x ]T[y ]";
     QTest::newRow("paragraph separator") << QStringLiteral("a: x\u2029y") << "T[a: ]T[ ]T[x ]T[y ]";
     QTest::newRow("link between words") << "a: see www.x.com now"
                                         << "T[a: ]T[ ]T[see ]L0[www.x.com ]T[now ]";
-    QTest::newRow("upper-case scheme") << "a: HTTP://X.COM" << "T[a: ]T[ ]L0[HTTP://X.COM ]";
-    QTest::newRow("address inside a word stays text")
-        << "a: file:///etc/x#http://y" << "T[a: ]T[ ]T[file:///etc/x#http://y ]";
+    QTest::newRow("upper-case scheme") << "a: HTTP://X.COM"
+                                       << "T[a: ]T[ ]L0[HTTP://X.COM ]";
+    QTest::newRow("address inside a word stays text") << "a: file:///etc/x#http://y"
+                                                      << "T[a: ]T[ ]T[file:///etc/x#http://y ]";
 }
 
 void TestChatView::layout()
@@ -117,12 +125,18 @@ void TestChatView::linkAddress_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("url"); // empty: nothing is opened
-    QTest::newRow("www gets http") << "www.x.com " << "http://www.x.com";
-    QTest::newRow("trailing spaces") << "http://a.b/c   " << "http://a.b/c";
-    QTest::newRow("https") << "https://a.b/" << "https://a.b/";
-    QTest::newRow("no host") << "http:// " << "";
-    QTest::newRow("not at start") << "file:///x#http://" << "";
-    QTest::newRow("javascript") << "javascript:alert(1)//www." << "";
+    QTest::newRow("www gets http") << "www.x.com "
+                                   << "http://www.x.com";
+    QTest::newRow("trailing spaces") << "http://a.b/c   "
+                                     << "http://a.b/c";
+    QTest::newRow("https") << "https://a.b/"
+                           << "https://a.b/";
+    QTest::newRow("no host") << "http:// "
+                             << "";
+    QTest::newRow("not at start") << "file:///x#http://"
+                                  << "";
+    QTest::newRow("javascript") << "javascript:alert(1)//www."
+                                << "";
 }
 
 void TestChatView::linkAddress()
@@ -161,11 +175,10 @@ void TestChatView::clickOpensOnlyWebAddresses()
     view.openLink(1);
     view.openLink(2);
     view.openLink(50); // never used: empty
-    QCOMPARE(notifier.opened,
-             (QList<QUrl>{QUrl(QStringLiteral("http://www.x.com")),
-                          QUrl(QStringLiteral("https://y.org/z"))}));
-    QCOMPARE(notifier.notices,
-             (QStringList{QStringLiteral("Cannot open Webpage"), QStringLiteral("Cannot open Webpage")}));
+    QCOMPARE(notifier.opened, (QList<QUrl>{QUrl(QStringLiteral("http://www.x.com")),
+                                           QUrl(QStringLiteral("https://y.org/z"))}));
+    QCOMPARE(notifier.notices, (QStringList{QStringLiteral("Cannot open Webpage"),
+                                            QStringLiteral("Cannot open Webpage")}));
 
     notifier.openSucceeds = false;
     view.openLink(0);
@@ -233,8 +246,8 @@ void TestChatView::networkTextIsNeverMarkup()
     RecordingNotifier notifier;
     ChatView view;
     view.setNotifier(&notifier);
-    const QString hostile =
-        QStringLiteral("<b>x</b> chats: <img src=\"file:///etc/passwd\"> <a href=\"file:///x\">y</a> &amp;");
+    const QString hostile = QStringLiteral(
+        "<b>x</b> chats: <img src=\"file:///etc/passwd\"> <a href=\"file:///x\">y</a> &amp;");
     view.addLine(4, hostile, 0);
     const QString shown = view.document()->toPlainText();
     QVERIFY2(shown.contains(QStringLiteral("<b>x</b> chats:")), qPrintable(shown));
@@ -244,8 +257,9 @@ void TestChatView::networkTextIsNeverMarkup()
         QVERIFY(!f.format.isImageFormat());
         QVERIFY(!f.format.isAnchor());
     }
-    QVERIFY(view.loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("file:///etc/passwd")))
-                .isNull());
+    QVERIFY(
+        view.loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("file:///etc/passwd")))
+            .isNull());
 }
 
 void TestChatView::copyGivesPlainTextWithoutPictures()
@@ -341,7 +355,8 @@ void TestChatView::keepsTheNewestParagraphs()
         view.addLine(0, QStringLiteral("line %1").arg(i), 0x008000);
     QTextDocument *doc = view.document();
     QCOMPARE(doc->blockCount(), ChatView::MaxParagraphs);
-    QCOMPARE(doc->lastBlock().text(), QStringLiteral(" line %1 ").arg(ChatView::MaxParagraphs + 99));
+    QCOMPARE(doc->lastBlock().text(),
+             QStringLiteral(" line %1 ").arg(ChatView::MaxParagraphs + 99));
     QVERIFY(doc->find(QStringLiteral("www.gone.com")).isNull());
 
     const QTextCursor found = doc->find(QStringLiteral("www.kept.com"));

@@ -37,8 +37,9 @@ private slots:
         // Released sockets are deleted on the next turn of the event loop.
         QTRY_COMPARE(churn::openDescriptors(), fds);
         QTRY_COMPARE(server.findChildren<QObject *>().size(), objects);
-        qInfo("200 connections: %d descriptors before and after; resident %ld KiB before, %ld after",
-              fds, rss, churn::residentKiB());
+        qInfo(
+            "200 connections: %d descriptors before and after; resident %ld KiB before, %ld after",
+            fds, rss, churn::residentKiB());
 
         // The table goes on: cards are played, and a newcomer is brought up
         // to date on the game in play.
@@ -47,8 +48,9 @@ private slots:
         QVERIFY(server.engine().game().inProgress);
         churn::Peer late(server.listeningPort(), "Late");
         QTRY_COMPARE(late.slot, 2);
-        QTRY_VERIFY(std::any_of(late.messages.begin(), late.messages.end(),
-                                [](const QByteArray &m) { return m.startsWith("CMD_gamestats+"); }));
+        QTRY_VERIFY(
+            std::any_of(late.messages.begin(), late.messages.end(),
+                        [](const QByteArray &m) { return m.startsWith("CMD_gamestats+"); }));
     }
 };
 

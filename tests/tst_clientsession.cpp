@@ -104,7 +104,9 @@ void TestClientSession::queueKeepsArrivalOrderAndDropsFailedMessage()
     QSignalSpy waiting(&session, &ClientSession::messagesWaiting);
     QSignalSpy lines(&session, &ClientSession::chatLine);
     // A message split over two reads is queued once, when its end arrives.
-    session.receive("CMD_sendlogininfo+x\xFF" "CMD_chat+1+a: one|clRed\xFF" "CMD_chat+1+a: tw");
+    session.receive("CMD_sendlogininfo+x\xFF"
+                    "CMD_chat+1+a: one|clRed\xFF"
+                    "CMD_chat+1+a: tw");
     QCOMPARE(session.queued(), 2);
     session.receive("o|clRed\xFF");
     QCOMPARE(session.queued(), 3);
@@ -173,25 +175,23 @@ void TestClientSession::chatPayload_data()
     QTest::addColumn<uint>("colour");
     QTest::newRow("chat in red") << QByteArray("CMD_chat+2+Bob chats: hi|clRed") << true << 2
                                  << "Bob chats: hi" << 0x0000FFu;
-    QTest::newRow("bar in text: cut at first") << QByteArray("CMD_chat+2+Bob chats: a|b|clRed")
-                                               << true << 2 << "Bob chats: a" << 0u;
-    QTest::newRow("no bar: black") << QByteArray("CMD_chat+2+Bob chats: hi") << true << 2
-                                   << "Bob chats: hi" << 0u;
+    QTest::newRow("bar in text: cut at first")
+        << QByteArray("CMD_chat+2+Bob chats: a|b|clRed") << true << 2 << "Bob chats: a" << 0u;
+    QTest::newRow("no bar: black")
+        << QByteArray("CMD_chat+2+Bob chats: hi") << true << 2 << "Bob chats: hi" << 0u;
     QTest::newRow("hex colour") << QByteArray("CMD_chat+2+x|$00FF0000") << true << 2 << "x"
                                 << 0xFF0000u;
-    QTest::newRow("name any case") << QByteArray("CMD_chat+2+x|CLRED") << true << 2 << "x"
-                                   << 0x0000FFu;
-    QTest::newRow("garbage colour") << QByteArray("CMD_chat+2+x|reddish") << true << 2 << "x"
-                                    << 0u;
+    QTest::newRow("name any case")
+        << QByteArray("CMD_chat+2+x|CLRED") << true << 2 << "x" << 0x0000FFu;
+    QTest::newRow("garbage colour") << QByteArray("CMD_chat+2+x|reddish") << true << 2 << "x" << 0u;
     QTest::newRow("plus in text") << QByteArray("CMD_chat+3+a+b: c+d|clLime") << true << 3
                                   << "a+b: c+d" << 0x00FF00u;
     QTest::newRow("latin-1 text") << QByteArray("CMD_chat+1+Jos\xE9: ol\xE1|clRed") << true << 1
                                   << QString::fromUtf8("José: olá") << 0x0000FFu;
     QTest::newRow("sender 10") << QByteArray("CMD_chat+10+x|clRed") << false << 0 << "" << 0u;
-    QTest::newRow("sender not a number") << QByteArray("CMD_chat+x+y|clRed") << false << 0 << ""
-                                         << 0u;
-    QTest::newRow("no sender") << QByteArray("CMD_chat+nosender|clRed") << false << 0 << ""
-                               << 0u;
+    QTest::newRow("sender not a number")
+        << QByteArray("CMD_chat+x+y|clRed") << false << 0 << "" << 0u;
+    QTest::newRow("no sender") << QByteArray("CMD_chat+nosender|clRed") << false << 0 << "" << 0u;
     QTest::newRow("empty sender") << QByteArray("CMD_chat++x|clRed") << false << 0 << "" << 0u;
 }
 
@@ -256,12 +256,14 @@ void TestClientSession::checkedReaders_data()
     QTest::newRow("sender 10") << "sender" << QByteArray("10") << bad
                                << "sender number 10 is out of range";
     QTest::newRow("leading plus") << "seat" << QByteArray("+1") << bad << "'' is not a valid seat";
-    QTest::newRow("letters") << "card" << QByteArray("ace") << bad << "'ace' is not a valid card code";
+    QTest::newRow("letters") << "card" << QByteArray("ace") << bad
+                             << "'ace' is not a valid card code";
     QTest::newRow("long junk is cut") << "pot" << QByteArray(40, 'x') << bad
                                       << QLatin1Char('\'') + QString(24, QLatin1Char('x')) +
                                              QStringLiteral("...' is not a valid pot");
     QTest::newRow("missing") << "seat" << QByteArray() << bad << "Missing seat";
-    QTest::newRow("last number") << "last" << QByteArray("3+4") << bad << "'3+4' is not a valid round";
+    QTest::newRow("last number") << "last" << QByteArray("3+4") << bad
+                                 << "'3+4' is not a valid round";
 }
 
 void TestClientSession::checkedReaders()
@@ -306,17 +308,18 @@ void TestClientSession::checkedReaders()
 void TestClientSession::tableTakesEveryOtherWord_data()
 {
     QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<bool>("changes"); // the table says it changed
+    QTest::addColumn<bool>("changes");  // the table says it changed
     QTest::addColumn<QString>("error"); // empty: none
     QTest::newRow("table word") << QByteArray("CMD_cardcount+3+7+") << true << QString();
     QTest::newRow("host's request") << QByteArray("CMD_playcard+1+2+") << false << QString();
-    QTest::newRow("host's request with junk") << QByteArray("CMD_buythedummy+x+") << false << QString();
+    QTest::newRow("host's request with junk")
+        << QByteArray("CMD_buythedummy+x+") << false << QString();
     QTest::newRow("chatter sound") << QByteArray("CMD_playasound+1+wave3+") << false << QString();
     QTest::newRow("bad seat") << QByteArray("CMD_hiscard+7+1+1+1+") << false
                               << "seat 7 is out of range";
     // Every field is read before anything changes.
-    QTest::newRow("bad last field") << QByteArray("CMD_boughtdummy+2+95+1+lots+") << false
-                                            << "'lots' is not a valid cash";
+    QTest::newRow("bad last field")
+        << QByteArray("CMD_boughtdummy+2+95+1+lots+") << false << "'lots' is not a valid cash";
 }
 
 void TestClientSession::tableTakesEveryOtherWord()

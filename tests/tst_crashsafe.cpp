@@ -101,7 +101,8 @@ private slots:
             const QByteArray bytes = readAll(path);
             const int v = bytes == whole[0] ? 0 : bytes == whole[1] ? 1 : -1;
             QVERIFY2(v >= 0, qPrintable(QStringLiteral("kill %1: the file is neither (%2 bytes)")
-                                            .arg(i).arg(bytes.size())));
+                                            .arg(i)
+                                            .arg(bytes.size())));
             ++seen[v];
             if (tally) {
                 const TallyDecodeResult decoded = decompressTallyText(bytes, path);
@@ -110,13 +111,15 @@ private slots:
             } else {
                 ProfileFile file(path);
                 QVERIFY(file.read());
-                QCOMPARE(file.value(u"velmora", u"Textsize"),
-                         std::optional<QString>(v == 0 ? QStringLiteral("9") : QStringLiteral("14")));
+                QCOMPARE(
+                    file.value(u"velmora", u"Textsize"),
+                    std::optional<QString>(v == 0 ? QStringLiteral("9") : QStringLiteral("14")));
                 const QByteArray seed = savetest::settingsSeed();
                 QVERIFY(bytes.startsWith(seed.left(seed.indexOf("[velmora]"))));
             }
         }
-        qInfo("%d kills in %lld ms: old/new file %d/%d times", Kills, clock.elapsed(), seen[0], seen[1]);
+        qInfo("%d kills in %lld ms: old/new file %d/%d times", Kills, clock.elapsed(), seen[0],
+              seen[1]);
         // Kills that always found the same file would not be random moments.
         QVERIFY(seen[0] > 0 && seen[1] > 0);
         // The next start clears what the killed saves left beside the tally.

@@ -18,7 +18,6 @@ using namespace velmora;
 
 namespace {
 
-
 struct Client
 {
     Options options;
@@ -83,7 +82,8 @@ private slots:
         qputenv("VELMORA_PORT", QByteArray::number(host.port()));
         Client c;
         QSignalSpy closed(&c.connection, &GameConnection::hostClosed);
-        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+        c.connection.start(
+            {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
         QVERIFY(!c.connection.hosting());
         QTRY_VERIFY(host.peer());
         QTRY_VERIFY(m_presence.hasPendingConnections());
@@ -117,7 +117,8 @@ private slots:
         Client c;
         bool held = true;
         c.connection.setHold([&] { return held; });
-        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+        c.connection.start(
+            {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
         QTRY_VERIFY(host.peer());
         host.send("CMD_sendlogininfo+12");
         host.send("CMD_sendlogininfo+4");
@@ -144,7 +145,8 @@ private slots:
         Client c;
         c.connection.setHold([] { return true; });
         QSignalSpy closed(&c.connection, &GameConnection::hostClosed);
-        c.connection.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
+        c.connection.start(
+            {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")});
         QTRY_VERIFY(host.peer());
         QByteArray flood;
         for (qsizetype i = 0; i <= ClientSession::QueueLimit; ++i)

@@ -126,26 +126,33 @@ QList<State> states(int own)
     const QByteArray other = QByteArray::number(own % 4 + 1);
     const QByteArray third = QByteArray::number((own + 1) % 4 + 1);
     return {
-        {"waiting", {}, [](const TableModel &t) { return t.seat(1).caption != QLatin1String("<Waiting>"); }},
+        {"waiting",
+         {},
+         [](const TableModel &t) { return t.seat(1).caption != QLatin1String("<Waiting>"); }},
         {"dealt",
-         {"CMD_startgame+Alice+100+4+4+", "CMD_startround+1+95+95+95+95+", "CMD_newcard" + cards(own, 10),
-          "CMD_nextplayer+" + other + '+' + third + "+l+"},
+         {"CMD_startgame+Alice+100+4+4+", "CMD_startround+1+95+95+95+95+",
+          "CMD_newcard" + cards(own, 10), "CMD_nextplayer+" + other + '+' + third + "+l+"},
          [](const TableModel &t) { return t.handCount() == 10 && t.currentPlayer() != 0; }},
         {"dummy offer to the dealer",
          {"CMD_yourcards" + cards(own, 11), "CMD_nextplayer+" + me + '+' + me + "+b+"},
          [](const TableModel &t) { return t.handCount() == 11 && t.buyShown(); }},
         {"dummy offer to another seat",
-         {"CMD_nextplayer+" + me + '+' + third + "+b+", "CMD_nextplayer+" + other + '+' + me + "+b+"},
+         {"CMD_nextplayer+" + me + '+' + third + "+b+",
+          "CMD_nextplayer+" + other + '+' + me + "+b+"},
          [own](const TableModel &t) { return t.dealer() == own % 4 + 1 && t.buyShown(); }},
         {"own lead",
          {"CMD_yourcards" + cards(own, 10), "CMD_nextplayer+" + other + '+' + me + "+l+"},
-         [](const TableModel &t) { return !t.buyShown() && t.status() == QLatin1String("Lead a Card.."); }},
+         [](const TableModel &t) {
+             return !t.buyShown() && t.status() == QLatin1String("Lead a Card..");
+         }},
         {"own follow",
          {"CMD_hiscard+" + third + "+4+1+9+", "CMD_nextplayer+" + other + '+' + me + "+f+"},
          [](const TableModel &t) { return t.status() == QLatin1String("You have the next card"); }},
         {"round over",
          {"CMD_addtocash+" + third + "+120+1+29+", "CMD_endround+95+95+120+90+" + third + '+'},
-         [](const TableModel &t) { return t.roundOverShown() && t.status() == QLatin1String("Round is Over!"); }},
+         [](const TableModel &t) {
+             return t.roundOverShown() && t.status() == QLatin1String("Round is Over!");
+         }},
         {"game over",
          {"CMD_winner+" + third + "+100+100+140+60+"},
          [](const TableModel &t) { return t.winnerShown(); }},
@@ -184,10 +191,12 @@ private slots:
         QFETCH(bool, hosting);
         QTcpServer fakeHost;
         QVERIFY(fakeHost.listen(QHostAddress::LocalHost, 0));
-        qputenv("VELMORA_PORT", hosting ? QByteArray("0") : QByteArray::number(fakeHost.serverPort()));
+        qputenv("VELMORA_PORT",
+                hosting ? QByteArray("0") : QByteArray::number(fakeHost.serverPort()));
         RecordingNotifier notifier;
         const QStringList params = hosting ? QStringList{}
-                                           : QStringList{QStringLiteral("Bob"), QStringLiteral("127.0.0.1"),
+                                           : QStringList{QStringLiteral("Bob"),
+                                                         QStringLiteral("127.0.0.1"),
                                                          QStringLiteral("x")};
         Tchat window(params, &notifier);
         window.show();
@@ -207,8 +216,9 @@ private slots:
             own = 2;
             feed = [&](const QByteArray &m) { peer->write(m + '\xFF'); };
             // A long name is cut to its label and shown whole as a hint.
-            for (const QByteArray &m : {QByteArray("CMD_sendlogininfo+2"), QByteArray("CMD_newplayerinfo+2+Bob"),
-                                        QByteArray("CMD_existingplayers+1+Alexandrina Wilhelmina Smith")})
+            for (const QByteArray &m :
+                 {QByteArray("CMD_sendlogininfo+2"), QByteArray("CMD_newplayerinfo+2+Bob"),
+                  QByteArray("CMD_existingplayers+1+Alexandrina Wilhelmina Smith")})
                 feed(m);
         }
 
@@ -229,7 +239,8 @@ private slots:
             QCOMPARE(audited.filter(QRegularExpression(QStringLiteral("^card\\d+$"))).size(), hand);
             QCOMPARE(audited.contains(QStringLiteral("button_buy")), window.table().buyShown());
             QCOMPARE(audited.contains(QStringLiteral("button_decline")), window.table().buyShown());
-            QCOMPARE(audited.contains(QStringLiteral("button_start")), window.table().startButtonShown());
+            QCOMPARE(audited.contains(QStringLiteral("button_start")),
+                     window.table().startButtonShown());
             for (const char *chat : {"mychat", "button_smilies", "b_phrase1", "b_phrase10"})
                 QVERIFY2(audited.contains(QLatin1String(chat)), chat);
             if (QLatin1String(state.name) == QLatin1String("round over")) {
@@ -249,7 +260,8 @@ private slots:
             QVERIFY2(name->text().endsWith(QChar(0x2026)), qPrintable(name->text()));
             QVERIFY(name->fontMetrics().horizontalAdvance(name->text()) <= name->width());
             QCOMPARE(name->toolTip(), QStringLiteral("Alexandrina Wilhelmina Smith"));
-            QCOMPARE(window.table().seat(1).caption, QStringLiteral("Alexandrina Wilhelmina Smith"));
+            QCOMPARE(window.table().seat(1).caption,
+                     QStringLiteral("Alexandrina Wilhelmina Smith"));
         }
         QVERIFY(notifier.errors.isEmpty());
         window.close();

@@ -55,7 +55,10 @@ struct Table
     HostEngine engine{out, random};
     qint64 now = 100000; // the engine's clock, in ms
 
-    Table() { engine.setClock([this] { return now; }); }
+    Table()
+    {
+        engine.setClock([this] { return now; });
+    }
 
     int connect()
     {
@@ -82,7 +85,8 @@ private slots:
         Table t;
         for (int i = 1; i <= 9; ++i) {
             QCOMPARE(t.connect(), i);
-            QCOMPARE(t.out.to(i), QList<QByteArray>{ff("CMD_sendlogininfo+" + QByteArray::number(i))});
+            QCOMPARE(t.out.to(i),
+                     QList<QByteArray>{ff("CMD_sendlogininfo+" + QByteArray::number(i))});
         }
         t.out.clear();
         QCOMPARE(t.connect(), HostEngine::TurnedAwaySlot);
@@ -231,7 +235,8 @@ private slots:
         for (int i = 1; i <= 4; ++i)
             t.join("p" + QByteArray::number(i));
         auto chat = [&](int slot, const char *text) {
-            QVERIFY(t.engine.received(slot, "CMD_chat+" + QByteArray::number(slot) + "+" + text + "|clRed"));
+            QVERIFY(t.engine.received(slot, "CMD_chat+" + QByteArray::number(slot) + "+" + text +
+                                                "|clRed"));
         };
         chat(1, "a1");
         chat(1, "a2");
@@ -307,9 +312,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("relayed");
-        QTest::newRow("chat") << QByteArray("CMD_chat+2+hi|clRed") << QByteArray("CMD_chat+2+Bob chats: hi|clRed");
-        QTest::newRow("action") << QByteArray("CMD_action+2+waves|clBlack") << QByteArray("CMD_action+2+Bob waves|clBlack");
-        QTest::newRow("sound") << QByteArray("CMD_playasound+2+wave3+") << QByteArray("CMD_playasound+2+wave3+");
+        QTest::newRow("chat") << QByteArray("CMD_chat+2+hi|clRed")
+                              << QByteArray("CMD_chat+2+Bob chats: hi|clRed");
+        QTest::newRow("action") << QByteArray("CMD_action+2+waves|clBlack")
+                                << QByteArray("CMD_action+2+Bob waves|clBlack");
+        QTest::newRow("sound") << QByteArray("CMD_playasound+2+wave3+")
+                               << QByteArray("CMD_playasound+2+wave3+");
     }
     void chatterRateLimit()
     {
@@ -318,7 +326,8 @@ private slots:
         Table t;
         t.join("Alice");
         t.join("Bob");
-        const QByteArray notice = ff("CMD_chat+0+" + QByteArray(HostEngine::TooFastNotice) + "|clGreen");
+        const QByteArray notice =
+            ff("CMD_chat+0+" + QByteArray(HostEngine::TooFastNotice) + "|clGreen");
         auto send = [&](int times) {
             t.out.clear();
             for (int i = 0; i < times; ++i)
@@ -372,8 +381,8 @@ private slots:
         QVERIFY(t.engine.connection(2).justWatch);
         t.engine.handle(1, "CMD_justwatch+2+2"); // the hosting player's seat menu
         QVERIFY(!t.engine.connection(2).justWatch);
-        QCOMPARE(t.out.to(1), (QList<QByteArray>{ff("CMD_justwatching+2+1"),
-                                                 ff("CMD_justwatching+2+2")}));
+        QCOMPARE(t.out.to(1),
+                 (QList<QByteArray>{ff("CMD_justwatching+2+1"), ff("CMD_justwatching+2+2")}));
         QVERIFY(t.out.timers.isEmpty()); // no game: nobody's turn
     }
 
@@ -487,7 +496,8 @@ private slots:
         t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
         t.out.clear();
         t.engine.closed(2); // Bob's turn: the computer takes over after the bot interval
-        QCOMPARE(t.out.timers, QList<HostEngine::Timer>{HostEngine::Timer::ComputerWithBotInterval});
+        QCOMPARE(t.out.timers,
+                 QList<HostEngine::Timer>{HostEngine::Timer::ComputerWithBotInterval});
     }
 
     void hostingCopyLeavingOnItsTurn()
@@ -556,8 +566,8 @@ private slots:
         t.engine.handle(1, "CMD_startgame+p0+100+8+1+");
         Random r(77);
         // (No game starts: a start with other cash would change the total.)
-        const QByteArray words[] = {"CMD_logininfo", "CMD_chat",      "CMD_action",
-                                    "CMD_playasound", "CMD_justwatch", "CMD_playcard",
+        const QByteArray words[] = {"CMD_logininfo",   "CMD_chat",      "CMD_action",
+                                    "CMD_playasound",  "CMD_justwatch", "CMD_playcard",
                                     "CMD_buythedummy", "CMD_hiscard"};
         const QByteArray junk[] = {"", "-", "y", "n", "1", "2", "+", "1.2.0", "99999999999"};
         for (int i = 0; i < 20000; ++i) {

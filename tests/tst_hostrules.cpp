@@ -105,7 +105,8 @@ public:
         for (int i = 0; i < humans; ++i) {
             const int slot = engine.acceptSlot();
             engine.connected(slot);
-            engine.handle(slot, req(wire::loginInfo(slot, "1.2.0", "P" + QByteArray::number(slot))));
+            engine.handle(slot,
+                          req(wire::loginInfo(slot, "1.2.0", "P" + QByteArray::number(slot))));
         }
         out.clear();
     }
@@ -179,7 +180,9 @@ QString dealProblem(const HostEngine &engine)
         for (int k = 0; k < 11; ++k) {
             const int c = hand[k];
             if (k < count && (!isCard(c) || seen[c]))
-                return QStringLiteral("slot %1 holds %2 (missing or dealt twice)").arg(k + 1).arg(c);
+                return QStringLiteral("slot %1 holds %2 (missing or dealt twice)")
+                    .arg(k + 1)
+                    .arg(c);
             if (k >= count && c != NoCard)
                 return QStringLiteral("slot %1 holds %2, expected empty").arg(k + 1).arg(c);
             if (k < count)
@@ -188,7 +191,8 @@ QString dealProblem(const HostEngine &engine)
         return {};
     };
     for (int s = 1; s <= 4; ++s)
-        if (QString p = check(engine.seat(s).hand, s == engine.game().dealer ? 11 : 10); !p.isEmpty())
+        if (QString p = check(engine.seat(s).hand, s == engine.game().dealer ? 11 : 10);
+            !p.isEmpty())
             return QStringLiteral("seat %1: %2").arg(s).arg(p);
     if (QString p = check(engine.game().dummy, 11); !p.isEmpty())
         return QStringLiteral("dummy: %1").arg(p);
@@ -305,7 +309,8 @@ void TestHostRules::roundStart()
     toAll("CMD_startround+1+91+91+91+91+");
     for (int s = 1; s <= 4; ++s) {
         if (seated.contains(s))
-            expected.append({s, "CMD_newcard+" + QByteArray::number(s) + cardListOf(e.seat(s).hand)});
+            expected.append(
+                {s, "CMD_newcard+" + QByteArray::number(s) + cardListOf(e.seat(s).hand)});
         toAll("CMD_cardcount+" + QByteArray::number(s) + (s == 1 ? "+11+" : "+10+"));
     }
     toAll(firstTurn);
@@ -327,16 +332,16 @@ void TestHostRules::roundStart()
 void TestHostRules::dummySale_data()
 {
     QTest::addColumn<bool>("dummy");
-    QTest::addColumn<QByteArrayList>("answers");    // "2y": seat 2 answers yes
-    QTest::addColumn<QByteArrayList>("turns");      // what each answer sends; "" = ignored
+    QTest::addColumn<QByteArrayList>("answers"); // "2y": seat 2 answers yes
+    QTest::addColumn<QByteArrayList>("turns");   // what each answer sends; "" = ignored
     QTest::addColumn<int>("buyer");
     QTest::addColumn<QByteArray>("bought");
 
     const QByteArray lead = "CMD_nextplayer+1+2+l+";
     QTest::newRow("four refusals: nobody buys, seat 2 leads")
         << true << QByteArrayList{"1n", "2n", "3n", "4n"}
-        << QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_nextplayer+1+3+b+",
-                          "CMD_nextplayer+1+4+b+", lead}
+        << QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_nextplayer+1+3+b+", "CMD_nextplayer+1+4+b+",
+                          lead}
         << 0 << QByteArray();
     QTest::newRow("the dealer takes it for nothing")
         << true << QByteArrayList{"1y"} << QByteArrayList{lead} << 1
@@ -347,8 +352,8 @@ void TestHostRules::dummySale_data()
         << QByteArray("CMD_boughtdummy+3+86+1+96+");
     QTest::newRow("the last seat asked buys")
         << true << QByteArrayList{"1n", "2n", "3n", "4y"}
-        << QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_nextplayer+1+3+b+",
-                          "CMD_nextplayer+1+4+b+", lead}
+        << QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_nextplayer+1+3+b+", "CMD_nextplayer+1+4+b+",
+                          lead}
         << 4 << QByteArray("CMD_boughtdummy+4+86+1+96+");
     QTest::newRow("answers out of turn are ignored")
         << true << QByteArrayList{"2y", "1n", "4y", "3n", "2y"}
@@ -359,8 +364,8 @@ void TestHostRules::dummySale_data()
         << QByteArray("CMD_boughtdummy+1+91+1+91+");
     QTest::newRow("answers after four refusals are ignored")
         << true << QByteArrayList{"1n", "2n", "3n", "4n", "1y"}
-        << QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_nextplayer+1+3+b+",
-                          "CMD_nextplayer+1+4+b+", lead, ""}
+        << QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_nextplayer+1+3+b+", "CMD_nextplayer+1+4+b+",
+                          lead, ""}
         << 0 << QByteArray();
     QTest::newRow("dummy hands off: no offer to answer")
         << false << QByteArrayList{"1y", "2y"} << QByteArrayList{"", ""} << 0 << QByteArray();
@@ -412,23 +417,32 @@ void TestHostRules::dummySale()
 
 void TestHostRules::judging_data()
 {
-    QTest::addColumn<QList<int>>("hand");     // seat 2's hand, slots 1..
+    QTest::addColumn<QList<int>>("hand"); // seat 2's hand, slots 1..
     QTest::addColumn<int>("tableCard");
-    QTest::addColumn<int>("from");            // seat that sends the play
+    QTest::addColumn<int>("from"); // seat that sends the play
     QTest::addColumn<int>("slot");
-    QTest::addColumn<QByteArray>("verdict");  // "ok", "low", "next" or "" (ignored)
+    QTest::addColumn<QByteArray>("verdict"); // "ok", "low", "next" or "" (ignored)
 
     // 2 = three of clubs, 4 = five of clubs, 14 = two of diamonds,
     // 40 = two of hearts, 44/45 = six/seven of hearts, 32 = seven of spades.
-    QTest::newRow("lead above a lower card of the suit") << QList<int>{4, 2, 45} << 0 << 2 << 1 << QByteArray("low");
-    QTest::newRow("lead the lowest, lower cards in other suits") << QList<int>{4, 2, 14} << 0 << 2 << 2 << QByteArray("ok");
-    QTest::newRow("lead the lowest of the highest suit") << QList<int>{2, 45, 40} << 0 << 2 << 3 << QByteArray("ok");
-    QTest::newRow("lead the higher of two hearts") << QList<int>{2, 45, 40} << 0 << 2 << 2 << QByteArray("low");
-    QTest::newRow("follow with the next card") << QList<int>{32, 45} << 44 << 2 << 2 << QByteArray("ok");
-    QTest::newRow("follow with the same rank of another suit") << QList<int>{32, 45} << 44 << 2 << 1 << QByteArray("next");
-    QTest::newRow("follow with the lowest card instead") << QList<int>{40, 45} << 44 << 2 << 1 << QByteArray("next");
-    QTest::newRow("follow with a higher card that is not the next") << QList<int>{40, 46} << 44 << 2 << 2 << QByteArray("next");
-    QTest::newRow("follow with the card below") << QList<int>{43, 46} << 44 << 2 << 1 << QByteArray("next");
+    QTest::newRow("lead above a lower card of the suit")
+        << QList<int>{4, 2, 45} << 0 << 2 << 1 << QByteArray("low");
+    QTest::newRow("lead the lowest, lower cards in other suits")
+        << QList<int>{4, 2, 14} << 0 << 2 << 2 << QByteArray("ok");
+    QTest::newRow("lead the lowest of the highest suit")
+        << QList<int>{2, 45, 40} << 0 << 2 << 3 << QByteArray("ok");
+    QTest::newRow("lead the higher of two hearts")
+        << QList<int>{2, 45, 40} << 0 << 2 << 2 << QByteArray("low");
+    QTest::newRow("follow with the next card")
+        << QList<int>{32, 45} << 44 << 2 << 2 << QByteArray("ok");
+    QTest::newRow("follow with the same rank of another suit")
+        << QList<int>{32, 45} << 44 << 2 << 1 << QByteArray("next");
+    QTest::newRow("follow with the lowest card instead")
+        << QList<int>{40, 45} << 44 << 2 << 1 << QByteArray("next");
+    QTest::newRow("follow with a higher card that is not the next")
+        << QList<int>{40, 46} << 44 << 2 << 2 << QByteArray("next");
+    QTest::newRow("follow with the card below")
+        << QList<int>{43, 46} << 44 << 2 << 1 << QByteArray("next");
     QTest::newRow("not his turn") << QList<int>{4, 2} << 0 << 3 << 1 << QByteArray();
     QTest::newRow("empty hand slot") << QList<int>{4, 2} << 0 << 2 << 3 << QByteArray();
     QTest::newRow("hand slot 0") << QList<int>{4, 2} << 0 << 2 << 0 << QByteArray();
@@ -459,7 +473,8 @@ void TestHostRules::judging()
         const int card = hand[slot - 1];
         QCOMPARE(t.out.to(1, "CMD_hiscard"),
                  QByteArrayList{"CMD_hiscard+2+" + QByteArray::number(card) + '+' +
-                                QByteArray::number(slot) + '+' + QByteArray::number(hand.size() - 1) + '+'});
+                                QByteArray::number(slot) + '+' +
+                                QByteArray::number(hand.size() - 1) + '+'});
         QCOMPARE(t.engine.seat(2).hand[slot - 1], NoCard);
         QCOMPARE(t.engine.seat(2).lastCard, card);
         return;
@@ -480,16 +495,22 @@ void TestHostRules::judging()
 void TestHostRules::sequenceEnd_data()
 {
     QTest::addColumn<int>("tableCard");
-    QTest::addColumn<int>("card");    // played by seat 2
-    QTest::addColumn<int>("holder");  // seat given the next card; 0 = the dummy hand
+    QTest::addColumn<int>("card");   // played by seat 2
+    QTest::addColumn<int>("holder"); // seat given the next card; 0 = the dummy hand
     QTest::addColumn<QByteArray>("turn");
 
-    QTest::newRow("ace of clubs ends it though the two of diamonds is out") << 12 << 13 << 3 << QByteArray("CMD_nextplayer+1+2+l+");
-    QTest::newRow("ace of spades ends it though the two of hearts is out") << 38 << 39 << 4 << QByteArray("CMD_nextplayer+1+2+l+");
-    QTest::newRow("next card in the unsold dummy hand") << 33 << 34 << 0 << QByteArray("CMD_nextplayer+1+2+l+");
-    QTest::newRow("next card held by another seat") << 33 << 34 << 4 << QByteArray("CMD_nextplayer+1+4+f+");
-    QTest::newRow("next card held by the player himself") << 33 << 34 << 2 << QByteArray("CMD_nextplayer+1+2+f+");
-    QTest::newRow("a lead followed by seat 1") << 0 << 1 << 1 << QByteArray("CMD_nextplayer+1+1+f+");
+    QTest::newRow("ace of clubs ends it though the two of diamonds is out")
+        << 12 << 13 << 3 << QByteArray("CMD_nextplayer+1+2+l+");
+    QTest::newRow("ace of spades ends it though the two of hearts is out")
+        << 38 << 39 << 4 << QByteArray("CMD_nextplayer+1+2+l+");
+    QTest::newRow("next card in the unsold dummy hand")
+        << 33 << 34 << 0 << QByteArray("CMD_nextplayer+1+2+l+");
+    QTest::newRow("next card held by another seat")
+        << 33 << 34 << 4 << QByteArray("CMD_nextplayer+1+4+f+");
+    QTest::newRow("next card held by the player himself")
+        << 33 << 34 << 2 << QByteArray("CMD_nextplayer+1+2+f+");
+    QTest::newRow("a lead followed by seat 1")
+        << 0 << 1 << 1 << QByteArray("CMD_nextplayer+1+1+f+");
 }
 
 void TestHostRules::sequenceEnd()
@@ -523,13 +544,14 @@ void TestHostRules::sequenceEnd()
 
 void TestHostRules::pots_data()
 {
-    QTest::addColumn<QByteArray>("plays");            // "seat:card ..."
-    QTest::addColumn<QByteArrayList>("payments");     // every CMD_addtocash, in order
+    QTest::addColumn<QByteArray>("plays");        // "seat:card ..."
+    QTest::addColumn<QByteArrayList>("payments"); // every CMD_addtocash, in order
 
     // Each seat holds 91 after the antes and every pot 4.
     const auto paid = [](int seat, int pot, int cash = 95, int amount = 4) {
-        return QByteArray("CMD_addtocash+") + QByteArray::number(seat) + '+' + QByteArray::number(cash) +
-               '+' + QByteArray::number(pot) + '+' + QByteArray::number(amount) + '+';
+        return QByteArray("CMD_addtocash+") + QByteArray::number(seat) + '+' +
+               QByteArray::number(cash) + '+' + QByteArray::number(pot) + '+' +
+               QByteArray::number(amount) + '+';
     };
     QTest::newRow("jack of clubs") << QByteArray("2:10") << QByteArrayList{paid(2, 2)};
     QTest::newRow("king of clubs") << QByteArray("3:12") << QByteArrayList{paid(3, 3)};
@@ -537,20 +559,23 @@ void TestHostRules::pots_data()
     QTest::newRow("queen of spades") << QByteArray("1:37") << QByteArrayList{paid(1, 5)};
     QTest::newRow("ace of spades") << QByteArray("2:39") << QByteArrayList{paid(2, 7)};
     QTest::newRow("ten of diamonds") << QByteArray("3:22") << QByteArrayList{paid(3, 9)};
-    QTest::newRow("other cards pay nothing") << QByteArray("2:11 2:23 2:36 2:50 3:52") << QByteArrayList{};
+    QTest::newRow("other cards pay nothing")
+        << QByteArray("2:11 2:23 2:36 2:50 3:52") << QByteArrayList{};
     QTest::newRow("8-9-10 across suits, then the ten of diamonds")
         << QByteArray("2:7 2:21 2:22") << QByteArrayList{paid(2, 6), paid(2, 9, 99)};
     QTest::newRow("8-9-10 with other seats playing between")
         << QByteArray("2:33 3:8 2:47 4:2 2:9") << QByteArrayList{paid(2, 6)};
-    QTest::newRow("8-9-10 pays once a round") << QByteArray("2:7 2:8 2:9 2:33 2:34 2:35")
-                                              << QByteArrayList{paid(2, 6)};
+    QTest::newRow("8-9-10 pays once a round")
+        << QByteArray("2:7 2:8 2:9 2:33 2:34 2:35") << QByteArrayList{paid(2, 6)};
     QTest::newRow("8-9, another card, 10") << QByteArray("2:7 2:21 2:40 2:35") << QByteArrayList{};
     QTest::newRow("9-8-10") << QByteArray("2:8 2:7 2:35") << QByteArrayList{};
     QTest::newRow("8-9-10 by three seats") << QByteArray("2:7 3:8 4:9") << QByteArrayList{};
-    QTest::newRow("queen then king of hearts") << QByteArray("2:50 2:51") << QByteArrayList{paid(2, 8)};
+    QTest::newRow("queen then king of hearts")
+        << QByteArray("2:50 2:51") << QByteArrayList{paid(2, 8)};
     QTest::newRow("queen and king of hearts with others between")
         << QByteArray("2:50 3:40 4:41 2:51") << QByteArrayList{paid(2, 8)};
-    QTest::newRow("king of hearts from another seat") << QByteArray("2:50 3:51") << QByteArrayList{};
+    QTest::newRow("king of hearts from another seat")
+        << QByteArray("2:50 3:51") << QByteArrayList{};
     QTest::newRow("queen, another card, king") << QByteArray("2:50 2:40 2:51") << QByteArrayList{};
 }
 
@@ -621,21 +646,30 @@ void TestHostRules::gameEnd_data()
 {
     QTest::addColumn<int>("round");
     QTest::addColumn<QList<int>>("cash");
-    QTest::addColumn<QList<int>>("pots");   // pots 1..9
-    QTest::addColumn<int>("winner");        // 0 = another round
-    QTest::addColumn<QList<int>>("after");  // cash after the division
+    QTest::addColumn<QList<int>>("pots");  // pots 1..9
+    QTest::addColumn<int>("winner");       // 0 = another round
+    QTest::addColumn<QList<int>>("after"); // cash after the division
 
     const QList<int> fours(9, 4);
-    QTest::newRow("a leader before the last round plays on") << 15 << QList<int>{130, 50, 60, 40} << fours << 0 << QList<int>{};
-    QTest::newRow("a clear leader after the last round wins") << 16 << QList<int>{130, 50, 60, 40} << fours << 1 << QList<int>{139, 59, 69, 49};
-    QTest::newRow("seats 1 and 3 level on top: round 17") << 16 << QList<int>{120, 50, 120, 60} << fours << 0 << QList<int>{};
-    QTest::newRow("a tie below the leader does not matter") << 16 << QList<int>{50, 130, 50, 60} << fours << 2 << QList<int>{59, 139, 59, 69};
-    QTest::newRow("the last seat leads") << 16 << QList<int>{10, 20, 30, 40} << fours << 4 << QList<int>{19, 29, 39, 49};
-    QTest::newRow("nobody above zero: another round") << 16 << QList<int>{0, -5, -1, 0} << fours << 0 << QList<int>{};
-    QTest::newRow("a lone seat at zero does not win") << 16 << QList<int>{-2, -5, 0, -1} << fours << 0 << QList<int>{};
+    QTest::newRow("a leader before the last round plays on")
+        << 15 << QList<int>{130, 50, 60, 40} << fours << 0 << QList<int>{};
+    QTest::newRow("a clear leader after the last round wins")
+        << 16 << QList<int>{130, 50, 60, 40} << fours << 1 << QList<int>{139, 59, 69, 49};
+    QTest::newRow("seats 1 and 3 level on top: round 17")
+        << 16 << QList<int>{120, 50, 120, 60} << fours << 0 << QList<int>{};
+    QTest::newRow("a tie below the leader does not matter")
+        << 16 << QList<int>{50, 130, 50, 60} << fours << 2 << QList<int>{59, 139, 59, 69};
+    QTest::newRow("the last seat leads")
+        << 16 << QList<int>{10, 20, 30, 40} << fours << 4 << QList<int>{19, 29, 39, 49};
+    QTest::newRow("nobody above zero: another round")
+        << 16 << QList<int>{0, -5, -1, 0} << fours << 0 << QList<int>{};
+    QTest::newRow("a lone seat at zero does not win")
+        << 16 << QList<int>{-2, -5, 0, -1} << fours << 0 << QList<int>{};
     QTest::newRow("37 in the pots pays 9 each, 1 is lost")
-        << 16 << QList<int>{130, 50, 60, 40} << QList<int>{0, 12, 0, 5, 0, 20, 0, 0, 0} << 1 << QList<int>{139, 59, 69, 49};
-    QTest::newRow("an extra round is checked again") << 17 << QList<int>{121, 120, 0, -50} << fours << 1 << QList<int>{130, 129, 9, -41};
+        << 16 << QList<int>{130, 50, 60, 40} << QList<int>{0, 12, 0, 5, 0, 20, 0, 0, 0} << 1
+        << QList<int>{139, 59, 69, 49};
+    QTest::newRow("an extra round is checked again")
+        << 17 << QList<int>{121, 120, 0, -50} << fours << 1 << QList<int>{130, 129, 9, -41};
 }
 
 void TestHostRules::gameEnd()
@@ -688,17 +722,25 @@ void TestHostRules::startGameRequest_data()
 {
     QTest::addColumn<int>("from");
     QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("echo");  // empty: refused
+    QTest::addColumn<QByteArray>("echo"); // empty: refused
     QTest::addColumn<int>("rounds");
     QTest::addColumn<bool>("dummy");
 
-    QTest::newRow("plain") << 1 << QByteArray("CMD_startgame+Host+100+16+1+") << QByteArray("CMD_startgame+Host+100+16+16+") << 16 << true;
-    QTest::newRow("name with a plus") << 1 << QByteArray("CMD_startgame+A+B+100+4+0+") << QByteArray("CMD_startgame+A+B+100+4+4+") << 4 << false;
-    QTest::newRow("name of numbers and pluses") << 1 << QByteArray("CMD_startgame+7+1+2+100+8+1+") << QByteArray("CMD_startgame+7+1+2+100+8+8+") << 8 << true;
-    QTest::newRow("empty name") << 1 << QByteArray("CMD_startgame++100+24+0+") << QByteArray("CMD_startgame++100+24+24+") << 24 << false;
-    QTest::newRow("from a slot other than the host's") << 2 << QByteArray("CMD_startgame+Host+100+16+1+") << QByteArray() << 0 << false;
-    QTest::newRow("rounds not a number") << 1 << QByteArray("CMD_startgame+Host+100+x+1+") << QByteArray() << 0 << false;
-    QTest::newRow("a field missing") << 1 << QByteArray("CMD_startgame+100+16+") << QByteArray() << 0 << false;
+    QTest::newRow("plain") << 1 << QByteArray("CMD_startgame+Host+100+16+1+")
+                           << QByteArray("CMD_startgame+Host+100+16+16+") << 16 << true;
+    QTest::newRow("name with a plus") << 1 << QByteArray("CMD_startgame+A+B+100+4+0+")
+                                      << QByteArray("CMD_startgame+A+B+100+4+4+") << 4 << false;
+    QTest::newRow("name of numbers and pluses")
+        << 1 << QByteArray("CMD_startgame+7+1+2+100+8+1+")
+        << QByteArray("CMD_startgame+7+1+2+100+8+8+") << 8 << true;
+    QTest::newRow("empty name") << 1 << QByteArray("CMD_startgame++100+24+0+")
+                                << QByteArray("CMD_startgame++100+24+24+") << 24 << false;
+    QTest::newRow("from a slot other than the host's")
+        << 2 << QByteArray("CMD_startgame+Host+100+16+1+") << QByteArray() << 0 << false;
+    QTest::newRow("rounds not a number")
+        << 1 << QByteArray("CMD_startgame+Host+100+x+1+") << QByteArray() << 0 << false;
+    QTest::newRow("a field missing")
+        << 1 << QByteArray("CMD_startgame+100+16+") << QByteArray() << 0 << false;
 }
 
 void TestHostRules::startGameRequest()
@@ -747,7 +789,8 @@ void TestHostRules::foreignRequestsDropped_data()
     QTest::addColumn<QByteArray>("request");
 
     QTest::newRow("play for the seat to lead") << 3 << QByteArray("CMD_playcard+2+1+");
-    QTest::newRow("answer for the seat offered the dummy") << 2 << QByteArray("CMD_buythedummy+1+y+");
+    QTest::newRow("answer for the seat offered the dummy")
+        << 2 << QByteArray("CMD_buythedummy+1+y+");
     QTest::newRow("just watch for another seat") << 2 << QByteArray("CMD_justwatch+1+1");
     QTest::newRow("chat in another's name") << 4 << QByteArray("CMD_chat+1+hello|clBlack");
     QTest::newRow("a watcher plays for a seat") << 5 << QByteArray("CMD_playcard+2+1+");
@@ -839,7 +882,7 @@ void TestHostRules::computerIdle()
 
 void TestHostRules::computerDummyDecision_data()
 {
-    QTest::addColumn<int>("card");  // in seat 2's last hand slot
+    QTest::addColumn<int>("card"); // in seat 2's last hand slot
     QTest::addColumn<bool>("buys");
 
     for (const int keep : {11, 13, 36, 48, 51})
@@ -863,7 +906,8 @@ void TestHostRules::computerDummyDecision()
 
     t.engine.computerTimerFired();
     if (buys)
-        QCOMPARE(t.out.to(1), (QByteArrayList{"CMD_boughtdummy+2+86+1+96+", "CMD_nextplayer+1+2+l+"}));
+        QCOMPARE(t.out.to(1),
+                 (QByteArrayList{"CMD_boughtdummy+2+86+1+96+", "CMD_nextplayer+1+2+l+"}));
     else
         QCOMPARE(t.out.to(1), QByteArrayList{"CMD_nextplayer+1+3+b+"});
     QVERIFY(t.out.computerArmed);
@@ -873,12 +917,13 @@ void TestHostRules::computerPlay_data()
 {
     QTest::addColumn<QList<int>>("hand");
     QTest::addColumn<int>("tableCard");
-    QTest::addColumn<QList<int>>("allowed");  // cards it may play
+    QTest::addColumn<QList<int>>("allowed"); // cards it may play
 
     QTest::newRow("leads the two of clubs") << QList<int>{40, 27, 14, 5, 1} << 0 << QList<int>{1};
     QTest::newRow("follows with the next card") << QList<int>{40, 14, 21} << 20 << QList<int>{21};
     QTest::newRow("follows with its last card") << QList<int>{21} << 20 << QList<int>{21};
-    QTest::newRow("leads the lowest of some suit") << QList<int>{45, 41, 30, 28, 15, 16} << 0 << QList<int>{41, 28, 15};
+    QTest::newRow("leads the lowest of some suit")
+        << QList<int>{45, 41, 30, 28, 15, 16} << 0 << QList<int>{41, 28, 15};
 }
 
 void TestHostRules::computerPlay()
@@ -1023,7 +1068,10 @@ QString playBotGame(quint32 seed, bool watcher, bool dummy)
         playedThisRound.clear();
         if (g.dealer != dealer || g.currentPlayer != dealer % 4 + 1)
             return QStringLiteral("dealer %1 and seat %2 to lead, expected %3 and %4")
-                .arg(g.dealer).arg(g.currentPlayer).arg(dealer).arg(dealer % 4 + 1);
+                .arg(g.dealer)
+                .arg(g.currentPlayer)
+                .arg(dealer)
+                .arg(dealer % 4 + 1);
         return dealProblem(t.engine);
     };
     if (QString p = newRound(); !p.isEmpty())
@@ -1060,7 +1108,8 @@ QString playBotGame(quint32 seed, bool watcher, bool dummy)
         if (!wasOver && g.roundOver) {
             ++endedRounds;
             if (t.engine.seat(g.currentPlayer).hand != Hand{})
-                return problem(QStringLiteral("the round ended with cards in the hand that went out"));
+                return problem(
+                    QStringLiteral("the round ended with cards in the hand that went out"));
             if (watcher && t.out.to(1, "CMD_endround").size() != 1)
                 return problem(QStringLiteral("no CMD_endround"));
         }

@@ -58,10 +58,10 @@ void TestOptions::windowPlaceOnClose_data()
     QTest::newRow("moved") << QRect(50, 60, 798, 546) << QSize(1280, 800) << true
                            << QRect(50, 60, 798, 546);
     // Too big for the desktop: 15 pixels off each way, once only.
-    QTest::newRow("too wide and tall") << QRect(0, 0, 900, 700) << QSize(800, 600) << true
-                                       << QRect(0, 0, 885, 685);
-    QTest::newRow("too tall only") << QRect(3, 3, 798, 700) << QSize(1280, 600) << true
-                                   << QRect(3, 3, 798, 685);
+    QTest::newRow("too wide and tall")
+        << QRect(0, 0, 900, 700) << QSize(800, 600) << true << QRect(0, 0, 885, 685);
+    QTest::newRow("too tall only")
+        << QRect(3, 3, 798, 700) << QSize(1280, 600) << true << QRect(3, 3, 798, 685);
 }
 
 void TestOptions::windowPlaceOnClose()

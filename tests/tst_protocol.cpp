@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(splitMessage("CMD_chat+1+hi").cmd, std::optional<Cmd>(Cmd::Chat));
         QCOMPARE(splitMessage("CMD_chat+1+hi").rest, QByteArray("1+hi"));
         QVERIFY(!splitMessage("CMD_Chat+1+hi").cmd);
-        QVERIFY(!splitMessage("CMD_chat").cmd);  // no "+": empty word
+        QVERIFY(!splitMessage("CMD_chat").cmd); // no "+": empty word
         QVERIFY(!splitMessage("CMD_chatx+1").cmd);
         QVERIFY(!splitMessage("+1").cmd);
         QCOMPARE(splitMessage("CMD_full+").cmd, std::optional<Cmd>(Cmd::Full));
@@ -140,10 +140,10 @@ private slots:
         // Read back into the same hand the host wrote.
         QCOMPARE(*read, hand);
         QCOMPARE(inSlot(*read, 11), 1);
-        QVERIFY(readCardList("")); // empty list
-        QVERIFY(!readCardList("12+1"));  // hand slot out of range
-        QVERIFY(!readCardList("0+14"));  // hand slot 0
-        QVERIFY(!readCardList("1+53"));  // card out of range
+        QVERIFY(readCardList(""));        // empty list
+        QVERIFY(!readCardList("12+1"));   // hand slot out of range
+        QVERIFY(!readCardList("0+14"));   // hand slot 0
+        QVERIFY(!readCardList("1+53"));   // card out of range
         QVERIFY(!readCardList("1+14+2")); // half a pair
         QVERIFY(!readCardList("1+x"));
     }
@@ -204,9 +204,9 @@ private slots:
         // A name is always the last field of its message, so "+" inside it
         // reads back whole.
         const QByteArray name = "A+B+";
-        const QByteArray messages[] = {
-            wire::loginInfo(2, "1.2.0", name), wire::newPlayerInfo(2, name),
-            wire::existingPlayers(2, name), wire::playerDisconnected(2, name)};
+        const QByteArray messages[] = {wire::loginInfo(2, "1.2.0", name),
+                                       wire::newPlayerInfo(2, name), wire::existingPlayers(2, name),
+                                       wire::playerDisconnected(2, name)};
         for (const QByteArray &m : messages) {
             const auto split = splitMessage(m.chopped(1));
             QVERIFY(split.cmd);
@@ -219,8 +219,7 @@ private slots:
         QCOMPARE(splitMessage(wire::haveWrongVersion(name).chopped(1)).rest, name);
         QCOMPARE(wire::chat(1, "A+B", "hi+there|clRed"),
                  ff("CMD_chat+1+A+B chats: hi+there|clRed"));
-        QCOMPARE(wire::action(1, "A+B", "waves|$00123456"),
-                 ff("CMD_action+1+A+B waves|$00123456"));
+        QCOMPARE(wire::action(1, "A+B", "waves|$00123456"), ff("CMD_action+1+A+B waves|$00123456"));
     }
 
     void colours_data()

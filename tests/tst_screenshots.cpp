@@ -71,7 +71,8 @@ Difference compare(const QImage &a, const QImage &b)
 
 QString screensFolder()
 {
-    return qEnvironmentVariable("VELMORA_TESTDATA", QStringLiteral(".")) + QStringLiteral("/screens");
+    return qEnvironmentVariable("VELMORA_TESTDATA", QStringLiteral(".")) +
+           QStringLiteral("/screens");
 }
 
 } // namespace
@@ -101,7 +102,8 @@ class TestScreenshots : public QObject
         auto *board = m_window->findChild<QWidget *>(QStringLiteral("panel_board"));
         QVERIFY(board);
         const QImage shot = board->grab(TableArea).toImage().convertToFormat(QImage::Format_RGB32);
-        const QString reference = screensFolder() + QLatin1Char('/') + name + QStringLiteral(".png");
+        const QString reference =
+            screensFolder() + QLatin1Char('/') + name + QStringLiteral(".png");
         if (qEnvironmentVariableIntValue("VELMORA_UPDATE_SCREENS") == 1) {
             QVERIFY(QDir().mkpath(screensFolder()));
             QVERIFY(shot.save(reference));
@@ -109,13 +111,16 @@ class TestScreenshots : public QObject
             return;
         }
         const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
-        QVERIFY2(!expected.isNull(), qPrintable(QStringLiteral("no reference picture %1; make it with "
-                                                               "VELMORA_UPDATE_SCREENS=1").arg(reference)));
+        QVERIFY2(!expected.isNull(),
+                 qPrintable(QStringLiteral("no reference picture %1; make it with "
+                                           "VELMORA_UPDATE_SCREENS=1")
+                                .arg(reference)));
         QCOMPARE(shot.size(), expected.size());
         const Difference d = compare(shot, expected);
         const qsizetype allowed = qsizetype(ChangedShare * shot.width() * shot.height());
         if (d.changed > allowed) {
-            const QString actual = QDir::temp().filePath(QStringLiteral("velmora-%1.png").arg(name));
+            const QString actual =
+                QDir::temp().filePath(QStringLiteral("velmora-%1.png").arg(name));
             shot.save(actual);
             QFAIL(qPrintable(QStringLiteral("%1: %2 pixels differ (at most %3 may), by up to %4; "
                                             "the table now looks like %5")
@@ -157,17 +162,19 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("text");
         const auto row = [](const char *label, const char *text) {
-            QTest::addRow("%s: %s", label, text) << QString::fromLatin1(label) << QString::fromLatin1(text);
+            QTest::addRow("%s: %s", label, text)
+                << QString::fromLatin1(label) << QString::fromLatin1(text);
         };
-        for (const char *text : {"Welcome To Velmora by Pelox8 Software!", "Selling Dummy Hand..",
-                                 "Lead a Card..", "You have the next card",
-                                 "You must play the lowest card in a suit.",
-                                 "You must play the next card in line.", "Round is Over!",
-                                 "Game Over! The money left in the tray is divided among everyone.",
-                                 "Pog's turn to lead a card.", "Pog has the next card."})
+        for (const char *text :
+             {"Welcome To Velmora by Pelox8 Software!", "Selling Dummy Hand..", "Lead a Card..",
+              "You have the next card", "You must play the lowest card in a suit.",
+              "You must play the next card in line.", "Round is Over!",
+              "Game Over! The money left in the tray is divided among everyone.",
+              "Pog's turn to lead a card.", "Pog has the next card."})
             row("label_status", text);
-        for (const char *text : {"Go for the Cash!", "Pip took the Queen and King of Hearts Pot worth $400!",
-                                 "Pax took the 8-9-10 of Any Suit Pot worth $400!", "Pog Got the Dummy Hand."})
+        for (const char *text :
+             {"Go for the Cash!", "Pip took the Queen and King of Hearts Pot worth $400!",
+              "Pax took the 8-9-10 of Any Suit Pot worth $400!", "Pog Got the Dummy Hand."})
             row("label_pot", text);
         row("label_round", "Round 24 of 24");
         row("label_roundover1", "Pax took the Kitty worth $400!");
@@ -209,12 +216,11 @@ private slots:
             box.adjust(4, 2, -4, -2);
         }
         const QRect needed = widget->fontMetrics().boundingRect(box, flags, text);
-        QVERIFY2(box.contains(needed),
-                 qPrintable(QStringLiteral("needs %1 by %2, has %3 by %4")
-                                .arg(needed.width())
-                                .arg(needed.height())
-                                .arg(box.width())
-                                .arg(box.height())));
+        QVERIFY2(box.contains(needed), qPrintable(QStringLiteral("needs %1 by %2, has %3 by %4")
+                                                      .arg(needed.width())
+                                                      .arg(needed.height())
+                                                      .arg(box.width())
+                                                      .arg(box.height())));
     }
 
     // Before any game: names, noughts, the pay-card pots' faces, the kitty

@@ -39,7 +39,11 @@ QString describe(const Options &options, const QString &what)
         return QString::number(options.textSize());
     if (what == QLatin1String("place")) {
         const QRect r = options.windowPlace();
-        return QStringLiteral("%1,%2 %3x%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
+        return QStringLiteral("%1,%2 %3x%4")
+            .arg(r.left())
+            .arg(r.top())
+            .arg(r.width())
+            .arg(r.height());
     }
     if (what == QLatin1String("turnSound"))
         return options.turnSoundNew() ? QStringLiteral("New") : QStringLiteral("Classic");
@@ -101,7 +105,8 @@ void TestSettings::emptyFileGivesDefaults_data()
     QTest::addColumn<QByteArray>("contents");
     QTest::newRow("no file") << false << QByteArray();
     QTest::newRow("empty file") << true << QByteArray();
-    QTest::newRow("other section only") << true << QByteArray("[lobby]\nBotspeed=fast\nTextsize=14\n");
+    QTest::newRow("other section only")
+        << true << QByteArray("[lobby]\nBotspeed=fast\nTextsize=14\n");
     QTest::newRow("empty section") << true << QByteArray("[velmora]\r\n\r\n");
 }
 
@@ -139,7 +144,8 @@ void TestSettings::readingRules_data()
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const char *body, const char *what, const char *expected) {
+    const auto row = [](const char *name, const char *body, const char *what,
+                        const char *expected) {
         QTest::newRow(name) << QByteArray(body) << QString::fromLatin1(what)
                             << QString::fromLatin1(expected);
     };
@@ -260,8 +266,9 @@ void TestSettings::saveKeepsEverythingElse()
     writeAll(m_path, withEnding("[Lobby]\nName=Bob", ending));
     options.setPlaySounds(false);
     const QByteArray saved = readAll(m_path);
-    QVERIFY2(saved.startsWith(withEnding("[Lobby]\nName=Bob\n[velmora]\nTextsize=12\nTop=3\n", ending)),
-             saved.constData());
+    QVERIFY2(
+        saved.startsWith(withEnding("[Lobby]\nName=Bob\n[velmora]\nTextsize=12\nTop=3\n", ending)),
+        saved.constData());
     QVERIFY(saved.endsWith(withEnding(
         "Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n", ending)));
 }
@@ -271,12 +278,14 @@ void TestSettings::saveBeforeReadingKeepsStoredValues_data()
     QTest::addColumn<Options::Key>("key");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("play sounds") << Options::Key::PlaySounds << QByteArray("Playsounds=false\n");
-    QTest::newRow("chatter sounds") << Options::Key::ChatterSounds << QByteArray("ChatterSounds=true\n");
+    QTest::newRow("chatter sounds")
+        << Options::Key::ChatterSounds << QByteArray("ChatterSounds=true\n");
     QTest::newRow("turn sound") << Options::Key::TurnSound << QByteArray("Turnsound=1\n");
     QTest::newRow("text size") << Options::Key::TextSize << QByteArray("Textsize=14\n");
     QTest::newRow("bot speed") << Options::Key::BotSpeed << QByteArray("Botspeed=fast\n");
     QTest::newRow("raised cards") << Options::Key::RaiseCards << QByteArray("RaiseCards=false\n");
-    QTest::newRow("four colours") << Options::Key::FourColourDeck << QByteArray("FourColourDeck=true\n");
+    QTest::newRow("four colours") << Options::Key::FourColourDeck
+                                  << QByteArray("FourColourDeck=true\n");
     QTest::newRow("window closed elsewhere")
         << Options::Key::WindowPlace << QByteArray("Top=20\nLeft=10\nWidth=820\nHeight=560\n");
 }
@@ -360,11 +369,12 @@ void TestSettings::phraseEditorWritesAllTen()
     for (int n = 1; n <= Options::Phrases; ++n)
         phrases[n] = QStringLiteral("Phrase number %1").arg(n);
     phrases[5] = QStringLiteral("two\nlines"); // must not break the file into two keys
-    options.setPhrases(phrases); // the editor's "Done"
+    options.setPhrases(phrases);               // the editor's "Done"
 
     const QByteArray saved = readAll(m_path);
-    QVERIFY(saved.startsWith("[velmora]\nPhrase2=Phrase number 2\nBotspeed=slow\nPhrase1=Phrase number 1\n"
-                             "Phrase3=Phrase number 3\nPhrase4=Phrase number 4\nPhrase5=two lines\n"));
+    QVERIFY(saved.startsWith(
+        "[velmora]\nPhrase2=Phrase number 2\nBotspeed=slow\nPhrase1=Phrase number 1\n"
+        "Phrase3=Phrase number 3\nPhrase4=Phrase number 4\nPhrase5=two lines\n"));
     QVERIFY(saved.endsWith("Phrase10=Phrase number 10\n"));
     QVERIFY(!saved.contains("Textsize") && !saved.contains("Rounds"));
 
@@ -381,7 +391,8 @@ void TestSettings::failedWriteLeavesTheOldFile()
     writeAll(m_path, stored);
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
     const auto restore = qScopeGuard([this] {
-        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(m_dir->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
     if (QFile probe(m_dir->filePath(QStringLiteral("probe"))); probe.open(QIODevice::WriteOnly))
         QSKIP("this user writes in read-only folders");

@@ -61,7 +61,8 @@ public:
 
     QByteArray url(const char *name = "pelox8lobby-setup") const
     {
-        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort()) + "/downloads/" + name;
+        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort()) + "/downloads/" +
+               name;
     }
 
     void release()
@@ -82,8 +83,9 @@ private:
         for (const QByteArray &h : headers)
             head += h + "\r\n";
         if (announceLength)
-            head += "Content-Length: "
-                    + QByteArray::number(announcedLength < 0 ? body.size() : announcedLength) + "\r\n";
+            head += "Content-Length: " +
+                    QByteArray::number(announcedLength < 0 ? body.size() : announcedLength) +
+                    "\r\n";
         s->write(head + "\r\n");
         if (!holdBody)
             sendBody();
@@ -268,7 +270,8 @@ private slots:
         QWidget *hit = w.childAt(p);
         QCOMPARE(hit, list->viewport());
         QSignalSpy spy(&w, &Tspylist::removeRequested);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, hit->mapFrom(&w, p), w.mapToGlobal(p));
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, hit->mapFrom(&w, p),
+                                    w.mapToGlobal(p));
         QApplication::sendEvent(hit, &menuEvent);
         QMenu *menu = nullptr;
         QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
@@ -289,12 +292,18 @@ private slots:
         QTest::addColumn<int>("tag");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("heading");
-        QTest::newRow("1") << 1 << "Overview" << "Overview";
-        QTest::newRow("2") << 2 << "Connecting" << "Connecting";
-        QTest::newRow("3") << 3 << "Game Play" << "Game Play";
-        QTest::newRow("4") << 4 << "Scoring" << "Scoring";
-        QTest::newRow("5") << 5 << "Documentation" << "History";
-        QTest::newRow("6") << 6 << "License" << "License";
+        QTest::newRow("1") << 1 << "Overview"
+                           << "Overview";
+        QTest::newRow("2") << 2 << "Connecting"
+                           << "Connecting";
+        QTest::newRow("3") << 3 << "Game Play"
+                           << "Game Play";
+        QTest::newRow("4") << 4 << "Scoring"
+                           << "Scoring";
+        QTest::newRow("5") << 5 << "Documentation"
+                           << "History";
+        QTest::newRow("6") << 6 << "License"
+                           << "License";
     }
 
     void helpPages()
@@ -406,7 +415,8 @@ private slots:
         QVERIFY(QFileInfo(path).isExecutable());
         QCOMPARE(m_launched, QStringList{path + QStringLiteral(" /SP- /silent /noicons")});
         QCOMPARE(quit.size(), launches ? 1 : 0);
-        QCOMPARE(notifier.notices, launches ? QStringList() : QStringList{QStringLiteral("An Error has Occurred.")});
+        QCOMPARE(notifier.notices,
+                 launches ? QStringList() : QStringList{QStringLiteral("An Error has Occurred.")});
         QVERIFY(child<QPushButton>(&w, "getbutton")->isEnabled());
         QVERIFY(server.request.contains("User-Agent: Mozilla/3.0 (compatible)"));
     }
@@ -416,7 +426,8 @@ private slots:
         HttpStub server;
         server.body = pattern(5000);
         server.holdBody = true;
-        server.headers << "Server: stub" << "X-Note: one more line";
+        server.headers << "Server: stub"
+                       << "X-Note: one more line";
         Tdownload w;
         prepare(w, server.url());
         clickOn(&w, child<QPushButton>(&w, "getbutton"));
@@ -546,7 +557,8 @@ private slots:
         // The program's folder cannot be written: the user's data folder
         // takes the download.
         qputenv("VELMORA_HOME", "/proc/velmora-cannot-be-here");
-        const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString userFolder =
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QFile::remove(QDir(userFolder).filePath(QStringLiteral("pelox8lobby-setup")));
         HttpStub server;
         server.body = pattern(2000);
@@ -555,7 +567,8 @@ private slots:
         QSignalSpy ended(&w, &Tdownload::downloadEnded);
         clickOn(&w, child<QPushButton>(&w, "getbutton"));
         QTRY_COMPARE(ended.size(), 1);
-        QCOMPARE(w.downloadedFile(), QDir(userFolder).filePath(QStringLiteral("pelox8lobby-setup")));
+        QCOMPARE(w.downloadedFile(),
+                 QDir(userFolder).filePath(QStringLiteral("pelox8lobby-setup")));
         QCOMPARE(QFileInfo(w.downloadedFile()).size(), 2000);
         QFile::remove(w.downloadedFile());
     }
@@ -573,8 +586,9 @@ private slots:
         QSignalSpy quit(&w, &Tdownload::quitRequested);
         clickOn(&w, child<QPushButton>(&w, "Button2"));
         QCOMPARE(notifier.notices,
-                 QStringList{QStringLiteral("Please close the game and open the Pelox8 Lobby using the icon "
-                                            "on your desktop or using the your Window's start-up menu.")});
+                 QStringList{QStringLiteral(
+                     "Please close the game and open the Pelox8 Lobby using the icon "
+                     "on your desktop or using the your Window's start-up menu.")});
         QCOMPARE(quit.size(), 0);
         QVERIFY(w.isVisible());
 

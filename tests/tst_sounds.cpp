@@ -148,15 +148,26 @@ private slots:
 
     void chatterMenu()
     {
-        const QStringList captions{
-            QStringLiteral("Doh"),       QStringLiteral("Cough"),     QStringLiteral("Hello"),
-            QStringLiteral("Thank You"), QStringLiteral("Where have you been?"),
-            QStringLiteral("Snoring"),   QStringLiteral("Sneezing"),  QStringLiteral("Sorry"),
-            QStringLiteral("Welcome"),   QStringLiteral("Yeehaa"),    QStringLiteral("Yippee"),
-            QStringLiteral("Oh No"),     QStringLiteral("Applause"),  QStringLiteral("Honk"),
-            QStringLiteral("Oooh"),      QStringLiteral("Razzberry"), QStringLiteral("Cheer"),
-            QStringLiteral("Woman Laughing"), QStringLiteral("Man Laughing"),
-            QStringLiteral("Crying")};
+        const QStringList captions{QStringLiteral("Doh"),
+                                   QStringLiteral("Cough"),
+                                   QStringLiteral("Hello"),
+                                   QStringLiteral("Thank You"),
+                                   QStringLiteral("Where have you been?"),
+                                   QStringLiteral("Snoring"),
+                                   QStringLiteral("Sneezing"),
+                                   QStringLiteral("Sorry"),
+                                   QStringLiteral("Welcome"),
+                                   QStringLiteral("Yeehaa"),
+                                   QStringLiteral("Yippee"),
+                                   QStringLiteral("Oh No"),
+                                   QStringLiteral("Applause"),
+                                   QStringLiteral("Honk"),
+                                   QStringLiteral("Oooh"),
+                                   QStringLiteral("Razzberry"),
+                                   QStringLiteral("Cheer"),
+                                   QStringLiteral("Woman Laughing"),
+                                   QStringLiteral("Man Laughing"),
+                                   QStringLiteral("Crying")};
         const QList<SoundPlayer::Chatter> &chatter = SoundPlayer::chatterSounds();
         QCOMPARE(chatter.size(), captions.size());
         for (int i = 0; i < chatter.size(); ++i) {

@@ -58,7 +58,6 @@ struct Table
     }
 };
 
-
 QWidget *board(Tchat &window) { return window.findChild<QWidget *>(QStringLiteral("panel_board")); }
 
 // The own hand, sorted: 4C (slot 2), 2D (slot 4), 2S (slot 3), 10H (slot 1),
@@ -142,12 +141,13 @@ bool TestTableFeatures::joinAndDeal()
         m_notifier.get());
     m_window->show();
     QApplication::setActiveWindow(m_window.get());
-    if (!QTest::qWaitForWindowActive(m_window.get()) || !QTest::qWaitFor([&] { return host.peer(); }))
+    if (!QTest::qWaitForWindowActive(m_window.get()) ||
+        !QTest::qWaitFor([&] { return host.peer(); }))
         return false;
     for (const QByteArray &message :
          {QByteArray("CMD_sendlogininfo+1"), QByteArray("CMD_newplayerinfo+1+Bob"),
-          QByteArray("CMD_startgame+Bob+100+4+4+"), QByteArray("CMD_startround+1+91+91+91+91+"), Deal,
-          QByteArray("CMD_cardcount+3+8+"), QByteArray("CMD_nextplayer+3+1+l+")})
+          QByteArray("CMD_startgame+Bob+100+4+4+"), QByteArray("CMD_startround+1+91+91+91+91+"),
+          Deal, QByteArray("CMD_cardcount+3+8+"), QByteArray("CMD_nextplayer+3+1+l+")})
         host.send(message);
     m_host = &host;
     TableModel &table = m_window->table();
@@ -174,8 +174,8 @@ void TestTableFeatures::raisedCards_data()
         << QList<int>{};
     QTest::newRow("another seat's turn")
         << QByteArrayList{deal, "CMD_nextplayer+3+2+l+"} << true << QList<int>{};
-    QTest::newRow("the dummy-hand offer") << QByteArrayList{deal, "CMD_nextplayer+3+1+b+"} << true
-                                          << QList<int>{};
+    QTest::newRow("the dummy-hand offer")
+        << QByteArrayList{deal, "CMD_nextplayer+3+1+b+"} << true << QList<int>{};
     QTest::newRow("a card was played: the turn is over")
         << QByteArrayList{deal, "CMD_nextplayer+3+1+l+", "CMD_hiscard+1+3+2+5+"} << true
         << QList<int>{};
@@ -255,7 +255,8 @@ void TestTableFeatures::keyboardPlay()
     QCOMPARE(hand->accessibleName(), QStringLiteral("Hand: Four of Clubs, playable"));
     // The hand's stop takes no clicks: the card under it does.
     QWidget *surface = board(*m_window);
-    QCOMPARE(surface->childAt(TableModel::handLeft(2) + 3, 440)->objectName(), QStringLiteral("card4"));
+    QCOMPARE(surface->childAt(TableModel::handLeft(2) + 3, 440)->objectName(),
+             QStringLiteral("card4"));
 
     press(Qt::Key_Left); // already the first card
     press(Qt::Key_Right);
@@ -340,7 +341,8 @@ void TestTableFeatures::accessibleNames()
     QCOMPARE(named("card1"), QStringLiteral("Ten of Hearts"));
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("card1"))->accessibleDescription(),
              QStringLiteral("playable"));
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("card5"))->accessibleDescription(), QString());
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("card5"))->accessibleDescription(),
+             QString());
     QCOMPARE(named("image_pot7"), QStringLiteral("Pot: Ace of Spades, 4 dollars"));
     QCOMPARE(named("image_pot1"), QStringLiteral("Pot: Kitty, 4 dollars"));
 

@@ -19,7 +19,6 @@ using namespace velmora;
 
 namespace {
 
-
 // The hand position of a card the rules accept now, or 0.
 int legalPosition(const TableModel &table)
 {
@@ -68,7 +67,8 @@ void snapshot(QWidget &window, const char *moment)
 {
     const QString folder = qEnvironmentVariable("VELMORA_SHOTS");
     if (!folder.isEmpty())
-        window.grab().save(folder + QLatin1Char('/') + QLatin1String(moment) + QStringLiteral(".png"));
+        window.grab().save(folder + QLatin1Char('/') + QLatin1String(moment) +
+                           QStringLiteral(".png"));
 }
 
 } // namespace
@@ -110,7 +110,8 @@ private slots:
         window.gameStart()->setRounds(QStringLiteral("4"));
         auto *go = window.gameStart()->findChild<QLabel *>(QStringLiteral("Image1"));
         QVERIFY(go);
-        QCOMPARE(clickAt(window.gameStart(), go->mapTo(window.gameStart(), go->rect().center())), go);
+        QCOMPARE(clickAt(window.gameStart(), go->mapTo(window.gameStart(), go->rect().center())),
+                 go);
         QTRY_VERIFY(table.handCount() > 0);
 
         // The dealt table: the own cards, chips and pots are drawn at their
@@ -150,17 +151,20 @@ private slots:
                         // The buttons' places on the board: buy at (87, 453),
                         // keep at (135, 426).
                         const bool buy = kept > bought; // keep first, then buy
-                        const QWidget *hit =
-                            clickAt(board, buy ? QPoint(87 + 112, 453 + 12) : QPoint(135 + 64, 426 + 12));
-                        const QString wanted = buy ? QStringLiteral("button_buy") : QStringLiteral("button_decline");
+                        const QWidget *hit = clickAt(board, buy ? QPoint(87 + 112, 453 + 12)
+                                                                : QPoint(135 + 64, 426 + 12));
+                        const QString wanted = buy ? QStringLiteral("button_buy")
+                                                   : QStringLiteral("button_decline");
                         if (!hit || hit->objectName() != wanted)
                             missed << wanted;
                         ++(buy ? bought : kept);
                     } else if (const int pos = legalPosition(table)) {
                         // The visible left edge of the card at its display
                         // position; the cards lie at top 403.
-                        const QWidget *hit = clickAt(board, QPoint(TableModel::handLeft(pos) + 3, 403 + 30));
-                        const QString wanted = QStringLiteral("card%1").arg(table.hand(pos).handSlot);
+                        const QWidget *hit =
+                            clickAt(board, QPoint(TableModel::handLeft(pos) + 3, 403 + 30));
+                        const QString wanted =
+                            QStringLiteral("card%1").arg(table.hand(pos).handSlot);
                         if (!hit || hit->objectName() != wanted)
                             missed << wanted;
                         ++plays;
@@ -177,15 +181,18 @@ private slots:
         // the rounds' ends and the game's.
         for (const char *name : {"getcard", "playcard", "leadcard", "roundover", "gameover"})
             QVERIFY2(sounds.contains(QLatin1String(name)), name);
-        QVERIFY(sounds.contains(QStringLiteral("getpot")) || sounds.contains(QStringLiteral("hegotpot")));
-        QVERIFY(sounds.indexOf(QStringLiteral("getcard")) < sounds.indexOf(QStringLiteral("playcard")));
+        QVERIFY(sounds.contains(QStringLiteral("getpot")) ||
+                sounds.contains(QStringLiteral("hegotpot")));
+        QVERIFY(sounds.indexOf(QStringLiteral("getcard")) <
+                sounds.indexOf(QStringLiteral("playcard")));
         QCOMPARE(sounds.last(), QStringLiteral("gameover"));
         for (const QString &name : std::as_const(sounds))
             QVERIFY2(SoundPlayer::isKnown(name), qPrintable(name));
         QVERIFY(kept > 0); // the first round's dealer is the player
         qInfo("dummy hand bought %d, kept %d times", bought, kept);
-        QCOMPARE(table.status(),
-                 QStringLiteral("Game Over! The money left in the tray is divided among everyone."));
+        QCOMPARE(
+            table.status(),
+            QStringLiteral("Game Over! The money left in the tray is divided among everyone."));
         QVERIFY(table.startButtonShown());
         QVERIFY(notifier.errors.isEmpty());
         // The finished game is in the tally, on disk too.

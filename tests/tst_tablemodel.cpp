@@ -101,13 +101,15 @@ private slots:
         Table t(6);
         t.host("CMD_newplayerinfo+6+Me");
         t.host("CMD_newplayerinfo+7+Spy");
-        QCOMPARE(t.model.watchers(), (QStringList{QStringLiteral("6: Me"), QStringLiteral("7: Spy")}));
+        QCOMPARE(t.model.watchers(),
+                 (QStringList{QStringLiteral("6: Me"), QStringLiteral("7: Spy")}));
         t.host("CMD_playerdisconnected+7+Spy");
         t.host("CMD_playerdisconnected+8+Nobody"); // not listed: nothing
-        QCOMPARE(t.lines, (QStringList{QStringLiteral("You are Connected."),
-                                       QStringLiteral("You are spying."),
-                                       QStringLiteral("Spy is Connected."),
-                                       QStringLiteral("Spy is spying."), QStringLiteral("Spy has left.")}));
+        QCOMPARE(
+            t.lines,
+            (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
+                         QStringLiteral("Spy is Connected."), QStringLiteral("Spy is spying."),
+                         QStringLiteral("Spy has left.")}));
     }
 
     void disconnectsAndJustWatch()
@@ -263,7 +265,8 @@ private slots:
         QCOMPARE(t.model.roundText(), QStringLiteral("Round 1 of 16"));
         t.sounds.clear();
         t.host("CMD_addtocash+2+103+8+12+");
-        QCOMPARE(t.model.potText(), QStringLiteral("Pip took the Queen and King of Hearts Pot worth $12!"));
+        QCOMPARE(t.model.potText(),
+                 QStringLiteral("Pip took the Queen and King of Hearts Pot worth $12!"));
         QCOMPARE(t.model.seat(2).cashText, QStringLiteral("$103"));
         QCOMPARE(t.model.pot(8).pile, -1);
         QVERIFY(t.model.pot(8).face);
@@ -303,8 +306,9 @@ private slots:
         t.host("CMD_winner+3+88+0+130+95+");
         QVERIFY(t.model.winnerShown());
         QCOMPARE(t.model.winnerText(), QStringLiteral("Cy"));
-        QCOMPARE(t.model.status(),
-                 QStringLiteral("Game Over! The money left in the tray is divided among everyone."));
+        QCOMPARE(
+            t.model.status(),
+            QStringLiteral("Game Over! The money left in the tray is divided among everyone."));
         QVERIFY(t.model.startButtonShown());
         QVERIFY(!t.model.pot(1).face);
         QCOMPARE(game.size(), 1);
@@ -374,12 +378,16 @@ private slots:
         QTest::addColumn<QByteArray>("rounds");
         QTest::addColumn<int>("dummy");
         QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("default") << QByteArray("16") << 1 << QByteArray("CMD_startgame+Me+100+16+1+\xFF");
-        QTest::newRow("no dummy") << QByteArray("4") << 0 << QByteArray("CMD_startgame+Me+100+4+0+\xFF");
-        QTest::newRow("rounds not a number") << QByteArray("1x") << 1
-                                             << QByteArray("CMD_startgame+Me+100+1x+1+\xFF");
-        QTest::newRow("empty rounds") << QByteArray() << 1 << QByteArray("CMD_startgame+Me+100++1+\xFF");
-        QTest::newRow("stored dummy 2") << QByteArray("8") << 2 << QByteArray("CMD_startgame+Me+100+8+2+\xFF");
+        QTest::newRow("default") << QByteArray("16") << 1
+                                 << QByteArray("CMD_startgame+Me+100+16+1+\xFF");
+        QTest::newRow("no dummy") << QByteArray("4") << 0
+                                  << QByteArray("CMD_startgame+Me+100+4+0+\xFF");
+        QTest::newRow("rounds not a number")
+            << QByteArray("1x") << 1 << QByteArray("CMD_startgame+Me+100+1x+1+\xFF");
+        QTest::newRow("empty rounds")
+            << QByteArray() << 1 << QByteArray("CMD_startgame+Me+100++1+\xFF");
+        QTest::newRow("stored dummy 2")
+            << QByteArray("8") << 2 << QByteArray("CMD_startgame+Me+100+8+2+\xFF");
     }
     void startRequestCarriesTheDialogsValues()
     {
@@ -425,11 +433,13 @@ private slots:
         Random r(2024);
         const QByteArray words[] = {
             "CMD_newplayerinfo", "CMD_existingplayers", "CMD_playerdisconnected",
-            "CMD_justwatching", "CMD_newcard", "CMD_thedummyhand", "CMD_yourcards",
-            "CMD_hiscard", "CMD_wrongcard", "CMD_cardcount", "CMD_nextplayer",
-            "CMD_boughtdummy", "CMD_startgame", "CMD_startround", "CMD_gamestats",
-            "CMD_addtocash", "CMD_endround", "CMD_winner"};
-        const QByteArray junk[] = {"", "-", "x", "+", "-1", "0", "99999999999", "b", "l", "f", "low"};
+            "CMD_justwatching",  "CMD_newcard",         "CMD_thedummyhand",
+            "CMD_yourcards",     "CMD_hiscard",         "CMD_wrongcard",
+            "CMD_cardcount",     "CMD_nextplayer",      "CMD_boughtdummy",
+            "CMD_startgame",     "CMD_startround",      "CMD_gamestats",
+            "CMD_addtocash",     "CMD_endround",        "CMD_winner"};
+        const QByteArray junk[] = {"",  "-", "x", "+",  "-1", "0", "99999999999",
+                                   "b", "l", "f", "low"};
         int errors = 0;
         for (int i = 0; i < 20000; ++i) {
             QByteArray message = words[r.below(std::size(words))];

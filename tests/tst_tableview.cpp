@@ -69,9 +69,9 @@ QStringList namedWidgets(QWidget &board)
     for (int slot = 1; slot <= TableModel::HandPositions; ++slot)
         if (auto *card = board.findChild<QLabel *>(QStringLiteral("card%1").arg(slot)))
             found << QStringLiteral("card%1 at %2").arg(slot).arg(card->x());
-    for (const char *kind : {"label_playername", "label_score", "label_left", "image_eyes",
-                             "image_turn", "image_dealer", "image_last", "image_one",
-                             "image_five", "image_ten"})
+    for (const char *kind :
+         {"label_playername", "label_score", "label_left", "image_eyes", "image_turn",
+          "image_dealer", "image_last", "image_one", "image_five", "image_ten"})
         for (int seat = 1; seat <= 4; ++seat) {
             const QString name = QLatin1String(kind) + QString::number(seat);
             auto *label = board.findChild<QLabel *>(name);

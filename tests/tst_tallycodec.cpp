@@ -79,7 +79,10 @@ QByteArray mixedText(qsizetype n, quint32 seed)
 QByteArray wrzl(quint32 size, const QByteArray &records)
 {
     QByteArray file("WRZL");
-    file.append(char(size)).append(char(size >> 8)).append(char(size >> 16)).append(char(size >> 24));
+    file.append(char(size))
+        .append(char(size >> 8))
+        .append(char(size >> 16))
+        .append(char(size >> 24));
     return file + records;
 }
 
@@ -111,12 +114,10 @@ private slots:
         QTest::newRow("long repetition") << QByteArray("abcdefghij").repeated(5)
                                          << hex("40 00 38 6162636465666768696A 00AF 014F 0281");
         // Sixteen items fill the first control word; no second one follows.
-        QTest::newRow("16 items")
-            << "abcdefghijklmno" + QByteArray(16, 'z')
-            << hex("40 0001 6162636465666768696A6B6C6D6E6F 0000007A");
-        QTest::newRow("17 items")
-            << "abcdefghijklmno" + QByteArray(16, 'z') + "q"
-            << hex("40 0001 6162636465666768696A6B6C6D6E6F 0000007A 0000 71");
+        QTest::newRow("16 items") << "abcdefghijklmno" + QByteArray(16, 'z')
+                                  << hex("40 0001 6162636465666768696A6B6C6D6E6F 0000007A");
+        QTest::newRow("17 items") << "abcdefghijklmno" + QByteArray(16, 'z') + "q"
+                                  << hex("40 0001 6162636465666768696A6B6C6D6E6F 0000007A 0000 71");
     }
 
     void encodedBlocks()
@@ -151,8 +152,7 @@ private slots:
         // Eight runs of 4,111 bytes make 32,888: more than a chunk.
         QTest::newRow("runs past the chunk")
             << hex("40 FF00") + hex("00 0F FF 61").repeated(8) << false << 0;
-        QTest::newRow("any other flag means compressed")
-            << hex("00 0000 61 62") << true << 2;
+        QTest::newRow("any other flag means compressed") << hex("00 0000 61 62") << true << 2;
     }
 
     void damagedBlocks()
@@ -171,15 +171,16 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("file");
 
-        QTest::newRow("34-byte tally") << SmallTally
-                                       << hex("57 52 5A 4C 22 00 00 00 16 00 40 01 9C 39 0D 0A 31 0D"
-                                              "0A 30 00 62 00 90 33 35 00 D2 01 00 00 36");
+        QTest::newRow("34-byte tally")
+            << SmallTally
+            << hex("57 52 5A 4C 22 00 00 00 16 00 40 01 9C 39 0D 0A 31 0D"
+                   "0A 30 00 62 00 90 33 35 00 D2 01 00 00 36");
         QTest::newRow("empty") << QByteArray() << hex("57 52 5A 4C 00 00 00 00 01 00 80");
         // A whole chunk is followed by the record of an empty one.
         QTest::newRow("32768 bytes")
             << QByteArray(32768, 'x')
-            << wrzl(32768, hex("26 00 40 FF 40") + hex("00 0F EF 78").repeated(8)
-                               + hex("78 0014") + hex("01 00 80"));
+            << wrzl(32768, hex("26 00 40 FF 40") + hex("00 0F EF 78").repeated(8) + hex("78 0014") +
+                               hex("01 00 80"));
     }
 
     void containerExamples()
@@ -289,7 +290,8 @@ private slots:
             compressTallyText(mixedText(3000, 9), TallyMethod::Lzh),
         };
         const QStringList known = {
-            QStringLiteral("Lzrw1 : Error reading from input file : f"), SizesDiffer, LzhSizesDiffer,
+            QStringLiteral("Lzrw1 : Error reading from input file : f"), SizesDiffer,
+            LzhSizesDiffer,
             QStringLiteral("f : Lzrw1 decompression : this file has no valid header !")};
         for (int i = 0; i < 3000; ++i) {
             QByteArray file = files[i % files.size()];
@@ -375,12 +377,12 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("bad magic") << QByteArray("XXXX\0\0\0\0\1\0\x80", 11)
-                                   << QStringLiteral("decompress")
-                                   << QStringLiteral("%1 : Lzrw1 decompression : this file has no valid header !");
-        QTest::newRow("truncated") << compressTallyText(mixedText(70000, 1)).chopped(1)
-                                   << QStringLiteral("decompress")
-                                   << QStringLiteral("Lzrw1 : Error reading from input file : %1");
+        QTest::newRow("bad magic")
+            << QByteArray("XXXX\0\0\0\0\1\0\x80", 11) << QStringLiteral("decompress")
+            << QStringLiteral("%1 : Lzrw1 decompression : this file has no valid header !");
+        QTest::newRow("truncated")
+            << compressTallyText(mixedText(70000, 1)).chopped(1) << QStringLiteral("decompress")
+            << QStringLiteral("Lzrw1 : Error reading from input file : %1");
         QByteArray wrongSize = compressTallyText(mixedText(70000, 2));
         wrongSize[4] = char(wrongSize[4] + 1);
         QTest::newRow("wrong size") << wrongSize << QStringLiteral("decompress") << SizesDiffer;
@@ -395,8 +397,9 @@ private slots:
         QTest::newRow("LZH cut") << lzh.left(lzh.size() / 2) << QStringLiteral("decompress")
                                  << LzhSizesDiffer;
         QTest::newRow("show, damaged") << wrongSize << QStringLiteral("show") << SizesDiffer;
-        QTest::newRow("show, not a tally") << compressTallyText("nine\r\n") << QStringLiteral("show")
-                                           << QStringLiteral("Invalid numeric input");
+        QTest::newRow("show, not a tally")
+            << compressTallyText("nine\r\n") << QStringLiteral("show")
+            << QStringLiteral("Invalid numeric input");
     }
 
     void tool()
@@ -453,8 +456,9 @@ private slots:
         const auto [code, shown] = run({"show", tld});
         QCOMPARE(code, 0);
         QVERIFY2(shown.contains(QLatin1String("Total Winnings: $-12")), qPrintable(shown));
-        QVERIFY2(shown.contains(QRegularExpression(QStringLiteral("Annie +2 +1 +1 +0 +2 +1 +1 +0"))),
-                 qPrintable(shown));
+        QVERIFY2(
+            shown.contains(QRegularExpression(QStringLiteral("Annie +2 +1 +1 +0 +2 +1 +1 +0"))),
+            qPrintable(shown));
     }
 
     void tallyText()
@@ -496,7 +500,8 @@ private slots:
         QTest::newRow("bare LF") << QByteArray("2\n1\na\nb\n") << true << 2 << 1;
         QTest::newRow("counts with spaces, no last line end")
             << QByteArray(" 1 \r\n2\r\nx\r\ny") << true << 1 << 2;
-        QTest::newRow("extra lines ignored") << QByteArray("1\r\n1\r\nx\r\ny\r\n") << true << 1 << 1;
+        QTest::newRow("extra lines ignored")
+            << QByteArray("1\r\n1\r\nx\r\ny\r\n") << true << 1 << 1;
         QTest::newRow("empty cells") << QByteArray("1\r\n2\r\n\r\n\r\n") << true << 1 << 2;
         QTest::newRow("empty text") << QByteArray() << false << 0 << 0;
         QTest::newRow("no number") << QByteArray("nine\r\n1\r\n") << false << 0 << 0;

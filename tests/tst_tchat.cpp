@@ -29,7 +29,6 @@ using namespace velmora;
 
 namespace {
 
-
 // The other end of a connection, speaking the wire protocol by hand.
 class Peer
 {
@@ -40,10 +39,7 @@ public:
                          [this] { m_received += m_socket->readAll(); });
     }
     void send(const QByteArray &message) { m_socket->write(message + '\xFF'); }
-    bool received(const QByteArray &message) const
-    {
-        return m_received.contains(message + '\xFF');
-    }
+    bool received(const QByteArray &message) const { return m_received.contains(message + '\xFF'); }
     qsizetype count(const QByteArray &message) const { return m_received.count(message + '\xFF'); }
     QTcpSocket *socket() const { return m_socket; }
 
@@ -239,7 +235,8 @@ void TestTchat::joinForAnyOtherThirdWord()
     QVERIFY(!window.server().isListening());
     QVERIFY(!window.session().isHost());
     QVERIFY(!item(window, "StartGame1")->isEnabled());
-    QVERIFY(chatText(window).startsWith(QStringLiteral(" Loading Multi-player Game.. Please Wait.")));
+    QVERIFY(
+        chatText(window).startsWith(QStringLiteral(" Loading Multi-player Game.. Please Wait.")));
 
     Peer &peer = *host.peer();
     peer.send("CMD_sendlogininfo+3");
@@ -416,8 +413,9 @@ void TestTchat::menuCommands()
 void TestTchat::settingsReadOnceConnected()
 {
     const QString path = m_home.filePath(QStringLiteral("pelolobby.ini"));
-    const QByteArray stored = "[lobby]\r\nName=Bob\r\n[velmora]\r\nLeft=30\r\nTop=40\r\nWidth=820\r\n"
-                              "Height=560\r\nBotspeed=fast\r\nRounds=8\r\n";
+    const QByteArray stored =
+        "[lobby]\r\nName=Bob\r\n[velmora]\r\nLeft=30\r\nTop=40\r\nWidth=820\r\n"
+        "Height=560\r\nBotspeed=fast\r\nRounds=8\r\n";
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -443,7 +441,8 @@ void TestTchat::settingsReadOnceConnected()
 
     peer.send("CMD_newplayerinfo+2+Bob");
     QTRY_VERIFY(window.settings().hasRead());
-    QVERIFY2(lastLineWhenRead.contains(QStringLiteral("You are Connected.")), qPrintable(lastLineWhenRead));
+    QVERIFY2(lastLineWhenRead.contains(QStringLiteral("You are Connected.")),
+             qPrintable(lastLineWhenRead));
     QCOMPARE(window.options().botInterval(), 500);
     QCOMPARE(window.gameStart()->roundsText(), QStringLiteral("8"));
     QCOMPARE(window.gameStart()->spinnerPosition(), 8);
@@ -461,8 +460,8 @@ void TestTchat::settingsReadOnceConnected()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray saved = file.readAll();
-    const QByteArray place = "Left=30\r\nTop=40\r\nWidth=" + QByteArray::number(closedAt.width())
-                             + "\r\nHeight=" + QByteArray::number(closedAt.height()) + "\r\n";
+    const QByteArray place = "Left=30\r\nTop=40\r\nWidth=" + QByteArray::number(closedAt.width()) +
+                             "\r\nHeight=" + QByteArray::number(closedAt.height()) + "\r\n";
     QVERIFY2(saved.startsWith("[lobby]\r\nName=Bob\r\n[velmora]\r\n" + place), saved.constData());
     QVERIFY(saved.contains("Botspeed=fast\r\n"));
     QVERIFY(notifier.errors.isEmpty());
@@ -474,11 +473,14 @@ void TestTchat::dummyOfferButtonsLieOverTheHand_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("dealer takes") << 2 << "button_buy" << "Take Dummy Hand?" << QByteArray("y");
-    QTest::newRow("dealer keeps") << 2 << "button_decline" << "Keep Current Hand" << QByteArray("n");
-    QTest::newRow("seat buys") << 1 << "button_buy" << "Buy Dummy Hand for 5 dollars?"
-                               << QByteArray("y");
-    QTest::newRow("seat keeps") << 1 << "button_decline" << "Keep Current Hand" << QByteArray("n");
+    QTest::newRow("dealer takes") << 2 << "button_buy"
+                                  << "Take Dummy Hand?" << QByteArray("y");
+    QTest::newRow("dealer keeps") << 2 << "button_decline"
+                                  << "Keep Current Hand" << QByteArray("n");
+    QTest::newRow("seat buys") << 1 << "button_buy"
+                               << "Buy Dummy Hand for 5 dollars?" << QByteArray("y");
+    QTest::newRow("seat keeps") << 1 << "button_decline"
+                                << "Keep Current Hand" << QByteArray("n");
 }
 
 // The offer's buttons share the hand strip with the cards: whatever the
@@ -517,10 +519,11 @@ void TestTchat::dummyOfferButtonsLieOverTheHand()
 
         const QPoint centre = target->geometry().center();
         QWidget *hit = board->childAt(centre);
-        QVERIFY2(hit == target, qPrintable(QStringLiteral("%1 cards: %2 lies over %3")
-                                               .arg(size)
-                                               .arg(hit ? hit->objectName() : QStringLiteral("nothing"))
-                                               .arg(button)));
+        QVERIFY2(hit == target,
+                 qPrintable(QStringLiteral("%1 cards: %2 lies over %3")
+                                .arg(size)
+                                .arg(hit ? hit->objectName() : QStringLiteral("nothing"))
+                                .arg(button)));
         QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(board, centre));
         const QByteArray sent = "CMD_buythedummy+2+" + answer + '+';
         QTRY_COMPARE(peer.count(sent), size);

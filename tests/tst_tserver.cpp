@@ -47,9 +47,8 @@ class RawClient
 public:
     explicit RawClient(quint16 port)
     {
-        QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] {
-            m_framer.feed(m_socket.readAll(), m_messages);
-        });
+        QObject::connect(&m_socket, &QTcpSocket::readyRead,
+                         [this] { m_framer.feed(m_socket.readAll(), m_messages); });
         m_socket.connectToHost(QHostAddress::LocalHost, port);
     }
     QTcpSocket &socket() { return m_socket; }
@@ -140,8 +139,9 @@ private slots:
     {
         auto alice = join("Al+ice");
         auto bob = join("B+b");
-        QCOMPARE(bob->messages(), (QList<QByteArray>{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+B+b",
-                                                     "CMD_existingplayers+1+Al+ice"}));
+        QCOMPARE(bob->messages(),
+                 (QList<QByteArray>{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+B+b",
+                                    "CMD_existingplayers+1+Al+ice"}));
         QVERIFY(alice->waitFor("CMD_newplayerinfo+2+B+b"));
         bob->send(ff("CMD_chat+2+hi+all|clRed") + ff("CMD_action+2+waves|clBlue"));
         QVERIFY(alice->waitFor("CMD_chat+2+B+b chats: hi+all|clRed"));
@@ -245,12 +245,12 @@ private slots:
                         }
                         int pick = 0;
                         for (const auto &[slot, card] : hand) {
-                            const bool ok = f[3] == "f"
-                                                ? card == lastCard + 1
-                                                : std::none_of(hand.begin(), hand.end(), [&](auto &o) {
-                                                      return o.second < card &&
-                                                             (o.second - 1) / 13 == (card - 1) / 13;
-                                                  });
+                            const bool ok =
+                                f[3] == "f" ? card == lastCard + 1
+                                            : std::none_of(hand.begin(), hand.end(), [&](auto &o) {
+                                                  return o.second < card &&
+                                                         (o.second - 1) / 13 == (card - 1) / 13;
+                                              });
                             if (ok) {
                                 pick = slot;
                                 break;
@@ -305,7 +305,8 @@ private slots:
         for (int i = 0; i < 50; ++i)
             burst += ff("CMD_chat+1+" + QByteArray::number(i) + "|clRed");
         alice->send(burst);
-        const QByteArray notice = "CMD_chat+0+" + QByteArray(HostEngine::TooFastNotice) + "|clGreen";
+        const QByteArray notice =
+            "CMD_chat+0+" + QByteArray(HostEngine::TooFastNotice) + "|clGreen";
         QVERIFY(alice->waitFor(notice));
         QTRY_COMPARE(m_server->engine().queued(), 0);
         QList<QByteArray> chats;

@@ -56,9 +56,11 @@ private slots:
     {
         QCOMPARE(TSock::lookupPort(QStringLiteral("7772")), quint16(7772));
         QCOMPARE(TSock::lookupPort(QStringLiteral("http")), quint16(80));
-        QVERIFY_THROWS_EXCEPTION(ESockException, TSock::lookupPort(QStringLiteral("no-such-service-x")));
+        QVERIFY_THROWS_EXCEPTION(ESockException,
+                                 TSock::lookupPort(QStringLiteral("no-such-service-x")));
         QVERIFY_THROWS_EXCEPTION(ESockException, TSock::lookupPort(QStringLiteral("99999")));
-        QCOMPARE(TSock::lookupHost(QStringLiteral("127.0.0.1")), QHostAddress(QStringLiteral("127.0.0.1")));
+        QCOMPARE(TSock::lookupHost(QStringLiteral("127.0.0.1")),
+                 QHostAddress(QStringLiteral("127.0.0.1")));
         QCOMPARE(TSock::lookupHost(QString()), QHostAddress(QHostAddress::AnyIPv4));
         // A host that begins with a digit is parsed, never resolved by name.
         QVERIFY_THROWS_EXCEPTION(ESockException, TSock::lookupHost(QStringLiteral("1localhost")));
@@ -130,7 +132,8 @@ private slots:
         QTRY_COMPARE(l.acceptedEvents.received, QByteArray("one\x00\xFFtwo", 8));
         QVERIFY(ce.log.contains(QStringLiteral("Connect: Non-Blocking Socket Connected")));
         QVERIFY(ce.log.contains(QStringLiteral("OnConnect")));
-        QCOMPARE(ce.log.first(), QStringLiteral("Lookup: Lookup Of Port ") + QString::number(l.port()));
+        QCOMPARE(ce.log.first(),
+                 QStringLiteral("Lookup: Lookup Of Port ") + QString::number(l.port()));
         // The accepted connection reported its host and port settings.
         QVERIFY(l.acceptedEvents.log.contains(
             QStringLiteral("Lookup: Setting HostName While Connected Has No Effect")));

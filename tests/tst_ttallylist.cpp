@@ -72,7 +72,8 @@ private slots:
         checklist->item(1)->setCheckState(Qt::Checked);
         auto *tallied = w.findChild<QListWidget *>(QStringLiteral("listbox_tally"));
         tallied->item(0)->setCheckState(Qt::Unchecked);
-        QCOMPARE(questions.last(), QStringLiteral("This will delete Ann's Tally, Are you want to delete it?"));
+        QCOMPARE(questions.last(),
+                 QStringLiteral("This will delete Ann's Tally, Are you want to delete it?"));
         QCOMPARE(tallied->count(), 2); // No: the tick comes back
         QCOMPARE(tallied->item(0)->checkState(), Qt::Checked);
         answer = true;
@@ -101,7 +102,8 @@ private slots:
         bool answer = false;
         w.setConfirm([&](const QString &) { return answer; });
         tally.load();
-        const QStringList atTable{QStringLiteral("Ann"), QStringLiteral("Bo"), QStringLiteral("Cy")};
+        const QStringList atTable{QStringLiteral("Ann"), QStringLiteral("Bo"),
+                                  QStringLiteral("Cy")};
         tally.setPlayersAtTable(atTable);
         auto *checklist = w.findChild<QListWidget *>(QStringLiteral("checklist"));
         auto *tallied = w.findChild<QListWidget *>(QStringLiteral("listbox_tally"));

@@ -57,8 +57,8 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Hosts a Velmora table without a window."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("port"), QStringLiteral("TCP port to listen on."),
-                      QStringLiteral("N")});
+    parser.addOption(
+        {QStringLiteral("port"), QStringLiteral("TCP port to listen on."), QStringLiteral("N")});
     parser.addOption({QStringLiteral("bot-ms"),
                       QStringLiteral("Computer players' pace in milliseconds (default 1000)."),
                       QStringLiteral("MS")});

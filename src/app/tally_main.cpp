@@ -38,11 +38,10 @@ QString showTable(const TallyGrid &grid)
         return shown;
     }
 
-    const QStringList heads = {QStringLiteral("Player"),
-                               QStringLiteral("Games"),  QStringLiteral("His Wins"),
-                               QStringLiteral("Your Wins"), QStringLiteral("Neither Won"),
-                               QStringLiteral("Session Games"), QStringLiteral("His Wins"),
-                               QStringLiteral("Your Wins"), QStringLiteral("Neither Won")};
+    const QStringList heads = {
+        QStringLiteral("Player"),    QStringLiteral("Games"),       QStringLiteral("His Wins"),
+        QStringLiteral("Your Wins"), QStringLiteral("Neither Won"), QStringLiteral("Session Games"),
+        QStringLiteral("His Wins"),  QStringLiteral("Your Wins"),   QStringLiteral("Neither Won")};
     QList<qsizetype> widths;
     for (int c = 0; c < heads.size(); ++c) {
         qsizetype w = heads[c].size();
@@ -70,8 +69,7 @@ int show(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ")
-                    + path);
+        return fail(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + path);
     const TallyDecodeResult decoded = decompressTallyText(file.readAll(), path);
     if (!decoded.ok())
         return fail(decoded.error);

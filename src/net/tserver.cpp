@@ -80,12 +80,11 @@ void TServer::Sock1Accept()
     sock->OnDisconnect = [this](TSock &s) { tempsockDisconnect(s); };
     sock->OnRead = [this](TSock &s, int) { Sock1Read(s); };
     if (slot == HostEngine::TurnedAwaySlot)
-        emit logLine(QStringLiteral("connection from %1 turned away: table full")
-                         .arg(sock->hostName()));
+        emit logLine(
+            QStringLiteral("connection from %1 turned away: table full").arg(sock->hostName()));
     else
-        emit logLine(QStringLiteral("connection from %1 is player %2")
-                         .arg(sock->hostName())
-                         .arg(slot));
+        emit logLine(
+            QStringLiteral("connection from %1 is player %2").arg(sock->hostName()).arg(slot));
     m_engine.connected(slot);
 }
 

@@ -65,14 +65,16 @@ void TSock::setHostName(const QString &name)
 {
     m_hostName = name;
     if (m_connected && SocketType == TSocketType::stStream)
-        report(TSocketInfo::Lookup, QStringLiteral("Setting HostName While Connected Has No Effect"));
+        report(TSocketInfo::Lookup,
+               QStringLiteral("Setting HostName While Connected Has No Effect"));
 }
 
 void TSock::setPortName(const QString &name)
 {
     m_portName = name;
     if (m_connected)
-        report(TSocketInfo::Lookup, QStringLiteral("Setting PortName While Connected Has No Effect"));
+        report(TSocketInfo::Lookup,
+               QStringLiteral("Setting PortName While Connected Has No Effect"));
 }
 
 quint16 TSock::lookupPort(const QString &portName, TSocketType type)
@@ -238,10 +240,7 @@ void TSock::onDisconnected()
     Close();
 }
 
-void TSock::onError(int code)
-{
-    report(TSocketInfo::Error, socketErrorText(code));
-}
+void TSock::onError(int code) { report(TSocketInfo::Error, socketErrorText(code)); }
 
 void TSock::flushOutgoing()
 {
@@ -323,7 +322,10 @@ void TSock::releaseSocket()
         if (socket->state() == QAbstractSocket::UnconnectedState)
             socket->deleteLater();
         else
-            QTimer::singleShot(5000, socket, [socket] { socket->abort(); socket->deleteLater(); });
+            QTimer::singleShot(5000, socket, [socket] {
+                socket->abort();
+                socket->deleteLater();
+            });
     }
     if (m_server) {
         m_server->close();

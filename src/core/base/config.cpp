@@ -36,8 +36,8 @@ void removeStaleSaves(const QString &path)
 {
     const QFileInfo file(path);
     QDir folder = file.absoluteDir();
-    const QStringList stale = folder.entryList({file.fileName() + QStringLiteral(".??????")},
-                                               QDir::Files | QDir::Hidden);
+    const QStringList stale =
+        folder.entryList({file.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
     for (const QString &name : stale)
         folder.remove(name);
 }

@@ -9,7 +9,6 @@
 
 namespace velmora {
 
-
 // The TCP port of the game: 7772, or VELMORA_PORT when set (so that several
 // tables, or test runs, can share one machine).
 inline QString gamePort()

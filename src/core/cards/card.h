@@ -26,7 +26,17 @@ constexpr int rankOf(int code) { return (code - 1) % 13; }
 constexpr int potRank(int code) { return code % 13; }
 
 // Ranks as rankOf() numbers them.
-enum Rank { Two = 0, Seven = 5, Eight = 6, Nine = 7, Ten = 8, Jack = 9, Queen = 10, King = 11, Ace = 12 };
+enum Rank {
+    Two = 0,
+    Seven = 5,
+    Eight = 6,
+    Nine = 7,
+    Ten = 8,
+    Jack = 9,
+    Queen = 10,
+    King = 11,
+    Ace = 12
+};
 
 // The code of a card of a suit and rank.
 constexpr int cardOf(Suit suit, Rank rank) { return int(suit) * 13 + rank + 1; }

@@ -74,7 +74,7 @@ bool ChatComposer::sendPhrase(int number)
         return false;
     const QString phrase = m_options.phrase(number);
     const QString text = phrase.startsWith(MeSpace) ? phrase.mid(4)
-                                                       : QStringLiteral("says: ") + phrase;
+                                                    : QStringLiteral("says: ") + phrase;
     if (!send(wire::actionRequest(m_session.ownPlayer(), payload(text, ActionColour))))
         return false;
     m_cooldown.start();

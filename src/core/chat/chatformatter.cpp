@@ -15,8 +15,8 @@ ChatLineLayout ChatFormatter::layout(int sender, const QString &text)
     // a player start a paragraph that looks like a system line.
     QString rest = text;
     for (QChar &c : rest)
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\v')
-            || c == QLatin1Char('\f') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\v') ||
+            c == QLatin1Char('\f') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             c = QLatin1Char(' ');
     const qsizetype colon = rest.indexOf(QLatin1Char(':'));
     const QString namePart = colon < 0 ? QString() : rest.left(colon + 1);
@@ -64,9 +64,9 @@ QString ChatFormatter::linkText(int slot) const
 
 bool ChatFormatter::isLinkWord(const QString &word)
 {
-    return word.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-           || word.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)
-           || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive);
+    return word.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           word.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
+           word.startsWith(QLatin1String("www."), Qt::CaseInsensitive);
 }
 
 std::optional<QUrl> ChatFormatter::urlFor(const QString &linkText)
@@ -80,8 +80,8 @@ std::optional<QUrl> ChatFormatter::urlFor(const QString &linkText)
         text.prepend(QLatin1String("http://"));
     const QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return std::nullopt;
     return url;
 }

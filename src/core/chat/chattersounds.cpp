@@ -4,11 +4,10 @@ namespace velmora::chatter {
 
 namespace {
 const char *const Captions[Count + 1] = {
-    "<Cancel>",  "Doh",        "Cough",        "Hello",     "Thank You",
-    "Where have you been?",    "Snoring",      "Sneezing",  "Sorry",
-    "Welcome",   "Yeehaa",     "Yippee",       "Oh No",     "Applause",
-    "Honk",      "Oooh",       "Razzberry",    "Cheer",     "Woman Laughing",
-    "Man Laughing",            "Crying",
+    "<Cancel>",       "Doh",          "Cough",  "Hello",   "Thank You", "Where have you been?",
+    "Snoring",        "Sneezing",     "Sorry",  "Welcome", "Yeehaa",    "Yippee",
+    "Oh No",          "Applause",     "Honk",   "Oooh",    "Razzberry", "Cheer",
+    "Woman Laughing", "Man Laughing", "Crying",
 };
 } // namespace
 

@@ -19,8 +19,8 @@ void ClientSession::receive(const QByteArray &bytes)
     const bool ok = m_framer.feed(bytes, messages);
     const bool wasEmpty = m_queue.empty();
     for (QByteArray &message : messages) {
-        if (qsizetype(m_queue.size()) >= QueueLimit
-            || m_queuedBytes + message.size() > QueueBytesLimit) {
+        if (qsizetype(m_queue.size()) >= QueueLimit ||
+            m_queuedBytes + message.size() > QueueBytesLimit) {
             m_cutOff = true;
             m_framer.clear();
             break;
@@ -102,8 +102,8 @@ void ClientSession::addlinetochat(const QByteArray &line, ColourValue colour)
 
 void ClientSession::havewrongversion(FieldReader &fields)
 {
-    systemLine(QString::fromLatin1(fields.rest())
-               + QStringLiteral(" has a different version of the game then you."));
+    systemLine(QString::fromLatin1(fields.rest()) +
+               QStringLiteral(" has a different version of the game then you."));
 }
 
 void ClientSession::wrongversion(FieldReader &)

@@ -76,17 +76,22 @@ void Options::setChatColour(ColourValue colour)
     emit changed(Key::TextColour);
 }
 
-QString Options::phrase(int n) const
-{
-    return n >= 1 && n <= Phrases ? m_phrases[n] : QString();
-}
+QString Options::phrase(int n) const { return n >= 1 && n <= Phrases ? m_phrases[n] : QString(); }
 
 QString Options::defaultPhrase(int n)
 {
     static const char *const phrases[Phrases + 1] = {
-        "",           "Way To Go!", "Good One!",         "Nice Try!",
-        "Excellent!", "Brilliant!", "Wow, WTG!",         "Thanks!",
-        "Way To Go Teamie!",        "Good Game Everyone!", "/me waves \"Good-Bye\"",
+        "",
+        "Way To Go!",
+        "Good One!",
+        "Nice Try!",
+        "Excellent!",
+        "Brilliant!",
+        "Wow, WTG!",
+        "Thanks!",
+        "Way To Go Teamie!",
+        "Good Game Everyone!",
+        "/me waves \"Good-Bye\"",
     };
     return n >= 1 && n <= Phrases ? QLatin1String(phrases[n]) : QString();
 }

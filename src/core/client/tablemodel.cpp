@@ -35,8 +35,14 @@ QString youAreSpying() { return QStringLiteral("You are spying."); }
 QString isSpying(const QString &name) { return name + QStringLiteral(" is spying."); }
 QString disconnected(const QString &caption) { return caption + QStringLiteral(" disconnected."); }
 QString hasLeft(const QString &name) { return name + QStringLiteral(" has left."); }
-QString isJustWatching(const QString &caption) { return caption + QStringLiteral(" is just watching"); }
-QString playsAgain(const QString &caption) { return caption + QStringLiteral(" now playing again"); }
+QString isJustWatching(const QString &caption)
+{
+    return caption + QStringLiteral(" is just watching");
+}
+QString playsAgain(const QString &caption)
+{
+    return caption + QStringLiteral(" now playing again");
+}
 
 QString takeDummy() { return QStringLiteral("Take Dummy Hand?"); }
 QString buyDummy() { return QStringLiteral("Buy Dummy Hand for 5 dollars?"); }
@@ -45,14 +51,26 @@ QString playNext() { return QStringLiteral("You must play the next card in line.
 QString sellingDummy() { return QStringLiteral("Selling Dummy Hand.."); }
 QString leadACard() { return QStringLiteral("Lead a Card.."); }
 QString youHaveNext() { return QStringLiteral("You have the next card"); }
-QString turnToLead(const QString &caption) { return caption + QStringLiteral("'s turn to lead a card."); }
+QString turnToLead(const QString &caption)
+{
+    return caption + QStringLiteral("'s turn to lead a card.");
+}
 QString hasNext(const QString &caption) { return caption + QStringLiteral(" has the next card."); }
-QString gotDummy(const QString &caption) { return caption + QStringLiteral(" Got the Dummy Hand."); }
+QString gotDummy(const QString &caption)
+{
+    return caption + QStringLiteral(" Got the Dummy Hand.");
+}
 
 QString cash(int amount) { return QStringLiteral("$") + QString::number(amount); }
 QString goForTheCash() { return QStringLiteral("Go for the Cash!"); }
-QString round(int round, int rounds) { return QStringLiteral("Round %1 of %2").arg(round).arg(rounds); }
-QString startedAGame(const QString &starter) { return starter + QStringLiteral(" has started a game."); }
+QString round(int round, int rounds)
+{
+    return QStringLiteral("Round %1 of %2").arg(round).arg(rounds);
+}
+QString startedAGame(const QString &starter)
+{
+    return starter + QStringLiteral(" has started a game.");
+}
 QString tookPot(const QString &caption, int pot, int amount)
 {
     return caption + QLatin1String(potAnnouncement(pot)) + QString::number(amount) +
@@ -752,8 +770,7 @@ void TableModel::winner(FieldReader &f)
         m_pots[p] = PotView{false, -1};
     m_gameRunning = false;
     m_startShown = m_hosting;
-    touch(Change::Winner | Change::Status | Change::TableCard | Change::Pots |
-          Change::StartButton);
+    touch(Change::Winner | Change::Status | Change::TableCard | Change::Pots | Change::StartButton);
     emit sound(sound::gameOver());
 }
 

@@ -81,8 +81,8 @@ bool HostEngine::received(int slot, const QByteArray &message)
     if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
         return false;
     Inbox &inbox = m_inboxes[slot];
-    if (qsizetype(inbox.messages.size()) >= QueueLimit
-        || inbox.bytes + message.size() > QueueBytesLimit) {
+    if (qsizetype(inbox.messages.size()) >= QueueLimit ||
+        inbox.bytes + message.size() > QueueBytesLimit) {
         m_out.log(QStringLiteral("slot %1: more than %2 messages or %3 KiB waiting; closing")
                       .arg(slot)
                       .arg(QueueLimit)

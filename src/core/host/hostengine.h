@@ -40,7 +40,7 @@ class Random;
 class HostEngine
 {
 public:
-    static constexpr int MaxSlots = 9;       // 1..4 seats, 5..9 watchers
+    static constexpr int MaxSlots = 9; // 1..4 seats, 5..9 watchers
     static constexpr int Seats = 4;
     static constexpr int TurnedAwaySlot = 10; // only ever used to send "CMD_full+"
 
@@ -214,7 +214,7 @@ private:
     bool m_slotOneIsHost = true;
 
     std::array<Connection, TurnedAwaySlot + 1> m_slots{}; // 1..10; index 0 unused
-    std::array<Seat, Seats + 1> m_seats{};               // 1..4; index 0 unused
+    std::array<Seat, Seats + 1> m_seats{};                // 1..4; index 0 unused
     int m_slotCount = 0;
     Game m_game;
     Deck m_deck;

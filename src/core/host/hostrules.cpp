@@ -14,7 +14,6 @@ constexpr int Ante = 1;
 constexpr int DummyPrice = 5;
 constexpr int nextSeat(int seat) { return seat % 4 + 1; }
 
-
 // Cards that make the computer keep its own hand rather than take the dummy.
 constexpr bool isKeepCard(int card)
 {
@@ -54,8 +53,7 @@ void HostEngine::startGameRequest(int from, const QByteArray &rest)
     const auto cash = FieldReader::toNumber(parts[1]);
     const auto rounds = FieldReader::toNumber(parts[2]);
     // Bounds keep every sum of cash and pots far from overflow.
-    if (!cash || !rounds || *cash < -1000000 || *cash > 1000000 || *rounds < 0 ||
-        *rounds > 10000) {
+    if (!cash || !rounds || *cash < -1000000 || *cash > 1000000 || *rounds < 0 || *rounds > 10000) {
         drop(from, rest, "malformed CMD_startgame");
         return;
     }

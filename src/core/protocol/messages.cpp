@@ -227,10 +227,7 @@ QByteArray &sendLoginInfo(QByteArray &out, int player)
 {
     return Builder(out, Cmd::SendLoginInfo).num(player).close(false);
 }
-QByteArray &full(QByteArray &out)
-{
-    return Builder(out, Cmd::Full).close(true);
-}
+QByteArray &full(QByteArray &out) { return Builder(out, Cmd::Full).close(true); }
 QByteArray &newPlayerInfo(QByteArray &out, int player, const QByteArray &name)
 {
     return Builder(out, Cmd::NewPlayerInfo).num(player).text(name).close(false);
@@ -243,10 +240,7 @@ QByteArray &haveWrongVersion(QByteArray &out, const QByteArray &name)
 {
     return Builder(out, Cmd::HaveWrongVersion).text(name).close(false);
 }
-QByteArray &wrongVersion(QByteArray &out)
-{
-    return Builder(out, Cmd::WrongVersion).close(true);
-}
+QByteArray &wrongVersion(QByteArray &out) { return Builder(out, Cmd::WrongVersion).close(true); }
 QByteArray &gameStats(QByteArray &out, int round, int rounds, const std::array<int, 4> &cash,
                       int tableCard, int currentPlayer)
 {

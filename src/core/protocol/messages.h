@@ -14,7 +14,6 @@
 // last field (a name or chat text) run up to the 0xFF, so it may hold "+".
 namespace velmora::wire {
 
-
 // "+slot+card" for every occupied hand slot, in slot order.
 QByteArray cardList(const Hand &hand);
 

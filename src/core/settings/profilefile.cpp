@@ -41,7 +41,8 @@ void ProfileFile::setContents(const QByteArray &contents)
         }
         const bool crlf = lf > from && contents.at(lf - 1) == '\r';
         const qsizetype end = crlf ? lf - 1 : lf;
-        m_lines.push_back({contents.mid(from, end - from), crlf ? QByteArray("\r\n") : QByteArray("\n")});
+        m_lines.push_back(
+            {contents.mid(from, end - from), crlf ? QByteArray("\r\n") : QByteArray("\n")});
         if (m_newline.isEmpty())
             m_newline = m_lines.back().ending;
         from = lf + 1;
@@ -140,7 +141,8 @@ void ProfileFile::setValue(const QString &section, const QString &key, const QSt
 {
     // A line break inside a value would turn the rest into lines of their own.
     QString oneLine = value;
-    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QByteArray encoded = oneLine.toLocal8Bit();
     const QByteArray newLine = key.toLocal8Bit() + '=' + encoded;
 

@@ -20,9 +20,9 @@ constexpr int MaxTextSize = 72;
 
 // The order in which a save writes the keys.
 constexpr std::initializer_list<Options::Key> SavedKeys{
-    Options::Key::TextSize,   Options::Key::WindowPlace,   Options::Key::Dummy,
-    Options::Key::Rounds,     Options::Key::TurnSound,     Options::Key::ChatterSounds,
-    Options::Key::TextColour, Options::Key::PlaySounds,    Options::Key::BotSpeed,
+    Options::Key::TextSize,   Options::Key::WindowPlace,    Options::Key::Dummy,
+    Options::Key::Rounds,     Options::Key::TurnSound,      Options::Key::ChatterSounds,
+    Options::Key::TextColour, Options::Key::PlaySounds,     Options::Key::BotSpeed,
     Options::Key::RaiseCards, Options::Key::FourColourDeck,
 };
 } // namespace
@@ -121,11 +121,8 @@ void Settings::optionChanged(Options::Key key)
         return;
     switch (key) {
     case Options::Key::Rounds:
-    case Options::Key::Dummy:
-        return; // kept when a game starts with them
-    case Options::Key::Phrases:
-        savePhrases();
-        return;
+    case Options::Key::Dummy: return; // kept when a game starts with them
+    case Options::Key::Phrases: savePhrases(); return;
     default:
         if (m_read)
             saveinifile();
@@ -153,7 +150,9 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         file.setValue(section(), name, value);
     };
     switch (key) {
-    case Options::Key::TextSize: set(QStringLiteral("Textsize"), QString::number(m_options.textSize())); break;
+    case Options::Key::TextSize:
+        set(QStringLiteral("Textsize"), QString::number(m_options.textSize()));
+        break;
     case Options::Key::WindowPlace: {
         const QRect place = m_options.windowPlace();
         set(QStringLiteral("Top"), QString::number(place.top()));
@@ -162,18 +161,29 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         set(QStringLiteral("Height"), QString::number(place.height()));
         break;
     }
-    case Options::Key::Dummy: set(QStringLiteral("Dummy"), QString::number(m_options.dummy())); break;
+    case Options::Key::Dummy:
+        set(QStringLiteral("Dummy"), QString::number(m_options.dummy()));
+        break;
     case Options::Key::Rounds: set(QStringLiteral("Rounds"), m_options.roundsText()); break;
     case Options::Key::TurnSound:
-        set(QStringLiteral("Turnsound"), m_options.turnSoundNew() ? QStringLiteral("1") : QStringLiteral("0"));
+        set(QStringLiteral("Turnsound"),
+            m_options.turnSoundNew() ? QStringLiteral("1") : QStringLiteral("0"));
         break;
-    case Options::Key::ChatterSounds: set(QStringLiteral("ChatterSounds"), onOff(m_options.chatterSounds())); break;
+    case Options::Key::ChatterSounds:
+        set(QStringLiteral("ChatterSounds"), onOff(m_options.chatterSounds()));
+        break;
     case Options::Key::TextColour:
         set(QStringLiteral("Textcolor"), QString::fromLatin1(colourToText(m_options.chatColour())));
         break;
-    case Options::Key::PlaySounds: set(QStringLiteral("Playsounds"), onOff(m_options.playSounds())); break;
-    case Options::Key::BotSpeed: set(QStringLiteral("Botspeed"), Options::botSpeedName(m_options.botSpeed())); break;
-    case Options::Key::RaiseCards: set(QStringLiteral("RaiseCards"), onOff(m_options.raiseCards())); break;
+    case Options::Key::PlaySounds:
+        set(QStringLiteral("Playsounds"), onOff(m_options.playSounds()));
+        break;
+    case Options::Key::BotSpeed:
+        set(QStringLiteral("Botspeed"), Options::botSpeedName(m_options.botSpeed()));
+        break;
+    case Options::Key::RaiseCards:
+        set(QStringLiteral("RaiseCards"), onOff(m_options.raiseCards()));
+        break;
     case Options::Key::FourColourDeck:
         set(QStringLiteral("FourColourDeck"), onOff(m_options.fourColourDeck()));
         break;

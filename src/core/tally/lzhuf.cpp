@@ -9,11 +9,11 @@ namespace velmora::lzh {
 
 namespace {
 
-constexpr int RingSize = 4096;                  // N
-constexpr int LookAhead = 60;                   // F
-constexpr int Threshold = 2;                    // longest match not worth coding
+constexpr int RingSize = 4096;                         // N
+constexpr int LookAhead = 60;                          // F
+constexpr int Threshold = 2;                           // longest match not worth coding
 constexpr int CharCount = 256 - Threshold + LookAhead; // 314 symbols
-constexpr int TableSize = CharCount * 2 - 1;    // 627 nodes
+constexpr int TableSize = CharCount * 2 - 1;           // 627 nodes
 constexpr int Root = TableSize - 1;
 constexpr unsigned MaxFreq = 0x8000;
 constexpr quint8 Space = 0x20;
@@ -24,10 +24,10 @@ constexpr quint8 Space = 0x20;
 // numbers, so a typing slip cannot creep in.
 struct PositionCodes
 {
-    std::array<quint8, 64> encodeCode {};
-    std::array<quint8, 64> encodeLen {};
-    std::array<quint8, 256> decodeCode {};
-    std::array<quint8, 256> decodeLen {};
+    std::array<quint8, 64> encodeCode{};
+    std::array<quint8, 64> encodeLen{};
+    std::array<quint8, 256> decodeCode{};
+    std::array<quint8, 256> decodeLen{};
 };
 
 constexpr PositionCodes makePositionCodes()
@@ -151,9 +151,9 @@ private:
         }
     }
 
-    std::array<unsigned, TableSize + 1> m_freq {};
-    std::array<int, TableSize + CharCount> m_parent {};
-    std::array<int, TableSize> m_son {};
+    std::array<unsigned, TableSize + 1> m_freq{};
+    std::array<int, TableSize + CharCount> m_parent{};
+    std::array<int, TableSize> m_son{};
 };
 
 // Bits most significant first from a device, read ahead in large pieces.
@@ -342,9 +342,9 @@ public:
 
 private:
     const quint8 *m_ring;
-    std::array<int, RingSize + 1> m_left {};
-    std::array<int, RingSize + 257> m_right {}; // + one root per first byte
-    std::array<int, RingSize + 1> m_dad {};
+    std::array<int, RingSize + 1> m_left{};
+    std::array<int, RingSize + 257> m_right{}; // + one root per first byte
+    std::array<int, RingSize + 1> m_dad{};
 };
 
 } // namespace
@@ -356,7 +356,7 @@ DecodeStatus decode(QIODevice &in, QIODevice &out, quint32 size)
 
     Tree tree;
     BitReader bits(in);
-    std::array<quint8, RingSize> ring {};
+    std::array<quint8, RingSize> ring{};
     std::memset(ring.data(), Space, RingSize - LookAhead);
     int r = RingSize - LookAhead;
 
@@ -440,7 +440,7 @@ QByteArray encode(QByteArrayView text)
 
     // The ring plus a mirror of its first LookAhead - 1 bytes, so a key
     // near the ring's end can be compared without wrapping.
-    std::array<quint8, RingSize + LookAhead - 1> ring {};
+    std::array<quint8, RingSize + LookAhead - 1> ring{};
     std::memset(ring.data(), Space, ring.size());
     MatchTree matches(ring.data());
 

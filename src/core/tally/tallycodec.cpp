@@ -102,10 +102,7 @@ void appendBlock(QByteArray &out, QByteArrayView chunk)
 
 // An input whose size cannot be told, or cannot be written into the
 // header's 32 bits, gives no readable file.
-bool sizeKnown(const QIODevice &in)
-{
-    return !in.isSequential() && in.size() <= MaxTextSize;
-}
+bool sizeKnown(const QIODevice &in) { return !in.isSequential() && in.size() <= MaxTextSize; }
 
 } // namespace
 
@@ -199,15 +196,9 @@ TallyCodecResult decompressTally(QIODevice &in, QIODevice &out, const QString &i
 
         if (!fast) {
             switch (lzh::decode(in, out, size)) {
-            case lzh::DecodeStatus::Ok:
-                result.bytesWritten = size;
-                break;
-            case lzh::DecodeStatus::Truncated:
-                result.error = lzhSizesDiffer();
-                break;
-            case lzh::DecodeStatus::WriteFailed:
-                result.error = writeFailed(outName);
-                break;
+            case lzh::DecodeStatus::Ok: result.bytesWritten = size; break;
+            case lzh::DecodeStatus::Truncated: result.error = lzhSizesDiffer(); break;
+            case lzh::DecodeStatus::WriteFailed: result.error = writeFailed(outName); break;
             }
             return result;
         }
@@ -223,8 +214,8 @@ TallyCodecResult decompressTally(QIODevice &in, QIODevice &out, const QString &i
             // A damaged block, or more text than the header announced, can
             // only end in a size mismatch; stopping at once also keeps a
             // small hostile file from producing gigabytes first.
-            if (!lzrw1kh::decodeBlock(*block, chunk)
-                || chunk.size() > qint64(size) - result.bytesWritten) {
+            if (!lzrw1kh::decodeBlock(*block, chunk) ||
+                chunk.size() > qint64(size) - result.bytesWritten) {
                 result.error = sizesDiffer();
                 return result;
             }

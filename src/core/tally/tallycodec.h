@@ -31,7 +31,7 @@ enum class TallyMethod {
 
 struct TallyCodecResult
 {
-    QString error;         // null on success
+    QString error; // null on success
     qint64 bytesWritten = 0;
 
     bool ok() const { return error.isNull(); }
@@ -39,7 +39,7 @@ struct TallyCodecResult
 
 struct TallyDecodeResult
 {
-    QString error;         // null on success
+    QString error; // null on success
     QByteArray text;
 
     bool ok() const { return error.isNull(); }
@@ -48,8 +48,7 @@ struct TallyDecodeResult
 // Streams the whole of `in` into a container on `out`. `inName` and
 // `outName` are only used in messages.
 TallyCodecResult compressTally(QIODevice &in, QIODevice &out, const QString &inName,
-                               const QString &outName,
-                               TallyMethod method = TallyMethod::Lzrw1kh);
+                               const QString &outName, TallyMethod method = TallyMethod::Lzrw1kh);
 
 // Reads a container of either method from `in` and writes its text to
 // `out`. On failure `out` holds a partial text that must be discarded.

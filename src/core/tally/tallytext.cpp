@@ -5,10 +5,7 @@ namespace velmora {
 namespace {
 
 // What the text reader reports when a count line holds no number.
-QString invalidNumber()
-{
-    return QStringLiteral("Invalid numeric input");
-}
+QString invalidNumber() { return QStringLiteral("Invalid numeric input"); }
 
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
@@ -60,8 +57,7 @@ TallyTextResult readTallyText(QByteArrayView text)
     // The counts must also fit the lines that follow: the game always
     // writes every cell, and a damaged count must not make us allocate
     // billions of cells or invent empty ones.
-    if (columns < 0 || rows < 0
-        || qint64(columns) * rows > qint64(lines.size()) - 2) {
+    if (columns < 0 || rows < 0 || qint64(columns) * rows > qint64(lines.size()) - 2) {
         result.error = invalidNumber();
         return result;
     }

@@ -105,7 +105,7 @@ QFont rankFont()
 
 QString rankText(int code)
 {
-    static const char *const ranks[] = {"2", "3", "4", "5", "6", "7", "8",
+    static const char *const ranks[] = {"2", "3",  "4", "5", "6", "7", "8",
                                         "9", "10", "J", "Q", "K", "A"};
     return QString::fromLatin1(ranks[rankOf(code)]);
 }
@@ -114,7 +114,8 @@ bool isCourt(int code) { return rankOf(code) >= 9 && rankOf(code) <= 11; }
 
 // Runs `draw` twice: as given and turned half round about `grid`'s centre,
 // for the double-ended parts of a card.
-template <class Draw> void bothEnds(QPainter &p, const QSizeF &grid, Draw &&draw)
+template <class Draw>
+void bothEnds(QPainter &p, const QSizeF &grid, Draw &&draw)
 {
     draw();
     p.save();
@@ -133,7 +134,8 @@ void paintBlank(QPainter &p, const QRectF &card, qreal radius)
 
 // Pip centres for the number cards 2..10 on the full grid, as (column,
 // row) with columns -1, 0, 1 and rows 0 (top) to 1 (bottom).
-struct Pip {
+struct Pip
+{
     int column;
     qreal row;
 };
@@ -147,10 +149,25 @@ const std::array<std::vector<Pip>, 9> &pipLayouts()
         {{-1, 0}, {1, 0}, {-1, 0.5}, {1, 0.5}, {-1, 1}, {1, 1}},
         {{-1, 0}, {1, 0}, {0, 0.25}, {-1, 0.5}, {1, 0.5}, {-1, 1}, {1, 1}},
         {{-1, 0}, {1, 0}, {0, 0.25}, {-1, 0.5}, {1, 0.5}, {0, 0.75}, {-1, 1}, {1, 1}},
-        {{-1, 0}, {1, 0}, {-1, 1.0 / 3}, {1, 1.0 / 3}, {0, 0.5}, {-1, 2.0 / 3}, {1, 2.0 / 3},
-         {-1, 1}, {1, 1}},
-        {{-1, 0}, {1, 0}, {0, 1.0 / 6}, {-1, 1.0 / 3}, {1, 1.0 / 3}, {-1, 2.0 / 3},
-         {1, 2.0 / 3}, {0, 5.0 / 6}, {-1, 1}, {1, 1}},
+        {{-1, 0},
+         {1, 0},
+         {-1, 1.0 / 3},
+         {1, 1.0 / 3},
+         {0, 0.5},
+         {-1, 2.0 / 3},
+         {1, 2.0 / 3},
+         {-1, 1},
+         {1, 1}},
+        {{-1, 0},
+         {1, 0},
+         {0, 1.0 / 6},
+         {-1, 1.0 / 3},
+         {1, 1.0 / 3},
+         {-1, 2.0 / 3},
+         {1, 2.0 / 3},
+         {0, 5.0 / 6},
+         {-1, 1},
+         {1, 1}},
     }};
     return layouts;
 }
@@ -235,9 +252,8 @@ void CardPainter::paintFull(QPainter &p, int code)
     const QColor ink = suitColour(suit);
     paintBlank(p, QRectF(0.5, 0.5, 51, 71), 4);
 
-    bothEnds(p, FullGrid, [&] {
-        paintIndex(p, code, QRectF(2.5, 3.5, 9.5, 10), QRectF(3.25, 15.5, 8, 8));
-    });
+    bothEnds(p, FullGrid,
+             [&] { paintIndex(p, code, QRectF(2.5, 3.5, 9.5, 10), QRectF(3.25, 15.5, 8, 8)); });
 
     const int rank = rankOf(code);
     p.setPen(Qt::NoPen);

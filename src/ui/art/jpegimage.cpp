@@ -65,7 +65,8 @@ bool runDecoder(Job &job, const unsigned char *data, unsigned long size)
         jpeg_destroy_decompress(&job.info);
         return false;
     }
-    job.image = QImage(int(job.info.output_width), int(job.info.output_height), QImage::Format_RGB888);
+    job.image =
+        QImage(int(job.info.output_width), int(job.info.output_height), QImage::Format_RGB888);
     if (job.image.isNull()) {
         std::snprintf(job.errors.message, sizeof job.errors.message, "Out of memory");
         jpeg_destroy_decompress(&job.info);

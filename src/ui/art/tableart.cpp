@@ -30,7 +30,8 @@ const QColor Gold(232, 184, 52);
 
 // All pictures rendered at one device pixel ratio. Held in a std::map so
 // that references handed out stay valid when other ratios are added.
-struct Sheet {
+struct Sheet
+{
     std::array<QPixmap, DeckSize + 1> large;
     std::array<QPixmap, DeckSize + 1> small;
     std::array<QPixmap, 3> chips;
@@ -57,7 +58,8 @@ const QPixmap &none()
     return empty;
 }
 
-template <class Draw> QPixmap render(QSize logical, Draw &&draw)
+template <class Draw>
+QPixmap render(QSize logical, Draw &&draw)
 {
     const qreal ratio = TableArt::devicePixelRatio();
     QPixmap pm(logical * ratio);
@@ -69,7 +71,8 @@ template <class Draw> QPixmap render(QSize logical, Draw &&draw)
     return pm;
 }
 
-template <class Draw> const QPixmap &cached(QPixmap &slot, QSize logical, Draw &&draw)
+template <class Draw>
+const QPixmap &cached(QPixmap &slot, QSize logical, Draw &&draw)
 {
     if (slot.isNull())
         slot = render(logical, std::forward<Draw>(draw));
@@ -175,14 +178,13 @@ void paintPotFace(QPainter &p, int pot)
     paintDish(p);
     const QSizeF one(30, 41);
     switch (pot) {
-    case Kitty:
-        break;
+    case Kitty: break;
     case PotEightNineTen: {
         // Any suits will do, so the fan mixes them.
         const QRectF r(-11, -36, 22, 30);
-        paintCardAt(p, 7, QPointF(26, 47), -24, r);  // 8 of clubs
-        paintCardAt(p, 47, QPointF(26, 47), 0, r);   // 9 of hearts
-        paintCardAt(p, 35, QPointF(26, 47), 24, r);  // 10 of spades
+        paintCardAt(p, 7, QPointF(26, 47), -24, r); // 8 of clubs
+        paintCardAt(p, 47, QPointF(26, 47), 0, r);  // 9 of hearts
+        paintCardAt(p, 35, QPointF(26, 47), 24, r); // 10 of spades
         break;
     }
     case PotQueenKingHearts: {
@@ -210,7 +212,8 @@ void paintChipPile(QPainter &p, int index)
         seed = seed * 1103515245u + 12345u;
         return int((seed >> 16) % quint32(below));
     };
-    struct Stack {
+    struct Stack
+    {
         QPointF base;
         int height;
         TableArt::Chip kind;
@@ -510,8 +513,9 @@ const QPixmap &TableArt::card(int code, CardSize size)
     Sheet &s = sheet();
     const bool large = size == CardSize::Large;
     const QSize logical = large ? LargeCardSize : SmallCardSize;
-    return cached(large ? s.large[code] : s.small[code], logical,
-                  [&](QPainter &p) { CardPainter::paint(p, QRectF(QPointF(0, 0), logical), code); });
+    return cached(large ? s.large[code] : s.small[code], logical, [&](QPainter &p) {
+        CardPainter::paint(p, QRectF(QPointF(0, 0), logical), code);
+    });
 }
 
 const QPixmap &TableArt::chip(Chip kind)
@@ -536,15 +540,9 @@ const QPixmap &TableArt::chipPile(int index)
     return cached(sheet().piles[index], PotSize, [&](QPainter &p) { paintChipPile(p, index); });
 }
 
-const QPixmap &TableArt::eyes()
-{
-    return cached(sheet().eyes, EyesSize, paintEyes);
-}
+const QPixmap &TableArt::eyes() { return cached(sheet().eyes, EyesSize, paintEyes); }
 
-const QPixmap &TableArt::turnMark()
-{
-    return cached(sheet().turn, TurnMarkSize, paintTurnMark);
-}
+const QPixmap &TableArt::turnMark() { return cached(sheet().turn, TurnMarkSize, paintTurnMark); }
 
 const QPixmap &TableArt::dealerMark()
 {
@@ -580,7 +578,8 @@ const QPixmap &TableArt::panelBackground(QSize size)
 
 const QPixmap &TableArt::onOffBox(bool on)
 {
-    return cached(sheet().box[on ? 1 : 0], OnOffBoxSize, [&](QPainter &p) { paintOnOffBox(p, on); });
+    return cached(sheet().box[on ? 1 : 0], OnOffBoxSize,
+                  [&](QPainter &p) { paintOnOffBox(p, on); });
 }
 
 void TableArt::preload()

@@ -24,8 +24,8 @@ QColor toQColor(ColourValue value)
 
 ColourValue fromQColor(const QColor &colour)
 {
-    return ColourValue(colour.red()) | ColourValue(colour.green()) << 8
-           | ColourValue(colour.blue()) << 16;
+    return ColourValue(colour.red()) | ColourValue(colour.green()) << 8 |
+           ColourValue(colour.blue()) << 16;
 }
 
 // A phrase button's picture: a speech bubble with the button's number.
@@ -84,7 +84,8 @@ ChatControls::ChatControls(QWidget *board, const ClientSession &session, Options
         connect(button, &QToolButton::clicked, this, [this, n] { m_composer.sendPhrase(n); });
         m_phraseButtons[n] = button;
     }
-    m_phraseButtons[Options::Phrases] = addButton(board, QStringLiteral("b_phrase10"), SoundButtonPlace, soundPicture());
+    m_phraseButtons[Options::Phrases] =
+        addButton(board, QStringLiteral("b_phrase10"), SoundButtonPlace, soundPicture());
     m_smileyButton = addButton(board, QStringLiteral("button_smilies"), SmileyButtonPlace,
                                QPixmap::fromImage(smileyPictures().front()));
     buildSmileyMenu(board);
@@ -115,8 +116,9 @@ void ChatControls::buildSmileyMenu(QWidget *board)
     m_smileys->setObjectName(QStringLiteral("popup_smilies"));
     const QList<QImage> &pictures = smileyPictures();
     for (int code = FirstSmiley; code <= LastSmiley; ++code) {
-        QAction *item = m_smileys->addAction(QIcon(QPixmap::fromImage(pictures[code - FirstSmiley])),
-                                             QStringLiteral(":)#%1").arg(code));
+        QAction *item =
+            m_smileys->addAction(QIcon(QPixmap::fromImage(pictures[code - FirstSmiley])),
+                                 QStringLiteral(":)#%1").arg(code));
         connect(item, &QAction::triggered, this, [this, code] { m_entry->insertSmiley(code); });
     }
     connect(m_smileyButton, &QToolButton::clicked, this,
@@ -135,7 +137,8 @@ void ChatControls::buildSoundMenu(QWidget *board)
         connect(item, &QAction::triggered, this, [this, n] { m_composer.sendChatterSound(n); });
     }
     QToolButton *button = m_phraseButtons[Options::Phrases];
-    connect(button, &QToolButton::clicked, this, [this, button] { showMenuAtCorner(m_sounds, button); });
+    connect(button, &QToolButton::clicked, this,
+            [this, button] { showMenuAtCorner(m_sounds, button); });
 }
 
 void ChatControls::showMenuAtCorner(QMenu *menu, QToolButton *button)

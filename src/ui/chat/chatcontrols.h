@@ -33,8 +33,8 @@ public:
     static constexpr QRect SmileyButtonPlace{735, 472, 25, 19};
     static constexpr QRect SoundButtonPlace{763, 472, 25, 19};
     static constexpr int PhraseTop = 35;
-    static constexpr std::array<int, ChatComposer::SentPhrases> PhraseLefts{
-        553, 579, 605, 631, 658, 684, 710, 736, 762};
+    static constexpr std::array<int, ChatComposer::SentPhrases> PhraseLefts{553, 579, 605, 631, 658,
+                                                                            684, 710, 736, 762};
     static constexpr QSize ButtonSize{25, 19};
     static constexpr int FirstSmiley = 10;
     static constexpr int LastSmiley = 27;

@@ -24,7 +24,6 @@ QColor toQColor(ColourValue value)
 }
 } // namespace
 
-
 ChatView::ChatView(QWidget *parent) : QTextBrowser(parent)
 {
     setObjectName(QStringLiteral("mainchat"));
@@ -54,7 +53,8 @@ ChatView::ChatView(QWidget *parent) : QTextBrowser(parent)
 
     auto *selectAll = new QAction(QStringLiteral("Select All"), this);
     selectAll->setObjectName(QStringLiteral("SelectAll1"));
-    connect(selectAll, &QAction::triggered, this, [this] { guarded([this] { QTextBrowser::selectAll(); }); });
+    connect(selectAll, &QAction::triggered, this,
+            [this] { guarded([this] { QTextBrowser::selectAll(); }); });
     auto *clear = new QAction(QStringLiteral("Clear Chat"), this);
     clear->setObjectName(QStringLiteral("ClearChat1"));
     connect(clear, &QAction::triggered, this, [this] { guarded([this] { clearChat(); }); });
@@ -164,8 +164,8 @@ void ChatView::recolour(int style)
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.isValid() && fragment.charFormat().intProperty(StyleProperty) == style
-                && fragment.charFormat().hasProperty(StyleProperty))
+            if (fragment.isValid() && fragment.charFormat().intProperty(StyleProperty) == style &&
+                fragment.charFormat().hasProperty(StyleProperty))
                 ranges.append({fragment.position(), fragment.length()});
         }
     QTextCharFormat colour;

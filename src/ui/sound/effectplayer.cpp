@@ -6,17 +6,12 @@
 
 namespace velmora {
 
-EffectPlayer::EffectPlayer(QObject *parent)
-    : QObject(parent)
-    , m_devices(new QMediaDevices(this))
+EffectPlayer::EffectPlayer(QObject *parent) : QObject(parent), m_devices(new QMediaDevices(this))
 {
     connect(m_devices, &QMediaDevices::audioOutputsChanged, this, [this] { useOutput(output()); });
 }
 
-QAudioDevice EffectPlayer::output() const
-{
-    return QMediaDevices::defaultAudioOutput();
-}
+QAudioDevice EffectPlayer::output() const { return QMediaDevices::defaultAudioOutput(); }
 
 void EffectPlayer::playsounds(const QString &name)
 {

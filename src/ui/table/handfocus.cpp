@@ -15,7 +15,8 @@ constexpr int CardStep = 25; // the visible strip of a card under its right neig
 
 bool typesACharacter(const QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const Qt::KeyboardModifiers mods = event->modifiers() &
+                                       ~(Qt::ShiftModifier | Qt::KeypadModifier);
     return mods == Qt::NoModifier && !event->text().isEmpty() && event->text().at(0).isPrint();
 }
 } // namespace
@@ -34,7 +35,8 @@ HandFocus::HandFocus(TableModel &model, QWidget *board) : QWidget(board), m_mode
 
 QRect HandFocus::cardRect(int position, bool raised)
 {
-    return QRect(QPoint(TableModel::handLeft(position), CardTop - (raised ? RaiseBy : 0)), CardSize);
+    return QRect(QPoint(TableModel::handLeft(position), CardTop - (raised ? RaiseBy : 0)),
+                 CardSize);
 }
 
 int HandFocus::positionOfSlot(int handSlot) const
@@ -118,7 +120,8 @@ bool HandFocus::event(QEvent *event)
 void HandFocus::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool plain =
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (plain) {
         switch (key) {
         case Qt::Key_Left: choose(m_chosenPosition - 1); return;

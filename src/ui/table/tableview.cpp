@@ -34,17 +34,57 @@ struct SeatPlaces
 };
 constexpr SeatPlaces seatPlaces[5] = {
     {},
-    {{23, 323}, {60, 340}, {94, 357}, {12, 324}, {138, 326}, {129, 301}, {85, 259},
-     {21, 255}, {41, 255}, {61, 256}, {23, 340}, {23, 357}},
-    {{26, 54}, {62, 69}, {96, 86}, {13, 54}, {137, 48}, {125, 111}, {85, 123},
-     {22, 118}, {42, 118}, {62, 118}, {26, 69}, {26, 86}},
-    {{423, 53}, {460, 70}, {494, 86}, {515, 54}, {378, 50}, {410, 112}, {430, 120},
-     {477, 117}, {498, 117}, {518, 117}, {423, 70}, {423, 86}},
-    {{424, 325}, {461, 341}, {495, 356}, {514, 325}, {381, 324}, {409, 302}, {431, 259},
-     {477, 255}, {498, 255}, {517, 255}, {424, 341}, {424, 356}},
+    {{23, 323},
+     {60, 340},
+     {94, 357},
+     {12, 324},
+     {138, 326},
+     {129, 301},
+     {85, 259},
+     {21, 255},
+     {41, 255},
+     {61, 256},
+     {23, 340},
+     {23, 357}},
+    {{26, 54},
+     {62, 69},
+     {96, 86},
+     {13, 54},
+     {137, 48},
+     {125, 111},
+     {85, 123},
+     {22, 118},
+     {42, 118},
+     {62, 118},
+     {26, 69},
+     {26, 86}},
+    {{423, 53},
+     {460, 70},
+     {494, 86},
+     {515, 54},
+     {378, 50},
+     {410, 112},
+     {430, 120},
+     {477, 117},
+     {498, 117},
+     {518, 117},
+     {423, 70},
+     {423, 86}},
+    {{424, 325},
+     {461, 341},
+     {495, 356},
+     {514, 325},
+     {381, 324},
+     {409, 302},
+     {431, 259},
+     {477, 255},
+     {498, 255},
+     {517, 255},
+     {424, 341},
+     {424, 356}},
 };
 
-constexpr Place potPlaces[10] = {{},         {251, 188}, {253, 290}, {254, 83}, {323, 121},
+constexpr Place potPlaces[10] = {{},         {251, 188}, {253, 290}, {254, 83},  {323, 121},
                                  {349, 188}, {321, 262}, {154, 189}, {182, 123}, {182, 257}};
 
 constexpr int ChipColumnHeight = 54;
@@ -118,23 +158,26 @@ const QColor &cashColour(TableModel::CashColour colour)
 {
     static const QColor red(Qt::red);
     static const QColor black(Qt::black);
-    return colour == TableModel::CashColour::Red ? red
+    return colour == TableModel::CashColour::Red     ? red
            : colour == TableModel::CashColour::Black ? black
                                                      : Green;
 }
 
-constexpr TableArt::Chip chipKinds[3] = {TableArt::Chip::One, TableArt::Chip::Five, TableArt::Chip::Ten};
+constexpr TableArt::Chip chipKinds[3] = {TableArt::Chip::One, TableArt::Chip::Five,
+                                         TableArt::Chip::Ten};
 
 } // namespace
 
-TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_model(model), m_board(board)
+TableView::TableView(TableModel &model, QWidget *board)
+    : QObject(board), m_model(model), m_board(board)
 {
     for (int p = 1; p <= 4; ++p)
         buildSeat(p);
 
     for (int pot = 1; pot <= 9; ++pot) {
         const QSize size = pot == 1 ? QSize(52, 52) : QSize(53, 53);
-        m_pots[pot] = pictureLabel(board, QStringLiteral("image_pot%1").arg(pot), potPlaces[pot], size);
+        m_pots[pot] =
+            pictureLabel(board, QStringLiteral("image_pot%1").arg(pot), potPlaces[pot], size);
         m_pots[pot]->setToolTip(QLatin1String(potName(pot)));
     }
     m_thelast = pictureLabel(board, QStringLiteral("image_thelast"), {251, 180}, {52, 72});
@@ -143,8 +186,8 @@ TableView::TableView(TableModel &model, QWidget *board) : QObject(board), m_mode
                       Qt::AlignCenter);
     m_round = textLabel(board, QStringLiteral("label_round"), {440, 209, 88, 16}, 12, true, Green);
     // The longest prompt ("Game Over! ...") needs four lines of the box.
-    m_status = textLabel(board, QStringLiteral("label_status"), {400, 413, 125, 62}, 11, true, Green,
-                         Qt::AlignCenter);
+    m_status = textLabel(board, QStringLiteral("label_status"), {400, 413, 125, 62}, 11, true,
+                         Green, Qt::AlignCenter);
     m_status->setWordWrap(true);
 
     // Banners in the middle: a light yellow text over a grey copy two pixels

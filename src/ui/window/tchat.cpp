@@ -122,10 +122,10 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     buildSideWindows();
 
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
-    for (Options::Key key : {Options::Key::BotSpeed, Options::Key::PlaySounds,
-                             Options::Key::ChatterSounds, Options::Key::TurnSound,
-                             Options::Key::TextSize, Options::Key::RaiseCards,
-                             Options::Key::FourColourDeck})
+    for (Options::Key key :
+         {Options::Key::BotSpeed, Options::Key::PlaySounds, Options::Key::ChatterSounds,
+          Options::Key::TurnSound, Options::Key::TextSize, Options::Key::RaiseCards,
+          Options::Key::FourColourDeck})
         showOptions(key);
 }
 
@@ -221,19 +221,23 @@ void Tchat::buildChat()
     connect(m_tableView, &TableView::focusChatEntry, m_chat, &ChatControls::focusEntry);
     // The keyboard's two stops: the chat entry and the own hand.
     connect(m_chat->entry(), &ChatEntry::leaveRequested, m_tableView, &TableView::focusHand);
-    connect(m_tableView->handFocus(), &HandFocus::leaveRequested, m_chat, &ChatControls::focusEntry);
-    connect(m_tableView->handFocus(), &HandFocus::typedForChat, m_chat, &ChatControls::typeIntoEntry);
+    connect(m_tableView->handFocus(), &HandFocus::leaveRequested, m_chat,
+            &ChatControls::focusEntry);
+    connect(m_tableView->handFocus(), &HandFocus::typedForChat, m_chat,
+            &ChatControls::typeIntoEntry);
     connect(m_mainchat, &ChatView::chatCleared, m_chat, &ChatControls::focusEntry);
-    connect(&m_session, &ClientSession::chatterSound, this, [this](int sender, const QString &sound) {
-        std::optional<QString> seatName;
-        if (sender >= 1 && sender <= TableModel::Seats)
-            seatName = m_table.seat(sender).caption;
-        const ChatComposer::ChatterEffect effect = m_chat->composer().chatterReceived(seatName, sound);
-        if (!effect.play.isEmpty())
-            m_sounds->playsounds(QString::fromLatin1(effect.play));
-        if (!effect.line.isEmpty())
-            m_session.systemLine(effect.line);
-    });
+    connect(&m_session, &ClientSession::chatterSound, this,
+            [this](int sender, const QString &sound) {
+                std::optional<QString> seatName;
+                if (sender >= 1 && sender <= TableModel::Seats)
+                    seatName = m_table.seat(sender).caption;
+                const ChatComposer::ChatterEffect effect =
+                    m_chat->composer().chatterReceived(seatName, sound);
+                if (!effect.play.isEmpty())
+                    m_sounds->playsounds(QString::fromLatin1(effect.play));
+                if (!effect.line.isEmpty())
+                    m_session.systemLine(effect.line);
+            });
 }
 
 Tchat::~Tchat() = default;
@@ -291,7 +295,8 @@ void Tchat::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     m_startGame = addItem(file, QStringLiteral("&Start Game"), "StartGame1");
     m_startGame->setEnabled(false);
-    connect(m_startGame, &QAction::triggered, this, [this] { guard([this] { m_table.startClicked(); }); });
+    connect(m_startGame, &QAction::triggered, this,
+            [this] { guard([this] { m_table.startClicked(); }); });
     file->addSeparator();
     QAction *exit = addItem(file, QStringLiteral("E&xit"), "Exit1");
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -302,7 +307,8 @@ void Tchat::buildMenus()
     m_playSounds = addCheckItem(options, QStringLiteral("&Play Sounds"), "PlaySounds1");
     connect(m_playSounds, &QAction::triggered, this,
             [this](bool on) { m_options.setPlaySounds(on); });
-    m_chatterSounds = addCheckItem(options, QStringLiteral("Play &Chatter Sounds"), "PlayChatterSounds1");
+    m_chatterSounds =
+        addCheckItem(options, QStringLiteral("Play &Chatter Sounds"), "PlayChatterSounds1");
     connect(m_chatterSounds, &QAction::triggered, this,
             [this](bool on) { m_options.setChatterSounds(on); });
 
@@ -318,7 +324,9 @@ void Tchat::buildMenus()
 
     QMenu *botSpeed = options->addMenu(QStringLiteral("&Bot Speed"));
     auto *botSpeeds = new QActionGroup(this);
-    const char *const speedItems[][2] = {{"&Slow", "Slow1"}, {"&Normal", "Normal1"}, {"&Fast", "Fast1"}};
+    const char *const speedItems[][2] = {{"&Slow", "Slow1"},
+                                         {"&Normal", "Normal1"},
+                                         {"&Fast", "Fast1"}};
     for (std::size_t i = 0; i < m_botSpeeds.size(); ++i) {
         QAction *item = addCheckItem(botSpeed, QLatin1String(speedItems[i][0]), speedItems[i][1]);
         botSpeeds->addAction(item);
@@ -334,11 +342,16 @@ void Tchat::buildMenus()
     QMenu *textSize = options->addMenu(QStringLiteral("Text Si&ze"));
     textSize->addActions(m_mainchat->textSizeActions());
     options->addAction(m_mainchat->scrollOffAction());
-    QAction *reset = addItem(options, QStringLiteral("&Reset Screen Location"), "ResetScreenLocation1");
-    connect(reset, &QAction::triggered, this, [this] { guard([this] { ResetScreenLocation1Click(); }); });
-    m_raiseCards = addCheckItem(options, QStringLiteral("R&aise Playable Cards"), "RaisePlayableCards1");
-    connect(m_raiseCards, &QAction::triggered, this, [this](bool on) { m_options.setRaiseCards(on); });
-    m_fourColourDeck = addCheckItem(options, QStringLiteral("&Four-Colour Deck"), "FourColourDeck1");
+    QAction *reset =
+        addItem(options, QStringLiteral("&Reset Screen Location"), "ResetScreenLocation1");
+    connect(reset, &QAction::triggered, this,
+            [this] { guard([this] { ResetScreenLocation1Click(); }); });
+    m_raiseCards =
+        addCheckItem(options, QStringLiteral("R&aise Playable Cards"), "RaisePlayableCards1");
+    connect(m_raiseCards, &QAction::triggered, this,
+            [this](bool on) { m_options.setRaiseCards(on); });
+    m_fourColourDeck =
+        addCheckItem(options, QStringLiteral("&Four-Colour Deck"), "FourColourDeck1");
     connect(m_fourColourDeck, &QAction::triggered, this,
             [this](bool on) { m_options.setFourColourDeck(on); });
     options->addSeparator();
@@ -364,7 +377,8 @@ void Tchat::buildMenus()
         m_spyList->raise();
     });
     QAction *phraseList = addItem(view, QStringLiteral("&Phrase List"), "PhraseList1");
-    connect(phraseList, &QAction::triggered, this, [this] { guard([this] { m_phrases->showPhrases(); }); });
+    connect(phraseList, &QAction::triggered, this,
+            [this] { guard([this] { m_phrases->showPhrases(); }); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");

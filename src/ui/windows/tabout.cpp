@@ -71,9 +71,11 @@ QPixmap drawLogo(QSize size)
     font.setItalic(true);
     p.setFont(font);
     p.setPen(QColor(0, 0, 0, 110));
-    p.drawText(QRect(62, 2, size.width() - 62, size.height()), Qt::AlignCenter, QStringLiteral("Velmora"));
+    p.drawText(QRect(62, 2, size.width() - 62, size.height()), Qt::AlignCenter,
+               QStringLiteral("Velmora"));
     p.setPen(QColor(255, 214, 40));
-    p.drawText(QRect(60, 0, size.width() - 62, size.height()), Qt::AlignCenter, QStringLiteral("Velmora"));
+    p.drawText(QRect(60, 0, size.width() - 62, size.height()), Qt::AlignCenter,
+               QStringLiteral("Velmora"));
     return pixmap;
 }
 } // namespace
@@ -157,9 +159,6 @@ Tabout::~Tabout() = default;
 
 QString Tabout::versionText() const { return m_version->text(); }
 
-void Tabout::Label7Click()
-{
-    m_notifier->openUrl(makerUrl());
-}
+void Tabout::Label7Click() { m_notifier->openUrl(makerUrl()); }
 
 } // namespace velmora

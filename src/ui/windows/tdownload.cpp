@@ -159,13 +159,15 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
     colour(closed, QColor(230, 0, 0));
     closed->setGeometry(212, 333, 120, 34);
 
-    auto *pitch = textLabel(left,
+    auto *pitch = textLabel(
+        left,
         QStringLiteral("Download The Pelox8 Lobby Now to play this  and other exciting games "
                        "online with other players! "),
         QRect(10, 371, 430, 30));
     pitch->setObjectName(QStringLiteral("label_pitch"));
 
-    m_getbutton = new QPushButton(QStringLiteral("Download And Install The Pelox8 Lobby Now"), left);
+    m_getbutton =
+        new QPushButton(QStringLiteral("Download And Install The Pelox8 Lobby Now"), left);
     m_getbutton->setObjectName(QStringLiteral("getbutton"));
     m_getbutton->setFont(boldFont(m_getbutton->font(), 15));
     m_getbutton->setGeometry(25, 403, 400, 34);
@@ -202,7 +204,8 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
     button1->setGeometry(38, 66, 181, 32);
     button1->setDefault(true);
     connect(button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
-    auto *note = textLabel(solo,
+    auto *note = textLabel(
+        solo,
         QStringLiteral("Note: Even if you are playing offline, you will need to configure your "
                        "FIREWALL to allow the game to access the internet components."),
         QRect(10, 116, 237, 100));
@@ -210,11 +213,12 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
 
     // Right bottom: leave for an installed lobby.
     QFrame *others = whitePanel(this, QRect(462, 237, 257, 257));
-    textLabel(others,
-              QStringLiteral("If you already have The Pelox8 Lobby and you wish to play with others "
-                             "then click the button below to close this game and open The Pelox8 "
-                             "Lobby."),
-              QRect(10, 14, 237, 96));
+    textLabel(
+        others,
+        QStringLiteral("If you already have The Pelox8 Lobby and you wish to play with others "
+                       "then click the button below to close this game and open The Pelox8 "
+                       "Lobby."),
+        QRect(10, 14, 237, 96));
     auto *button2 = new QPushButton(QStringLiteral("Play with Others"), others);
     button2->setObjectName(QStringLiteral("Button2"));
     button2->setFont(boldFont(button2->font(), 13));
@@ -243,8 +247,8 @@ void Tdownload::startDownload()
     const QUrl url = installerUrl();
     const QString fileName = url.fileName();
     m_infolabel2->setText(fileName);
-    if (!url.isValid() || fileName.isEmpty() || fileName == QLatin1String("..")
-        || fileName == QLatin1String("."))
+    if (!url.isValid() || fileName.isEmpty() || fileName == QLatin1String("..") ||
+        fileName == QLatin1String("."))
         throw Error(QStringLiteral("The lobby installer's address is not valid"));
     if (!trustedSource(url))
         throw Error(QStringLiteral("The lobby installer is only fetched over https"));
@@ -291,8 +295,8 @@ void Tdownload::HttpCli1HeaderData()
         return;
     m_headersSeen = true;
     // One dot per header line, as the lines came in.
-    m_infolabel->setText(m_infolabel->text()
-                         + QString(qsizetype(m_reply->rawHeaderPairs().size()), QLatin1Char('.')));
+    m_infolabel->setText(m_infolabel->text() +
+                         QString(qsizetype(m_reply->rawHeaderPairs().size()), QLatin1Char('.')));
     m_infolabel3->setText(QStringLiteral("Downloading: ") + m_infolabel2->text());
 }
 
@@ -305,8 +309,8 @@ void Tdownload::HttpCli1DocData()
         return;
     m_received += chunk.size();
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    const bool tooMuch = m_received > MaxInstallerBytes
-                         || (announced.isValid() && m_received > announced.toLongLong());
+    const bool tooMuch = m_received > MaxInstallerBytes ||
+                         (announced.isValid() && m_received > announced.toLongLong());
     if (tooMuch || m_target->write(chunk) != chunk.size()) {
         m_writeFailed = true;
         m_reply->abort();
@@ -329,12 +333,13 @@ void Tdownload::HttpCli1RequestDone()
     // Without a length only a framed body can be known to be whole (chunked,
     // or an HTTP/2 stream): Qt reports a framed body cut short as an error,
     // while a body that just ends with the connection may have been cut.
-    const bool lengthOk = announced.isValid()
-                              ? m_received == announced.toLongLong()
-                              : reply->rawHeader("Transfer-Encoding").toLower().contains("chunked")
-                                    || reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
-    bool complete = m_abortFlag != 2 && !m_writeFailed && reply->error() == QNetworkReply::NoError
-                    && status >= 200 && status < 300 && lengthOk && trustedSource(reply->url());
+    const bool lengthOk =
+        announced.isValid() ? m_received == announced.toLongLong()
+                            : reply->rawHeader("Transfer-Encoding").toLower().contains("chunked") ||
+                                  reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
+    bool complete = m_abortFlag != 2 && !m_writeFailed &&
+                    reply->error() == QNetworkReply::NoError && status >= 200 && status < 300 &&
+                    lengthOk && trustedSource(reply->url());
     const QString path = m_target->fileName();
     if (complete && !m_target->commit())
         complete = false;
@@ -342,8 +347,8 @@ void Tdownload::HttpCli1RequestDone()
 
     if (complete) {
         m_downloaded = path;
-        m_infolabel->setText(QStringLiteral("Received ") + QString::number(QFileInfo(path).size())
-                             + QStringLiteral(" bytes"));
+        m_infolabel->setText(QStringLiteral("Received ") + QString::number(QFileInfo(path).size()) +
+                             QStringLiteral(" bytes"));
     } else {
         m_infolabel->setText(QStringLiteral("Download Aborted"));
         m_infolabel3->setText(QStringLiteral("Download Aborted"));
@@ -359,8 +364,8 @@ void Tdownload::HttpCli1RequestDone()
 void Tdownload::install()
 {
     m_infolabel3->setText(QStringLiteral("Installing"));
-    QFile::setPermissions(m_downloaded, QFile::permissions(m_downloaded) | QFileDevice::ExeOwner
-                                            | QFileDevice::ExeUser);
+    QFile::setPermissions(m_downloaded, QFile::permissions(m_downloaded) | QFileDevice::ExeOwner |
+                                            QFileDevice::ExeUser);
     if (!m_launcher(m_downloaded, installerSwitches())) {
         m_notifier->showNotice(QStringLiteral("An Error has Occurred."));
         return;

@@ -34,7 +34,8 @@ class Tdownload : public QDialog
 public:
     // Where the installer lives, unless VELMORA_LOBBY_URL names another
     // address. The file keeps the name after the last "/".
-    static constexpr char InstallerAddress[] = "https://www.pelox8.example/downloads/pelox8lobby-setup";
+    static constexpr char InstallerAddress[] =
+        "https://www.pelox8.example/downloads/pelox8lobby-setup";
     // The installer's switches: quiet, no start-up prompt, no icons.
     static const QStringList &installerSwitches();
     // The installed lobby program: `pelox8lobby` on PATH, else

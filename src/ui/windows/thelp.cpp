@@ -37,12 +37,9 @@ struct Page
 };
 
 constexpr Page Pages[Thelp::PageCount] = {
-    {"Overview", ":/help/overview.html"},
-    {"Connecting", ":/help/connecting.html"},
-    {"Game Play", ":/help/gameplay.html"},
-    {"Scoring", ":/help/scoring.html"},
-    {"Documentation", ":/help/documentation.html"},
-    {"License", ":/help/license.html"},
+    {"Overview", ":/help/overview.html"},           {"Connecting", ":/help/connecting.html"},
+    {"Game Play", ":/help/gameplay.html"},          {"Scoring", ":/help/scoring.html"},
+    {"Documentation", ":/help/documentation.html"}, {"License", ":/help/license.html"},
 };
 
 constexpr int PanelWidth = 145;
@@ -157,8 +154,8 @@ void Thelp::openLink(const QUrl &url)
     // Only web and mail links leave the program; anything else in a page
     // would be a mistake in the page.
     const QString scheme = url.scheme();
-    if (scheme == QLatin1String("https") || scheme == QLatin1String("http")
-        || scheme == QLatin1String("mailto"))
+    if (scheme == QLatin1String("https") || scheme == QLatin1String("http") ||
+        scheme == QLatin1String("mailto"))
         m_notifier->openUrl(url);
 }
 

@@ -20,8 +20,7 @@ QString lineOf(int number, const QString &name)
 }
 } // namespace
 
-Tspylist::Tspylist(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+Tspylist::Tspylist(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("spylist"));
     setWindowTitle(QStringLiteral("VL -Spys"));

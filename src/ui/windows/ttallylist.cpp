@@ -69,10 +69,8 @@ Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Wind
         const int y = 142 + 17 * i;
         addLabel(this, rowNames[i], 12, y, 106, 16,
                  i == 1 ? QStringLiteral("label_hisname") : QString());
-        addLabel(this, QStringLiteral("0"), 120, y, 40, 16,
-                 QStringLiteral("label_%1").arg(i + 1));
-        addLabel(this, QStringLiteral("0"), 165, y, 40, 16,
-                 QStringLiteral("label_%1").arg(i + 5));
+        addLabel(this, QStringLiteral("0"), 120, y, 40, 16, QStringLiteral("label_%1").arg(i + 1));
+        addLabel(this, QStringLiteral("0"), 165, y, 40, 16, QStringLiteral("label_%1").arg(i + 5));
     }
 
     // The players of the current game.
@@ -122,8 +120,8 @@ void Ttallylist::loadtally()
     const TallyTable &table = m_tally.table();
     showOwn(1, table.cell(1, 0));
     showOwn(2, table.cell(2, 0));
-    showOwn(3, m_tally.winningsAsMoney() ? QStringLiteral("$") + table.cell(3, 0)
-                                         : table.cell(3, 0));
+    showOwn(3,
+            m_tally.winningsAsMoney() ? QStringLiteral("$") + table.cell(3, 0) : table.cell(3, 0));
     loadchecklist();
     fillTallied();
     showSelected();
@@ -201,8 +199,8 @@ void Ttallylist::loadchecklist()
         }
     }
     for (int row = 0; row < players.size(); ++row)
-        m_checklist->item(row)->setCheckState(m_tally.table().rowOf(players.at(row)) ? Qt::Checked
-                                                                                      : Qt::Unchecked);
+        m_checklist->item(row)->setCheckState(
+            m_tally.table().rowOf(players.at(row)) ? Qt::Checked : Qt::Unchecked);
     m_filling = false;
 }
 
