@@ -108,7 +108,7 @@ private slots:
                      background.pixelColor(at * background.devicePixelRatio()));
     }
 
-    void arrowKeysMoveTheSpinner()
+    void keyboardAlone()
     {
         Options options;
         Tgamestart d(options);
@@ -123,6 +123,15 @@ private slots:
         QCOMPARE(d.roundsText(), QStringLiteral("24"));
         QTest::keyClick(&d, Qt::Key_Down);
         QCOMPARE(d.roundsText(), QStringLiteral("20"));
+        // Space switches the dummy hands, Enter starts the game.
+        QTest::keyClick(rounds, Qt::Key_Space);
+        QCOMPARE(d.dummyFlag(), 0);
+        QSignalSpy start(&d, &Tgamestart::startRequested);
+        QTest::keyClick(rounds, Qt::Key_Return);
+        QCOMPARE(start.size(), 1);
+        QCOMPARE(start[0][0].toByteArray(), QByteArray("20"));
+        QCOMPARE(start[0][1].toInt(), 0);
+        QVERIFY(!d.isVisible());
     }
 };
 

@@ -101,14 +101,18 @@ void Tgamestart::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
+// The dialog plays without a mouse too: the arrows move the spinner, Space
+// turns the dummy hands on or off and Enter starts the game.
 void Tgamestart::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Up)
-        stepUp();
-    else if (event->key() == Qt::Key_Down)
-        stepDown();
-    else
-        QDialog::keyPressEvent(event);
+    switch (event->key()) {
+    case Qt::Key_Up: stepUp(); break;
+    case Qt::Key_Down: stepDown(); break;
+    case Qt::Key_Space: box_dummyClick(); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: button_startClick(); break;
+    default: QDialog::keyPressEvent(event);
+    }
 }
 
 void Tgamestart::optionChanged(Options::Key key)
