@@ -58,7 +58,7 @@ void readFields(const QByteArray &rest)
             FUZZ_CHECK(*n >= 1 && *n <= 4);
         if (const auto cards = readCardList(reader.rest())) {
             for (int slot = 1; slot <= 11; ++slot)
-                FUZZ_CHECK((*cards)[slot] >= 0 && (*cards)[slot] <= 52);
+                FUZZ_CHECK(inSlot(*cards, slot) >= 0 && inSlot(*cards, slot) <= 52);
         }
     }
     if (const auto parts = splitFromRight(rest, 3))

@@ -159,7 +159,12 @@ void Tchat::connectTable()
     connect(&m_table, &TableModel::sound, this, &Tchat::playsounds);
     connect(&m_table, &TableModel::notice, this,
             [this](const QString &text) { m_notifier->showNotice(text); });
-    connect(&m_table, &TableModel::showGameStart, m_gameStart, &QWidget::show);
+    // The dialog takes the keyboard, so that a game starts without a mouse.
+    connect(&m_table, &TableModel::showGameStart, m_gameStart, [this] {
+        m_gameStart->show();
+        m_gameStart->raise();
+        m_gameStart->activateWindow();
+    });
     connect(m_gameStart, &Tgamestart::startRequested, this,
             [this](const QByteArray &rounds, int dummy) {
                 guard([&] { m_table.requestStart(rounds, dummy); });
