@@ -1,5 +1,7 @@
 #include "soundplayer.h"
 
+#include "chat/chattersounds.h"
+
 // The sounds are compiled into this static library; without a reference from
 // code the linker would drop their registration.
 static void registerSoundResources() { Q_INIT_RESOURCE(sounds); }
@@ -37,31 +39,13 @@ QString SoundPlayer::resourcePath(const QString &name)
 
 const QList<SoundPlayer::Chatter> &SoundPlayer::chatterSounds()
 {
+    // The captions live with the chat's chatter-sound menu; the player
+    // only adds which of its sounds each one is.
     static const QList<Chatter> list = [] {
-        const QStringList captions{QStringLiteral("Doh"),
-                                   QStringLiteral("Cough"),
-                                   QStringLiteral("Hello"),
-                                   QStringLiteral("Thank You"),
-                                   QStringLiteral("Where have you been?"),
-                                   QStringLiteral("Snoring"),
-                                   QStringLiteral("Sneezing"),
-                                   QStringLiteral("Sorry"),
-                                   QStringLiteral("Welcome"),
-                                   QStringLiteral("Yeehaa"),
-                                   QStringLiteral("Yippee"),
-                                   QStringLiteral("Oh No"),
-                                   QStringLiteral("Applause"),
-                                   QStringLiteral("Honk"),
-                                   QStringLiteral("Oooh"),
-                                   QStringLiteral("Razzberry"),
-                                   QStringLiteral("Cheer"),
-                                   QStringLiteral("Woman Laughing"),
-                                   QStringLiteral("Man Laughing"),
-                                   QStringLiteral("Crying")};
-        QList<Chatter> chatter;
-        for (int i = 0; i < captions.size(); ++i)
-            chatter.append({i + 1, QStringLiteral("wave%1").arg(i + 1), captions[i]});
-        return chatter;
+        QList<Chatter> sounds;
+        for (int n = 1; n <= chatter::Count; ++n)
+            sounds.append({n, QString::fromLatin1(chatter::soundName(n)), chatter::caption(n)});
+        return sounds;
     }();
     return list;
 }
