@@ -1,5 +1,6 @@
 #include "tchat.h"
 
+#include "clicklabel.h"
 #include "boardpanel.h"
 #include "base/config.h"
 #include "cards/random.h"
@@ -40,26 +41,6 @@ namespace {
 const QColor BoardColour(255, 255, 170);
 constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
                                            Options::BotSpeed::Fast};
-
-// A picture that acts on a left click.
-class ClickLabel : public QLabel
-{
-public:
-    ClickLabel(QWidget *parent, std::function<void()> onClick)
-        : QLabel(parent), m_onClick(std::move(onClick))
-    {
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        if (event->button() == Qt::LeftButton)
-            m_onClick();
-    }
-
-private:
-    std::function<void()> m_onClick;
-};
 
 QPixmap drawLogo(QSize size)
 {

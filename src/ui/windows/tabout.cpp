@@ -2,6 +2,7 @@
 
 #include "art/tableart.h"
 #include "base/config.h"
+#include "window/clicklabel.h"
 #include "window/notifier.h"
 
 #include <QDate>
@@ -17,25 +18,6 @@
 namespace velmora {
 
 namespace {
-class LinkLabel : public QLabel
-{
-public:
-    LinkLabel(const QString &text, QWidget *parent, std::function<void()> onClick)
-        : QLabel(text, parent), m_onClick(std::move(onClick))
-    {
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            m_onClick();
-    }
-
-private:
-    std::function<void()> m_onClick;
-};
 
 QPixmap drawLogo(QSize size)
 {
@@ -106,7 +88,8 @@ Tabout::Tabout(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::Tool)
     logo->setGeometry(14, 4, 276, 55);
     logo->setPixmap(drawLogo(logo->size()));
 
-    auto *link = new LinkLabel(QLatin1String(MakerAddress), this, [this] { Label7Click(); });
+    auto *link = new ClickLabel(this, [this] { Label7Click(); });
+    link->setText(QLatin1String(MakerAddress));
     link->setObjectName(QStringLiteral("Label7"));
     QFont linkFont = link->font();
     linkFont.setPixelSize(17);

@@ -1,5 +1,6 @@
 #include "tgamestart.h"
 
+#include "window/clicklabel.h"
 #include "art/tableart.h"
 
 #include <QFont>
@@ -14,26 +15,6 @@
 namespace velmora {
 
 namespace {
-// A picture that acts on a left click.
-class ClickLabel : public QLabel
-{
-public:
-    ClickLabel(QWidget *parent, std::function<void()> onClick)
-        : QLabel(parent), m_onClick(std::move(onClick))
-    {
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        if (event->button() == Qt::LeftButton)
-            m_onClick();
-    }
-
-private:
-    std::function<void()> m_onClick;
-};
 } // namespace
 
 Tgamestart::Tgamestart(Options &options, QWidget *parent)
