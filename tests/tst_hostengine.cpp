@@ -109,6 +109,23 @@ private slots:
         QCOMPARE(t.engine.slotCount(), 6);
     }
 
+    // A connection logs in once; a second login changes nothing and is
+    // announced to nobody.
+    void secondLoginIsDropped()
+    {
+        Table t;
+        t.join("Alice");
+        const int spy = t.join("Eve");
+        t.out.clear();
+        t.engine.handle(spy, wire::loginInfo(spy, "1.2.0", "Mallory").chopped(1));
+        QVERIFY(t.out.sent.isEmpty());
+        QCOMPARE(t.engine.connection(spy).name, QByteArray("Eve"));
+        // The slot's next connection logs in afresh.
+        t.engine.closed(spy);
+        QCOMPARE(t.join("Bob"), spy);
+        QCOMPARE(t.engine.connection(spy).name, QByteArray("Bob"));
+    }
+
     void loginOrder()
     {
         Table t;

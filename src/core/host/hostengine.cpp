@@ -211,8 +211,15 @@ void HostEngine::loginInfo(int from, const QByteArray &rest)
         return;
     }
     const int n = *player;
+    // A second login would announce the player again, and every watchers
+    // list would keep a line that no departure removes.
+    if (m_slots[n].loggedIn) {
+        drop(from, rest, "a second CMD_logininfo");
+        return;
+    }
     m_slots[n].name = reader.rest();
     m_slots[n].inUse = true;
+    m_slots[n].loggedIn = true;
 
     sendAll(wire::newPlayerInfo(m_message, n, m_slots[n].name));
     for (int k = 1; k <= m_slotCount; ++k)

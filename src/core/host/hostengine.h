@@ -84,6 +84,7 @@ public:
     {
         QByteArray name;
         bool inUse = false;
+        bool loggedIn = false; // a connection logs in once
         bool justWatch = false;
         // The chatter allowance as a token bucket kept in one number: the
         // moment the bucket is full again. Each line moves it one interval
