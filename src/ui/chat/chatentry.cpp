@@ -1,6 +1,7 @@
 #include "chatentry.h"
 
 #include "chat/chatcomposer.h"
+#include "window/focusstops.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,13 +34,9 @@ bool ChatEntry::event(QEvent *event)
 {
     // Before the window's focus chain sees Tab: the entry and the hand are
     // the two stops the keyboard moves between.
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            emit leaveRequested();
-            return true;
-        }
+    if (isFocusStopKey(event)) {
+        emit leaveRequested();
+        return true;
     }
     return QLineEdit::event(event);
 }

@@ -2,6 +2,7 @@
 
 #include "accessiblenames.h"
 #include "client/tablemodel.h"
+#include "window/focusstops.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -106,13 +107,9 @@ bool HandFocus::event(QEvent *event)
 {
     // Tab would walk the window's focus chain; here it only goes back to
     // the chat entry.
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            emit leaveRequested();
-            return true;
-        }
+    if (isFocusStopKey(event)) {
+        emit leaveRequested();
+        return true;
     }
     return QWidget::event(event);
 }
