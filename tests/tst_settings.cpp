@@ -159,6 +159,10 @@ void TestSettings::readingRules_data()
     row("other section's key", "Textsize=14\n[lobby]\nTextsize=12\n[velmora]\n", "textSize", "8");
     row("first line of a key", "[velmora]\nTextsize=12\nTextsize=14", "textSize", "12");
     row("comment", "[velmora]\n;Textsize=12", "textSize", "8");
+    row("byte order mark", "\xEF\xBB\xBF[velmora]\r\nTextsize=14", "textSize", "14");
+    row("byte order mark only at the start", "[lobby]\n\xEF\xBB\xBF[velmora]\nTextsize=14",
+        "textSize", "8");
+    row("unclosed bracket is no section", "[velmora]\n[lobby\nTextsize=14", "textSize", "14");
     row("place", "[velmora]\r\nTop=40\r\nLeft=30\r\nWidth=900\r\n", "place", "30,40 900x546");
     row("place not a number", "[velmora]\nTop=x\nLeft=30", "place", "30,3 798x546");
     row("place beyond any desktop", "[velmora]\nLeft=2147483647\nTop=-2147483648\nWidth=1000001",

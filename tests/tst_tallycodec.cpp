@@ -508,6 +508,11 @@ private slots:
         QTest::newRow("negative count") << QByteArray("9\r\n-1\r\n") << false << 0 << 0;
         QTest::newRow("more cells than lines") << QByteArray("9\r\n1\r\n0\r\n") << false << 0 << 0;
         QTest::newRow("huge count") << QByteArray("9\r\n2000000000\r\n0\r\n") << false << 0 << 0;
+        // Found by fuzzing: rows of no columns need no lines, so a huge row
+        // count once passed the check and the reader ran out of memory.
+        QTest::newRow("huge count, no columns") << QByteArray("00\n2111111111") << false << 0 << 0;
+        QTest::newRow("rows of no columns") << QByteArray("0\r\n3\r\n") << false << 0 << 0;
+        QTest::newRow("no rows") << QByteArray("9\r\n0\r\n") << true << 9 << 0;
     }
 
     void tallyTextDimensions()

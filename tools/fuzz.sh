@@ -1,24 +1,43 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets in build-fuzz/ (clang, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs each in turn.
-#   tools/fuzz.sh [SECONDS] [TARGET...]
-# SECONDS is per target (default 12: about a minute for all five). Extra
-# libFuzzer flags come from VELMORA_FUZZ_FLAGS, e.g. "-runs=10000000" for a
-# long run. Each target starts from its seeds in fuzz/corpus/<target>/ plus
-# what earlier runs found (build-fuzz/corpus/<target>/, never committed);
-# a crash is kept in build-fuzz/artifacts/<target>/ and fails the script.
+# Builds the libFuzzer targets and runs them.
+#   tools/fuzz.sh [SECONDS] [TARGET...]   the brief run CI does: each target
+#                                         for SECONDS (default 12, about a
+#                                         minute for all five) under
+#                                         AddressSanitizer and
+#                                         UndefinedBehaviorSanitizer
+#   tools/fuzz.sh --long [TARGET...]      the long run: RUNS inputs per target
+#                                         (VELMORA_FUZZ_RUNS, default ten
+#                                         million), as many targets at once
+#                                         as there are cores
+# The long run trades AddressSanitizer and comparison tracing for about
+# five times the speed (UndefinedBehaviorSanitizer, the standard library's
+# and Qt's bounds checks stay); every input it keeps is then run once more
+# under both sanitizers, so a memory fault it reached is still reported.
+# Extra libFuzzer flags come from VELMORA_FUZZ_FLAGS. Each target starts from
+# its seeds in fuzz/corpus/<target>/ plus what earlier runs found
+# (build-fuzz/corpus/<target>/, never committed); a crash is kept in
+# build-fuzz/artifacts/<target>/ and fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-12}
-shift || true
+long=false
+if [ "${1:-}" = --long ]; then
+    long=true
+    shift
+else
+    seconds=${1:-12}
+    shift || true
+fi
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(fuzz_protocol fuzz_hostengine fuzz_client fuzz_tally fuzz_settings)
 
-# Debug keeps Qt's own index assertions; -O1 keeps the targets fast.
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVELMORA_FUZZ=ON -DVELMORA_BENCH=OFF >/dev/null
-ninja -C build-fuzz "${targets[@]}"
+# build DIR OPTIMISATION SANITIZERS: Debug keeps Qt's own index assertions.
+build() {
+    cmake -S . -B "$1" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_FLAGS_DEBUG="-g $2" -DVELMORA_FUZZ=ON -DVELMORA_FUZZ_SANITIZERS="$3" \
+        -DVELMORA_BENCH=OFF >/dev/null
+    ninja -C "$1" "${targets[@]}"
+}
 
 # Inputs as long as a real one needs: a game's host stream for the client,
 # a few dozen steps for the host engine.
@@ -30,24 +49,65 @@ max_len() {
     esac
 }
 
-failed=()
-for t in "${targets[@]}"; do
+# fuzz BUILD TARGET LOG LIBFUZZER-FLAGS...: false when the target failed
+fuzz() {
+    local dir=$1 t=$2 log=$3
+    shift 3
     mkdir -p "build-fuzz/corpus/$t" "build-fuzz/artifacts/$t"
-    log="build-fuzz/$t.log"
-    echo "== $t (${seconds}s)"
     # shellcheck disable=SC2086 # the extra flags are meant to split
-    if ! ASAN_OPTIONS=detect_leaks=1:malloc_context_size=10 UBSAN_OPTIONS=print_stacktrace=1 \
+    ASAN_OPTIONS=detect_leaks=1:malloc_context_size=10 UBSAN_OPTIONS=print_stacktrace=1 \
         LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
-        "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
-        -max_len="$(max_len "$t")" -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t/" \
-        ${VELMORA_FUZZ_FLAGS:-} "build-fuzz/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
+        "$dir/fuzz/$t" "$@" -timeout=10 -rss_limit_mb=4096 -max_len="$(max_len "$t")" \
+        -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t/" \
+        ${VELMORA_FUZZ_FLAGS:-} "build-fuzz/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1
+}
+
+stats() {
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$1" |
+        tr '\n' ' '
+    echo
+}
+
+failed=()
+build build-fuzz -O1 address,undefined
+if $long; then
+    build build-fuzz-long "-O2 -fno-sanitize-coverage=trace-cmp" undefined
+    runs=${VELMORA_FUZZ_RUNS:-10000000}
+    started=$(date +%s)
+    for t in "${targets[@]}"; do
+        while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+        echo "== $t ($runs inputs)"
+        rm -f "build-fuzz/$t.long.rc"
+        {
+            status=0
+            fuzz build-fuzz-long "$t" "build-fuzz/$t.long.log" -runs="$runs" || status=$?
+            echo "$status" >"build-fuzz/$t.long.rc"
+        } &
+    done
+    wait || true
+    echo "long run took $(($(date +%s) - started)) s"
+fi
+for t in "${targets[@]}"; do
+    log="build-fuzz/$t.log"
+    if $long; then
+        # What the long run kept, once more under both sanitizers.
+        if [ "$(cat "build-fuzz/$t.long.rc" 2>/dev/null)" != 0 ] ||
+            ! fuzz build-fuzz "$t" "$log" -runs=0; then
+            tail -n 60 "build-fuzz/$t.long.log" "$log"
+            failed+=("$t")
+            continue
+        fi
+        echo "== $t: $(stats "build-fuzz/$t.long.log")"
+        echo "   its $(grep -Eo '^#[0-9]+[[:space:]]+INITED' "$log" | tr -dc '0-9') kept inputs ran clean under both sanitizers"
+        continue
+    fi
+    echo "== $t (${seconds}s)"
+    if ! fuzz build-fuzz "$t" "$log" -max_total_time="$seconds"; then
         tail -n 60 "$log"
         failed+=("$t")
         continue
     fi
-    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" |
-        tr '\n' ' '
-    echo
+    stats "$log"
 done
 
 if [ ${#failed[@]} -ne 0 ]; then

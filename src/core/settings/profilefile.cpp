@@ -36,13 +36,13 @@ void ProfileFile::setContents(const QByteArray &contents)
     while (from < contents.size()) {
         const qsizetype lf = contents.indexOf('\n', from);
         if (lf < 0) {
-            m_lines.push_back({contents.mid(from), {}});
+            m_lines.push_back(makeLine(contents.mid(from), {}, m_lines.empty()));
             break;
         }
         const bool crlf = lf > from && contents.at(lf - 1) == '\r';
         const qsizetype end = crlf ? lf - 1 : lf;
-        m_lines.push_back(
-            {contents.mid(from, end - from), crlf ? QByteArray("\r\n") : QByteArray("\n")});
+        m_lines.push_back(makeLine(contents.mid(from, end - from),
+                                   crlf ? QByteArray("\r\n") : QByteArray("\n"), m_lines.empty()));
         if (m_newline.isEmpty())
             m_newline = m_lines.back().ending;
         from = lf + 1;
@@ -64,45 +64,46 @@ QByteArray ProfileFile::contents() const
     return all;
 }
 
-std::optional<QString> ProfileFile::sectionName(std::size_t index) const
+ProfileFile::Line ProfileFile::makeLine(QByteArray text, QByteArray ending, bool first)
 {
-    QByteArray text = m_lines[index].text;
-    if (index == 0 && text.startsWith("\xEF\xBB\xBF"))
-        text.remove(0, 3); // a byte order mark written by some editors
-    text = text.trimmed();
-    const qsizetype close = text.indexOf(']');
-    if (!text.startsWith('[') || close < 0)
-        return std::nullopt;
-    return decode(text.mid(1, close - 1).trimmed());
-}
+    Line line{std::move(text), std::move(ending), {}, {}, 0};
+    const QByteArray &t = line.text;
 
-std::optional<std::pair<QString, qsizetype>> ProfileFile::keyOf(std::size_t index) const
-{
-    const QByteArray &text = m_lines[index].text;
-    const QByteArray trimmed = text.trimmed();
+    // A byte order mark written by some editors may stand ahead of the
+    // first section.
+    const QByteArray inside = (first && t.startsWith("\xEF\xBB\xBF") ? t.sliced(3) : t).trimmed();
+    const qsizetype close = inside.indexOf(']');
+    if (inside.startsWith('[') && close >= 0) {
+        line.section = decode(inside.mid(1, close - 1).trimmed());
+        return line;
+    }
+
+    const QByteArray trimmed = t.trimmed();
     if (trimmed.startsWith(';') || trimmed.startsWith('#') || trimmed.startsWith('['))
-        return std::nullopt;
-    const qsizetype eq = text.indexOf('=');
+        return line;
+    const qsizetype eq = t.indexOf('=');
     if (eq < 0)
-        return std::nullopt;
-    const QByteArray key = text.left(eq).trimmed();
+        return line;
+    const QByteArray key = t.left(eq).trimmed();
     if (key.isEmpty())
-        return std::nullopt;
+        return line;
     qsizetype valueStart = eq + 1;
-    while (valueStart < text.size() && (text.at(valueStart) == ' ' || text.at(valueStart) == '\t'))
+    while (valueStart < t.size() && (t.at(valueStart) == ' ' || t.at(valueStart) == '\t'))
         ++valueStart;
-    return std::pair{decode(key), valueStart};
+    line.key = decode(key);
+    line.valueStart = valueStart;
+    return line;
 }
 
 std::optional<std::pair<std::size_t, std::size_t>>
 ProfileFile::findSection(QStringView section) const
 {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const std::optional<QString> name = sectionName(i);
+        const std::optional<QString> &name = m_lines[i].section;
         if (!name || name->compare(section, Qt::CaseInsensitive) != 0)
             continue;
         std::size_t end = i + 1;
-        while (end < m_lines.size() && !sectionName(end))
+        while (end < m_lines.size() && !m_lines[end].section)
             ++end;
         return std::pair{i + 1, end};
     }
@@ -113,8 +114,8 @@ std::optional<std::size_t> ProfileFile::findKey(std::pair<std::size_t, std::size
                                                 QStringView key) const
 {
     for (std::size_t i = body.first; i < body.second; ++i) {
-        const auto found = keyOf(i);
-        if (found && found->first.compare(key, Qt::CaseInsensitive) == 0)
+        const std::optional<QString> &found = m_lines[i].key;
+        if (found && found->compare(key, Qt::CaseInsensitive) == 0)
             return i;
     }
     return std::nullopt;
@@ -128,7 +129,8 @@ std::optional<QString> ProfileFile::value(QStringView section, QStringView key) 
     const auto line = findKey(*body, key);
     if (!line)
         return std::nullopt;
-    return decode(m_lines[*line].text.mid(keyOf(*line)->second).trimmed());
+    const Line &found = m_lines[*line];
+    return decode(found.text.mid(found.valueStart).trimmed());
 }
 
 void ProfileFile::endLine(std::size_t index)
@@ -150,13 +152,13 @@ void ProfileFile::setValue(const QString &section, const QString &key, const QSt
     if (!body) {
         if (!m_lines.empty())
             endLine(m_lines.size() - 1);
-        m_lines.push_back({'[' + section.toLocal8Bit() + ']', m_newline});
-        m_lines.push_back({newLine, m_newline});
+        m_lines.push_back(makeLine('[' + section.toLocal8Bit() + ']', m_newline, m_lines.empty()));
+        m_lines.push_back(makeLine(newLine, m_newline, false));
         return;
     }
     if (const auto line = findKey(*body, key)) {
         Line &target = m_lines[*line];
-        target.text = target.text.left(keyOf(*line)->second) + encoded;
+        target.text = target.text.left(target.valueStart) + encoded; // the key stays as it was
         return;
     }
     // After the section's last key, ahead of the blank lines that part it
@@ -166,7 +168,8 @@ void ProfileFile::setValue(const QString &section, const QString &key, const QSt
         if (!isBlank(m_lines[i].text))
             after = i;
     endLine(after);
-    m_lines.insert(m_lines.begin() + std::ptrdiff_t(after + 1), Line{newLine, m_newline});
+    m_lines.insert(m_lines.begin() + std::ptrdiff_t(after + 1),
+                   makeLine(newLine, m_newline, false));
 }
 
 bool ProfileFile::write()

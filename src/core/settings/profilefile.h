@@ -48,15 +48,18 @@ public:
     const QString &errorString() const { return m_error; }
 
 private:
+    // A line and what it is, worked out once when the line is made: every
+    // lookup walks the lines, and the options take dozens of lookups.
     struct Line
     {
-        QByteArray text;   // without the line ending
-        QByteArray ending; // "\r\n", "\n", or empty for a last line without one
+        QByteArray text;                // without the line ending
+        QByteArray ending;              // "\r\n", "\n", or empty for a last line without one
+        std::optional<QString> section; // the name, for a "[section]" line
+        std::optional<QString> key;     // the key, for a "key=value" line
+        qsizetype valueStart = 0;       // where a key line's value starts
     };
+    static Line makeLine(QByteArray text, QByteArray ending, bool first);
 
-    std::optional<QString> sectionName(std::size_t index) const;
-    // The key and where its value starts, for a key line.
-    std::optional<std::pair<QString, qsizetype>> keyOf(std::size_t index) const;
     // The first line of `section`'s body and the line after its end.
     std::optional<std::pair<std::size_t, std::size_t>> findSection(QStringView section) const;
     std::optional<std::size_t> findKey(std::pair<std::size_t, std::size_t> body,

@@ -23,7 +23,7 @@ QByteArray writeTallyText(const TallyGrid &grid)
     QByteArray text;
     text += QByteArray::number(grid.columnCount) + LineEnd;
     text += QByteArray::number(grid.rowCount()) + LineEnd;
-    for (int c = 0; c < grid.columnCount; ++c) {
+    for (int c = 0; c < grid.columnCount && grid.rowCount() > 0; ++c) {
         for (int r = 0; r < grid.rowCount(); ++r) {
             // One cell, one line: a line break inside a cell (a name can
             // carry anything) would shift every later cell on reading.
@@ -56,8 +56,10 @@ TallyTextResult readTallyText(QByteArrayView text)
     const int rows = count(1);
     // The counts must also fit the lines that follow: the game always
     // writes every cell, and a damaged count must not make us allocate
-    // billions of cells or invent empty ones.
-    if (columns < 0 || rows < 0 || qint64(columns) * rows > qint64(lines.size()) - 2) {
+    // billions of cells or invent empty ones. Rows of no columns would need
+    // no lines at all, so they cannot be told from damage either.
+    if (columns < 0 || rows < 0 || qint64(columns) * rows > qint64(lines.size()) - 2 ||
+        (columns == 0 && rows > 0)) {
         result.error = invalidNumber();
         return result;
     }
@@ -67,7 +69,7 @@ TallyTextResult readTallyText(QByteArrayView text)
     for (auto &row : result.grid.rows)
         row.resize(columns);
     qsizetype line = 2;
-    for (int c = 0; c < columns; ++c) {
+    for (int c = 0; c < columns && rows > 0; ++c) {
         for (int r = 0; r < rows; ++r)
             result.grid.rows[r][c] = QString::fromLatin1(lines[line++]);
     }
