@@ -70,19 +70,29 @@ stats() {
 
 failed=()
 build build-fuzz -O1 address,undefined
+cores=$(nproc)
+# A target's long run is split into shards when there are cores to spare
+# (one target alone runs on every core); the shards share the corpus folder
+# and pick up each other's finds as they go.
+shards=$((cores / ${#targets[@]}))
+[ "$shards" -lt 1 ] && shards=1
 if $long; then
     build build-fuzz-long "-O2 -fno-sanitize-coverage=trace-cmp" undefined
     runs=${VELMORA_FUZZ_RUNS:-10000000}
     started=$(date +%s)
     for t in "${targets[@]}"; do
-        while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
-        echo "== $t ($runs inputs)"
-        rm -f "build-fuzz/$t.long.rc"
-        {
-            status=0
-            fuzz build-fuzz-long "$t" "build-fuzz/$t.long.log" -runs="$runs" || status=$?
-            echo "$status" >"build-fuzz/$t.long.rc"
-        } &
+        echo "== $t ($runs inputs in $shards shard(s))"
+        rm -f build-fuzz/"$t".long.*
+        for ((i = 1; i <= shards; ++i)); do
+            while [ "$(jobs -rp | wc -l)" -ge "$cores" ]; do wait -n || true; done
+            share=$((runs / shards + (i == 1 ? runs % shards : 0)))
+            rm -f "build-fuzz/$t.long.$i.rc"
+            {
+                status=0
+                fuzz build-fuzz-long "$t" "build-fuzz/$t.long.$i.log" -runs="$share" || status=$?
+                echo "$status" >"build-fuzz/$t.long.$i.rc"
+            } &
+        done
     done
     wait || true
     echo "long run took $(($(date +%s) - started)) s"
@@ -90,15 +100,24 @@ fi
 for t in "${targets[@]}"; do
     log="build-fuzz/$t.log"
     if $long; then
+        clean=true
+        for ((i = 1; i <= shards; ++i)); do
+            if [ "$(cat "build-fuzz/$t.long.$i.rc" 2>/dev/null)" != 0 ]; then
+                tail -n 60 "build-fuzz/$t.long.$i.log"
+                clean=false
+            fi
+        done
         # What the long run kept, once more under both sanitizers.
-        if [ "$(cat "build-fuzz/$t.long.rc" 2>/dev/null)" != 0 ] ||
-            ! fuzz build-fuzz "$t" "$log" -runs=0; then
-            tail -n 60 "build-fuzz/$t.long.log" "$log"
+        if ! $clean || ! fuzz build-fuzz "$t" "$log" -runs=0; then
+            $clean && tail -n 60 "$log"
             failed+=("$t")
             continue
         fi
-        echo "== $t: $(stats "build-fuzz/$t.long.log")"
-        echo "   its $(grep -Eo '^#[0-9]+[[:space:]]+INITED' "$log" | tr -dc '0-9') kept inputs ran clean under both sanitizers"
+        inputs=$(cat build-fuzz/"$t".long.*.log | awk '/^stat::number_of_executed_units/ { n += $2 } END { print n }')
+        rate=$(cat build-fuzz/"$t".long.*.log | awk '/^stat::average_exec_per_sec/ { n += $2 } END { print n }')
+        echo "== $t: $inputs inputs at $rate per second, clean;" \
+            "its $(grep -Eo '^#[0-9]+[[:space:]]+INITED' "$log" | tr -dc '0-9') kept inputs" \
+            "ran clean under both sanitizers"
         continue
     fi
     echo "== $t (${seconds}s)"
