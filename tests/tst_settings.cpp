@@ -85,6 +85,7 @@ private slots:
     void saveBeforeReadingKeepsStoredValues();
     void gameStartChoicesKeptWhenAGameStarts();
     void phraseEditorWritesAllTen();
+    void phraseKeepsItsFirstCharacterThroughSaves();
     void failedWriteLeavesTheOldFile();
 
 private:
@@ -387,6 +388,22 @@ void TestSettings::phraseEditorWritesAllTen()
     QCOMPARE(reread.phrase(10), QStringLiteral("Phrase number 10"));
     QCOMPARE(reread.phrase(5), QStringLiteral("two lines"));
     QCOMPARE(reread.botSpeed(), Options::BotSpeed::Slow);
+}
+
+// Found by fuzzing: a value starting with byte order marks lost one at
+// every reading, so each save and start changed the phrase.
+void TestSettings::phraseKeepsItsFirstCharacterThroughSaves()
+{
+    writeAll(m_path, "[velmora]\nPhrase3=\xEF\xBB\xBF\xEF\xBB\xBFHi\n");
+    const QString expected = QStringLiteral("\uFEFF\uFEFFHi");
+    for (int round = 0; round < 3; ++round) {
+        Options options;
+        Settings settings(options, m_path);
+        settings.loadinifile();
+        QCOMPARE(options.phrase(3), expected);
+        settings.savePhrases();
+    }
+    QVERIFY(readAll(m_path).startsWith("[velmora]\nPhrase3=\xEF\xBB\xBF\xEF\xBB\xBFHi\n"));
 }
 
 void TestSettings::failedWriteLeavesTheOldFile()

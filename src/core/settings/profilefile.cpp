@@ -2,11 +2,22 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace velmora {
 
 namespace {
 QString decode(const QByteArray &bytes) { return QString::fromLocal8Bit(bytes); }
+
+// A value keeps every character, a byte order mark at its start too:
+// fromLocal8Bit would drop that one, and a value that loses a character at
+// every reading is not the value that was written.
+QString decodeValue(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless |
+                                                       QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
 
 bool isBlank(const QByteArray &text) { return text.trimmed().isEmpty(); }
 } // namespace
@@ -130,7 +141,7 @@ std::optional<QString> ProfileFile::value(QStringView section, QStringView key) 
     if (!line)
         return std::nullopt;
     const Line &found = m_lines[*line];
-    return decode(found.text.mid(found.valueStart).trimmed());
+    return decodeValue(found.text.mid(found.valueStart).trimmed());
 }
 
 void ProfileFile::endLine(std::size_t index)
