@@ -303,8 +303,12 @@ private slots:
         QCOMPARE(t.model.tableCard(), -1);
         t.host("CMD_startround+2+71+-13+111+82+");
         QVERIFY(!t.model.roundOverShown());
+        t.host("CMD_nextplayer+2+3+f+");
+        QVERIFY(t.model.seat(3).turn);
         t.host("CMD_winner+3+88+0+130+95+");
         QVERIFY(t.model.winnerShown());
+        for (int s = 1; s <= 4; ++s)
+            QVERIFY2(!t.model.seat(s).turn, qPrintable(QString::number(s)));
         QCOMPARE(t.model.winnerText(), QStringLiteral("Cy"));
         QCOMPARE(
             t.model.status(),

@@ -11,8 +11,9 @@
 #                                         as there are cores
 # The long run trades AddressSanitizer and comparison tracing for about
 # five times the speed (UndefinedBehaviorSanitizer, the standard library's
-# and Qt's bounds checks stay); every input it keeps is then run once more
-# under both sanitizers, so a memory fault it reached is still reported.
+# and Qt's bounds checks stay); what it keeps is merged down to the inputs
+# that reach something new and run once more under both sanitizers, so a
+# memory fault it reached is still reported.
 # Extra libFuzzer flags come from VELMORA_FUZZ_FLAGS. Each target starts from
 # its seeds in fuzz/corpus/<target>/ plus what earlier runs found
 # (build-fuzz/corpus/<target>/, never committed); a crash is kept in
@@ -107,6 +108,23 @@ for t in "${targets[@]}"; do
                 clean=false
             fi
         done
+        # The shards keep what is new to each of them, so much of the corpus
+        # repeats itself; a merge keeps one input per feature before the
+        # slower replay. A failed merge leaves the corpus as it was.
+        if $clean; then
+            merged="build-fuzz/corpus/$t.merged"
+            rm -rf "$merged" && mkdir -p "$merged"
+            before=$(find "build-fuzz/corpus/$t" -type f | wc -l)
+            if "build-fuzz-long/fuzz/$t" -merge=1 -max_len="$(max_len "$t")" -timeout=10 \
+                "$merged" "build-fuzz/corpus/$t" >"build-fuzz/$t.merge.log" 2>&1; then
+                rm -rf "build-fuzz/corpus/$t" && mv "$merged" "build-fuzz/corpus/$t"
+                echo "== $t: merged $before kept inputs into" \
+                    "$(find "build-fuzz/corpus/$t" -type f | wc -l)"
+            else
+                rm -rf "$merged"
+                echo "== $t: merge failed (build-fuzz/$t.merge.log); replaying all $before"
+            fi
+        fi
         # What the long run kept, once more under both sanitizers.
         if ! $clean || ! fuzz build-fuzz "$t" "$log" -runs=0; then
             $clean && tail -n 60 "$log"

@@ -768,9 +768,15 @@ void TableModel::winner(FieldReader &f)
     m_tableCard = -1;
     for (int p = 1; p <= PotCount; ++p)
         m_pots[p] = PotView{false, -1};
+    // Nobody is to play any more: the last turn mark goes with the game.
+    m_currentPlayer = 0;
+    m_turnMode = TurnMode::None;
+    for (int s = 1; s <= Seats; ++s)
+        m_seats[s].turn = false;
     m_gameRunning = false;
     m_startShown = m_hosting;
-    touch(Change::Winner | Change::Status | Change::TableCard | Change::Pots | Change::StartButton);
+    touch(Change::Winner | Change::Status | Change::TableCard | Change::Pots | Change::StartButton |
+          Change::AllSeats | Change::Offer);
     emit sound(sound::gameOver());
 }
 
