@@ -1,6 +1,7 @@
 #include "cards/card.h"
 #include "cards/deck.h"
 #include "cards/pots.h"
+#include "protocol/table.h"
 #include "cards/random.h"
 
 #include <QTest>

@@ -5,6 +5,7 @@
 #include "clientsession.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
+#include "protocol/table.h"
 #include "protocol/wirenumbers.h"
 
 #include <algorithm>
@@ -124,9 +125,6 @@ constexpr QByteArrayView OfferMode = "b";
 constexpr QByteArrayView LeadMode = "l";
 constexpr QByteArrayView FollowMode = "f";
 
-// Cash fields: wide enough for any game, small enough that sums stay far
-// from overflow.
-constexpr int MaxCash = 99999999;
 constexpr int MaxRounds = 99999;
 constexpr int MaxCardsLeft = 52;
 

@@ -6,6 +6,7 @@
 
 #include "cards/random.h"
 #include "protocol/fieldreader.h"
+#include "protocol/table.h"
 
 namespace velmora {
 
@@ -53,7 +54,8 @@ void HostEngine::startGameRequest(int from, const QByteArray &rest)
     const auto cash = FieldReader::toNumber(parts[1]);
     const auto rounds = FieldReader::toNumber(parts[2]);
     // Bounds keep every sum of cash and pots far from overflow.
-    if (!cash || !rounds || *cash < -1000000 || *cash > 1000000 || *rounds < 0 || *rounds > 10000) {
+    if (!cash || !rounds || *cash < -MaxStartCash || *cash > MaxStartCash || *rounds < 0 ||
+        *rounds > 10000) {
         drop(from, rest, "malformed CMD_startgame");
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "cardpainter.h"
 #include "cards/pots.h"
+#include "protocol/table.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -194,8 +195,7 @@ void paintPotFace(QPainter &p, int pot)
         break;
     }
     default: {
-        static const std::array<int, PotCount + 1> cardOf{0, 0, 10, 12, 19, 37, 0, 39, 0, 22};
-        paintCardAt(p, cardOf[pot], QPointF(26, 26), 0,
+        paintCardAt(p, PotCard[pot], QPointF(26, 26), 0,
                     QRectF(-one.width() / 2, -one.height() / 2, one.width(), one.height()));
         break;
     }
