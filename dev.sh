@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev libjpeg-dev
-          libbenchmark-dev xvfb xauth fonts-liberation2 clang-format clang libclang-rt-14-dev)
+          libbenchmark-dev xvfb xauth openbox fonts-liberation2 fonts-dejavu-core
+          clang-format clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()

@@ -1,3 +1,4 @@
+#include "art/faces.h"
 #include "art/tableart.h"
 #include "cards/card.h"
 
@@ -53,6 +54,10 @@ class TestArt : public QObject
     Q_OBJECT
 private slots:
     void cleanup() { TableArt::setDevicePixelRatio(0); }
+
+    // Every face the art names is installed and is the face itself, not a
+    // look-alike that fontconfig picked.
+    void facesInstalled() { QVERIFY2(faces::missing().isEmpty(), qPrintable(faces::missing())); }
 
     void sizes_data()
     {

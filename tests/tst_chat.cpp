@@ -1,4 +1,5 @@
 #include "recordingnotifier.h"
+#include "art/faces.h"
 #include "chat/chatcomposer.h"
 #include "chat/chatcontrols.h"
 #include "chat/chatview.h"
@@ -15,6 +16,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolButton>
@@ -109,6 +111,7 @@ private slots:
 private:
     QTcpServer m_presence;
     QTemporaryDir m_home;
+    int m_defaultTipPoints = 0;
 };
 
 void TestChat::initTestCase()
@@ -117,6 +120,7 @@ void TestChat::initTestCase()
     QVERIFY(m_presence.listen(QHostAddress::LocalHost, 0));
     qputenv("VELMORA_PRESENCE_PORT", QByteArray::number(m_presence.serverPort()));
     qputenv("VELMORA_HOME", m_home.path().toLocal8Bit());
+    m_defaultTipPoints = QToolTip::font().pointSize();
 }
 
 void TestChat::twoPlayersTalk()
@@ -164,6 +168,12 @@ void TestChat::twoPlayersTalk()
     QCOMPARE(phrase2->toolTip(), QStringLiteral("Good One!"));
     QCOMPARE(phrase2->toolTipDuration(), TipStyle::TipDuration);
     QCOMPARE(phrase2->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), TipStyle::WakeUpDelay);
+    // The tips' own type survives the style that makes them quick.
+    const QFont tipFont = QToolTip::font();
+    QVERIFY(tipFont.bold());
+    QCOMPARE(tipFont.pointSize(), m_defaultTipPoints + TipStyle::FontPointsAdded);
+    QCOMPARE(tipFont.family(), faces::text());
+    QCOMPARE(QToolTip::palette().color(QPalette::ToolTipText), QColor(Qt::black));
     QCOMPARE(clickAt(alice, phraseButton(3))->objectName(), QStringLiteral("b_phrase3"));
     for (Tchat *window : {&alice, &bob})
         QTRY_VERIFY(shows(*window, QStringLiteral("Alice says:  Good One!")));

@@ -4,6 +4,7 @@
 
 #include "fakehost.h"
 #include "recordingnotifier.h"
+#include "art/faces.h"
 #include "art/tableart.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
@@ -114,6 +115,8 @@ private slots:
 
 void TestTableFeatures::initTestCase()
 {
+    if (const QString missing = faces::missing(); !missing.isEmpty())
+        QFAIL(qPrintable(missing));
     QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY(m_presence.listen(QHostAddress::LocalHost, 0));
     qputenv("VELMORA_PRESENCE_PORT", QByteArray::number(m_presence.serverPort()));

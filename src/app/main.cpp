@@ -5,7 +5,6 @@
 #include "window/tchat.h"
 
 #include <QApplication>
-#include <QToolTip>
 
 int main(int argc, char *argv[])
 {
@@ -17,14 +16,6 @@ int main(int argc, char *argv[])
     instance.listen();
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    QFont tipFont(QStringLiteral("Arial"));
-    tipFont.setBold(true);
-    tipFont.setPointSize(QToolTip::font().pointSize() + 5);
-    QToolTip::setFont(tipFont);
-    QPalette tipPalette = QToolTip::palette();
-    tipPalette.setColor(QPalette::ToolTipBase, QColor(255, 255, 170));
-    tipPalette.setColor(QPalette::ToolTipText, Qt::black);
-    QToolTip::setPalette(tipPalette);
 
     velmora::Tchat window(QApplication::arguments().mid(1));
     QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,

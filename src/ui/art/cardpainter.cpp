@@ -1,5 +1,7 @@
 #include "cardpainter.h"
 
+#include "faces.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -94,10 +96,7 @@ const QPainterPath &shapeOf(Suit suit)
 
 QFont rankFont()
 {
-    QFont f;
-    f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
+    QFont f = faces::named(faces::card());
     f.setWeight(QFont::Bold);
     f.setPixelSize(100);
     return f;

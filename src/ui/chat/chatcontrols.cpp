@@ -1,5 +1,6 @@
 #include "chatcontrols.h"
 
+#include "art/faces.h"
 #include "chat/chattersounds.h"
 #include "chatentry.h"
 #include "smileys.h"
@@ -40,7 +41,7 @@ QPixmap phrasePicture(int number)
     p.drawRoundedRect(QRectF(0.5, 0.5, 20, 11), 4, 4);
     const QPointF tail[] = {{5, 11.5}, {4, 14.5}, {9, 11.5}};
     p.drawPolygon(tail, 3);
-    QFont font(QStringLiteral("Arial"));
+    QFont font = faces::named(faces::text());
     font.setPixelSize(10);
     font.setBold(true);
     p.setFont(font);

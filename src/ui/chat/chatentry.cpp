@@ -1,5 +1,6 @@
 #include "chatentry.h"
 
+#include "art/faces.h"
 #include "chat/chatcomposer.h"
 #include "window/focusstops.h"
 
@@ -13,7 +14,7 @@ namespace velmora {
 ChatEntry::ChatEntry(QWidget *parent) : QLineEdit(parent)
 {
     setObjectName(QStringLiteral("mychat"));
-    QFont font(QStringLiteral("Arial"));
+    QFont font = faces::named(faces::text());
     font.setPixelSize(13);
     setFont(font);
     // Qt's own limit of 32767 characters stays: a longer line would not fit

@@ -1,5 +1,6 @@
 #include "chatview.h"
 
+#include "art/faces.h"
 #include "window/notifier.h"
 #include "smileys.h"
 
@@ -38,7 +39,7 @@ ChatView::ChatView(QWidget *parent) : QTextBrowser(parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Base, Qt::white);
     setPalette(pal);
-    QFont font(QStringLiteral("Arial"));
+    QFont font = faces::named(faces::text());
     font.setPointSize(m_textSize);
     document()->setDefaultFont(font);
 

@@ -1,5 +1,6 @@
 #include "tchat.h"
 
+#include "art/faces.h"
 #include "clicklabel.h"
 #include "boardpanel.h"
 #include "base/config.h"
@@ -51,7 +52,7 @@ QPixmap drawLogo(QSize size)
     p.setPen(QPen(QColor(120, 72, 30), 1));
     p.setBrush(QColor(18, 92, 44));
     p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
-    QFont font(QStringLiteral("Arial"));
+    QFont font = faces::named(faces::text());
     font.setPixelSize(22);
     font.setBold(true);
     font.setItalic(true);
@@ -237,7 +238,7 @@ void Tchat::buildBoard()
     QPalette pal = client->palette();
     pal.setColor(QPalette::Window, BoardColour);
     client->setPalette(pal);
-    QFont font(QStringLiteral("Arial"));
+    QFont font = faces::named(faces::text());
     font.setPixelSize(11);
     client->setFont(font);
     setCentralWidget(client);

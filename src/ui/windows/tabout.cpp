@@ -1,5 +1,6 @@
 #include "tabout.h"
 
+#include "art/faces.h"
 #include "art/tableart.h"
 #include "base/config.h"
 #include "window/clicklabel.h"
@@ -40,14 +41,14 @@ QPixmap drawLogo(QSize size)
         p.setBrush(Qt::white);
         p.drawRoundedRect(QRectF(-10, -38, 20, 30), 2, 2);
         p.setPen(i == 1 ? QColor(200, 20, 30) : Qt::black);
-        QFont suit(QStringLiteral("DejaVu Sans"));
+        QFont suit = faces::named(faces::card());
         suit.setPixelSize(12);
         p.setFont(suit);
         p.drawText(QRectF(-10, -38, 20, 30), Qt::AlignCenter,
                    i == 1 ? QStringLiteral("\u2665") : QStringLiteral("\u2660"));
         p.restore();
     }
-    QFont font(QStringLiteral("DejaVu Serif"));
+    QFont font = faces::named(faces::title());
     font.setPixelSize(34);
     font.setBold(true);
     font.setItalic(true);
