@@ -2,6 +2,7 @@
 
 #include "art/faces.h"
 #include "clicklabel.h"
+#include "common/infront.h"
 #include "boardpanel.h"
 #include "base/config.h"
 #include "cards/random.h"
@@ -142,11 +143,8 @@ void Tchat::connectTable()
     connect(&m_table, &TableModel::notice, this,
             [this](const QString &text) { m_notifier->showNotice(text); });
     // The dialog takes the keyboard, so that a game starts without a mouse.
-    connect(&m_table, &TableModel::showGameStart, m_gameStart, [this] {
-        m_gameStart->show();
-        m_gameStart->raise();
-        m_gameStart->activateWindow();
-    });
+    connect(&m_table, &TableModel::showGameStart, m_gameStart,
+            [this] { showInFront(m_gameStart); });
     connect(m_gameStart, &Tgamestart::startRequested, this,
             [this](const QByteArray &rounds, int dummy) {
                 guard([&] { m_table.requestStart(rounds, dummy); });
@@ -186,7 +184,7 @@ void Tchat::buildSideWindows()
     m_spyList = new Tspylist(this);
     m_download = new Tdownload(m_notifier, this);
 
-    connect(m_help, &Thelp::aboutRequested, m_about, &QWidget::show);
+    connect(m_help, &Thelp::aboutRequested, this, [this] { showInFront(m_about); });
     connect(&m_table, &TableModel::watcherArrived, m_spyList, &Tspylist::add);
     connect(&m_table, &TableModel::watcherLeft, m_spyList, &Tspylist::remove);
     connect(m_connection, &GameConnection::hostingStarted, m_spyList,
@@ -354,15 +352,11 @@ void Tchat::buildMenus()
     connect(viewTally, &QAction::triggered, this, [this] {
         guard([this] {
             m_tally.setPlayersAtTable(m_table.loadchecklist());
-            m_tallyList->show();
-            m_tallyList->raise();
+            showInFront(m_tallyList);
         });
     });
     QAction *spyList = addItem(view, QStringLiteral("&Spy List"), "SpyList1");
-    connect(spyList, &QAction::triggered, this, [this] {
-        m_spyList->show();
-        m_spyList->raise();
-    });
+    connect(spyList, &QAction::triggered, this, [this] { showInFront(m_spyList); });
     QAction *phraseList = addItem(view, QStringLiteral("&Phrase List"), "PhraseList1");
     connect(phraseList, &QAction::triggered, this,
             [this] { guard([this] { m_phrases->showPhrases(); }); });
@@ -370,16 +364,10 @@ void Tchat::buildMenus()
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");
     content->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(content, &QAction::triggered, this, [this] {
-        m_help->show();
-        m_help->raise();
-    });
+    connect(content, &QAction::triggered, this, [this] { showInFront(m_help); });
     help->addSeparator();
     QAction *about = addItem(help, QStringLiteral("&About"), "About1");
-    connect(about, &QAction::triggered, this, [this] {
-        m_about->show();
-        m_about->raise();
-    });
+    connect(about, &QAction::triggered, this, [this] { showInFront(m_about); });
 }
 
 void Tchat::showOptions(Options::Key key)
@@ -424,7 +412,7 @@ void Tchat::showEvent(QShowEvent *event)
             m_connection->start(m_params);
             // A solo start offers the way to the lobby and its other players.
             if (!m_connection->role().multiPlayer())
-                m_download->show();
+                showInFront(m_download);
         },
         Qt::QueuedConnection);
 }

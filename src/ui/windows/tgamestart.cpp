@@ -20,6 +20,7 @@ namespace {
 Tgamestart::Tgamestart(Options &options, QWidget *parent)
     : QDialog(parent, Qt::Tool), m_options(options)
 {
+    setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Velmora - Game Start"));
     setFixedSize(266, 142);
     setAutoFillBackground(true);

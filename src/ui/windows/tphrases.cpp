@@ -1,6 +1,7 @@
 #include "tphrases.h"
 
 #include "art/tableart.h"
+#include "common/infront.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -45,9 +46,7 @@ void Tphrases::showPhrases()
 {
     for (int n = 1; n <= Options::Phrases; ++n)
         m_fields[n]->setText(m_options.phrase(n));
-    show();
-    raise();
-    activateWindow();
+    showInFront(this);
 }
 
 void Tphrases::SelButton8Click()

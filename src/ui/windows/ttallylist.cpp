@@ -38,6 +38,7 @@ QFrame *addPanel(QWidget *parent, int x, int y, int w, int h)
 
 Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Window), m_tally(tally)
 {
+    setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(QStringLiteral("Velmora - Tally List"));
     setFixedSize(455, 349);
     setAutoFillBackground(true);
