@@ -17,6 +17,8 @@
 #include <map>
 #include <memory>
 
+#include <sys/socket.h>
+
 using namespace velmora;
 
 namespace {
@@ -133,6 +135,15 @@ private slots:
         QTRY_COMPARE(a->slot(), 3);
         auto b = std::make_unique<RawClient>(m_server->listeningPort());
         QTRY_COMPARE(b->slot(), 6);
+
+        // A reset is a departure like any other; the log says how it ended.
+        const linger hard{1, 0};
+        setsockopt(int(c[3]->socket().socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                   sizeof hard);
+        c[3]->socket().abort();
+        QVERIFY(c[0]->waitFor("CMD_playerdisconnected+4+p4"));
+        QVERIFY(m_log.contains(QStringLiteral("player 3 left")));
+        QVERIFY(m_log.contains(QStringLiteral("player 4 left: Error #10054 (WSAECONNRESET)")));
     }
 
     void loginChatAndNamesWithPlus()

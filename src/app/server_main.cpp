@@ -4,7 +4,6 @@
 #include "cards/random.h"
 #include "base/config.h"
 #include "tserver.h"
-#include "tsock.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,10 +2,11 @@
 
 #include "base/config.h"
 #include "base/error.h"
+#include "chat/chatcomposer.h"
 #include "client/clientsession.h"
 #include "client/options.h"
+#include "client/tablemodel.h"
 #include "tserver.h"
-#include "tsock.h"
 
 namespace velmora {
 
@@ -25,23 +26,21 @@ GameConnection::GameConnection(ClientSession &session, Options &options, Random 
     m_sock = new TSock(this);
     m_sock->setObjectName(QStringLiteral("sock"));
     m_sock->setPortName(gamePort());
-    m_sock->OnRead = [this](TSock &, int) {
-        guarded([this] { sockRead(); });
+    connect(m_sock, &TSock::connected, this, [this] { m_hostReached = true; });
+    connect(m_sock, &TSock::received, this, [this](const QByteArray &bytes) {
+        guarded([&] { sockRead(bytes); });
         // A host that floods us is cut off once the user has been told why.
         if (m_session.cutOff() && m_sock->hasHandle() && !m_ending)
             m_sock->Close();
-    };
-    m_sock->OnInfo = [this](TSock &, TSocketInfo info, const QString &message) {
-        guarded([&] { sockInfo(info, message); });
-    };
+    });
+    connect(m_sock, &TSock::closed, this, &GameConnection::sockClose);
 
-    // The lobby's presence connection is held open and never used; whatever
-    // arrives on it is thrown away so that it cannot pile up.
+    // The lobby's presence connection is held open and never used; what
+    // arrives on it is read and dropped by the socket, so it cannot pile up.
     m_sock11 = new TSock(this);
     m_sock11->setObjectName(QStringLiteral("Sock11"));
     m_sock11->setHostName(QLatin1String(PresenceHost));
     m_sock11->setPortName(presencePort());
-    m_sock11->OnRead = [](TSock &s, int) { s.Receive(); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(1);
@@ -50,10 +49,12 @@ GameConnection::GameConnection(ClientSession &session, Options &options, Random 
     connect(&m_session, &ClientSession::request, this, &GameConnection::send);
 }
 
-GameConnection::~GameConnection()
+void GameConnection::takeRequests(TableModel &table, ChatComposer &composer)
 {
-    m_sock->OnInfo = nullptr;
-    m_sock->OnRead = nullptr;
+    connect(&table, &TableModel::request, this, &GameConnection::send);
+    // The entry keeps its text when the request could not go out; `error`
+    // has said why.
+    composer.setSender([this](const QByteArray &message) { return send(message); });
 }
 
 template <typename F>
@@ -106,14 +107,20 @@ void GameConnection::joinpress()
     m_sock->Open();
 }
 
-void GameConnection::sockRead() { m_session.receive(m_sock->Receive()); }
+void GameConnection::sockRead(const QByteArray &bytes) { m_session.receive(bytes); }
 
-void GameConnection::sockInfo(TSocketInfo info, const QString &message)
+void GameConnection::sockClose(TSock::CloseReason reason)
 {
-    // Every other report (connecting, data, errors) changes nothing here.
-    if (info != TSocketInfo::Close || message != QLatin1String("Socket Closed") || m_ending)
+    if (m_ending)
         return;
-    // Not from inside the socket's own callback.
+    if (!m_hostReached) {
+        // The window stays with its loading line; only a name that leads
+        // nowhere is worth a box (a refusal or silence is not).
+        if (reason == TSock::CloseReason::HostNotFound)
+            emit error(TSock::hostNotFoundText());
+        return;
+    }
+    // Not from inside the socket's own signal.
     QMetaObject::invokeMethod(this, &GameConnection::hostClosed, Qt::QueuedConnection);
 }
 
@@ -156,7 +163,6 @@ void GameConnection::shutDown()
 {
     m_ending = true;
     m_timer1.stop();
-    m_sock->OnInfo = nullptr;
     m_sock->Close();
     m_sock11->Close();
     m_server->stopListening();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/startrole.h"
+#include "tsock.h"
 
 #include <QObject>
 #include <QStringList>
@@ -10,12 +11,12 @@
 
 namespace velmora {
 
+class ChatComposer;
 class ClientSession;
 class Options;
 class Random;
+class TableModel;
 class TServer;
-class TSock;
-enum class TSocketInfo;
 
 // This copy's connection to its table, without a window: it takes the role
 // from the command line (solo, hosting, joining or only waiting), runs the
@@ -25,6 +26,9 @@ enum class TSocketInfo;
 // messages wait, so an idle table costs no processor time; it also waits
 // while the window holds it (an error box is open).
 //
+// Every request to the host leaves through `send`: the session's from the
+// start, the table's and the chat entry's once `takeRequests` has them.
+//
 // Errors raised while receiving, dispatching or sending are reported through
 // `error`; the connection carries on with the next event.
 class GameConnection : public QObject
@@ -33,7 +37,6 @@ class GameConnection : public QObject
 public:
     GameConnection(ClientSession &session, Options &options, Random &random,
                    QObject *parent = nullptr);
-    ~GameConnection() override;
 
     // Takes the role from the command-line words after the program's name
     // and acts on it (`processparams`).
@@ -45,6 +48,8 @@ public:
     TSock &sock() const { return *m_sock; }
     TSock &presenceSock() const { return *m_sock11; }
 
+    // The table's requests and the chat entry's go out from here on.
+    void takeRequests(TableModel &table, ChatComposer &composer);
     // Sends one request to the host; nothing before the connection exists.
     // False when it could not go out (the error is reported).
     bool send(const QByteArray &message);
@@ -63,7 +68,8 @@ public:
 signals:
     // This copy hosts the table: it may start games and remove players.
     void hostingStarted();
-    // The connection to the host closed from the other side.
+    // The connection to the host ended, from either side, for whatever
+    // reason; not sent when the host was never reached.
     void hostClosed();
     // Something raised while handling the host's messages or sending.
     void error(const QString &message);
@@ -74,8 +80,8 @@ private:
 
     void hostpress();
     void joinpress();
-    void sockRead();
-    void sockInfo(TSocketInfo info, const QString &message);
+    void sockRead(const QByteArray &bytes);
+    void sockClose(TSock::CloseReason reason);
     void Timer1Timer();
 
     ClientSession &m_session;
@@ -86,6 +92,7 @@ private:
     QTimer m_timer1;
     std::function<bool()> m_held = [] { return false; };
     bool m_hosting = false;
+    bool m_hostReached = false;
     bool m_ending = false;
 };
 

@@ -1,7 +1,6 @@
 #include "tserver.h"
 
 #include "base/config.h"
-#include "tsock.h"
 
 namespace velmora {
 
@@ -10,7 +9,9 @@ TServer::TServer(Random &random, QObject *parent)
 {
     m_sock1 = new TSock(this);
     m_sock1->setPortName(gamePort());
-    m_sock1->OnAccept = [this](TSock &) { Sock1Accept(); };
+    // Every connection takes this from the listener.
+    m_sock1->setPendingLimit(OutgoingLimit);
+    connect(m_sock1, &TSock::pendingConnection, this, &TServer::Sock1Accept);
 
     // The queues are drained one message per 10 ms tick. A message that
     // finds the host idle is handled at once and starts the timer, which
@@ -25,12 +26,6 @@ TServer::TServer(Random &random, QObject *parent)
     m_roundovertimer.setSingleShot(true);
     m_roundovertimer.setInterval(10000);
     connect(&m_roundovertimer, &QTimer::timeout, this, &TServer::roundovertimerTimer);
-}
-
-TServer::~TServer()
-{
-    for (TSock *sock : m_socks)
-        delete sock;
 }
 
 void TServer::setPortName(const QString &port) { m_sock1->setPortName(port); }
@@ -63,22 +58,21 @@ TSock *TServer::slotSock(int slot) const
 
 void TServer::Sock1Accept()
 {
-    TSock *sock = nullptr;
-    if (!m_sock1->Accept(sock) || !sock)
+    TSock *sock = m_sock1->Accept();
+    if (!sock)
         return;
     const int slot = m_engine.acceptSlot();
-    if (m_socks[slot]) {
-        // A closed connection that has not been released yet.
-        m_socks[slot]->deleteLater();
+    if (TSock *old = m_socks[slot]) {
+        // A connection the engine gave up without hearing of its close.
+        disconnect(old, nullptr, this, nullptr);
+        old->deleteLater();
     }
     m_socks[slot] = sock;
     m_framers[slot].clear();
-    sock->Tag = slot;
-    sock->OnInfo = [this](TSock &s, TSocketInfo info, const QString &message) {
-        tempsockInfo(s, int(info), message);
-    };
-    sock->OnDisconnect = [this](TSock &s) { tempsockDisconnect(s); };
-    sock->OnRead = [this](TSock &s, int) { Sock1Read(s); };
+    connect(sock, &TSock::received, this,
+            [this, sock, slot](const QByteArray &bytes) { Sock1Read(sock, slot, bytes); });
+    connect(sock, &TSock::closed, this,
+            [this, sock, slot](TSock::CloseReason reason) { tempsockClose(sock, slot, reason); });
     if (slot == HostEngine::TurnedAwaySlot)
         emit logLine(
             QStringLiteral("connection from %1 turned away: table full").arg(sock->hostName()));
@@ -88,13 +82,12 @@ void TServer::Sock1Accept()
     m_engine.connected(slot);
 }
 
-void TServer::Sock1Read(TSock &sock)
+void TServer::Sock1Read(TSock *sock, int slot, const QByteArray &bytes)
 {
-    const int slot = sock.Tag;
-    if (slotSock(slot) != &sock)
+    if (slotSock(slot) != sock)
         return;
     QList<QByteArray> messages;
-    const bool ok = m_framers[slot].feed(sock.Receive(), messages);
+    const bool ok = m_framers[slot].feed(bytes, messages);
     if (slot > HostEngine::MaxSlots)
         return;
     for (const QByteArray &message : messages)
@@ -102,7 +95,7 @@ void TServer::Sock1Read(TSock &sock)
             return; // the slot is gone: over its queue limit, or no longer in use
     if (!ok) {
         emit logLine(QStringLiteral("player %1 sent an oversized message; closing").arg(slot));
-        sock.Close();
+        sock->Close();
         return;
     }
     dispatchIfIdle();
@@ -116,27 +109,22 @@ void TServer::dispatchIfIdle()
     m_socktimer.start();
 }
 
-void TServer::tempsockInfo(TSock &sock, int info, const QString &message)
+void TServer::tempsockClose(TSock *sock, int slot, TSock::CloseReason reason)
 {
-    if (TSocketInfo(info) != TSocketInfo::Close || message != QLatin1String("Socket Closed"))
-        return;
-    const int slot = sock.Tag;
-    // "Socket Closed" can come twice for one connection, and a slot may
-    // already hold its next connection: only the slot's own socket counts.
-    if (slotSock(slot) != &sock)
+    // The slot may already hold its next connection: only its own counts.
+    if (slotSock(slot) != sock)
         return;
     m_socks[slot] = nullptr;
     m_framers[slot].clear();
-    sock.deleteLater();
-    if (slot <= HostEngine::MaxSlots && m_engine.connection(slot).inUse)
-        emit logLine(QStringLiteral("player %1 left").arg(slot));
+    sock->deleteLater();
+    if (reason == TSock::CloseReason::TooMuchPending)
+        emit logLine(QStringLiteral("player %1 is not reading; closing").arg(slot));
+    if (slot <= HostEngine::MaxSlots && m_engine.connection(slot).inUse) {
+        const QString error = sock->errorText();
+        emit logLine(error.isEmpty() ? QStringLiteral("player %1 left").arg(slot)
+                                     : QStringLiteral("player %1 left: %2").arg(slot).arg(error));
+    }
     m_engine.closed(slot);
-}
-
-void TServer::tempsockDisconnect(TSock &sock)
-{
-    if (slotSock(sock.Tag) == &sock)
-        sock.Close();
 }
 
 void TServer::socktimerTimer()
@@ -151,15 +139,8 @@ void TServer::roundovertimerTimer() { m_engine.roundOverTimerFired(); }
 
 void TServer::send(int slot, const QByteArray &message)
 {
-    TSock *sock = slotSock(slot);
-    if (!sock || !sock->hasHandle())
-        return;
-    sock->Send(message);
-    if (sock->pendingOutgoing() > OutgoingLimit) {
-        emit logLine(QStringLiteral("player %1 is not reading; closing").arg(slot));
-        // Closing from inside a broadcast: let the broadcast finish first.
-        QTimer::singleShot(0, sock, [sock] { sock->Close(); });
-    }
+    if (TSock *sock = slotSock(slot); sock && sock->hasHandle())
+        sock->Send(message);
 }
 
 void TServer::closeSlot(int slot)

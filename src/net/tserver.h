@@ -2,6 +2,7 @@
 
 #include "host/hostengine.h"
 #include "protocol/framer.h"
+#include "tsock.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,13 +12,15 @@
 
 namespace velmora {
 
-class TSock;
 class Random;
 
 // The host as the program runs it: the listening endpoint Sock1, one
 // connection per slot, the receive queue's dispatch timer and the computer
 // and round-over timers. It cuts received bytes into messages and carries
 // out what the HostEngine decides; the rules live there.
+//
+// The connections belong to Sock1 (their QObject parent); a connection
+// that has closed leaves its slot at once and is deleted later.
 class TServer : public QObject, private HostEngine::Output
 {
     Q_OBJECT
@@ -27,7 +30,6 @@ public:
     static constexpr qint64 OutgoingLimit = 4 * 1024 * 1024;
 
     explicit TServer(Random &random, QObject *parent = nullptr);
-    ~TServer() override;
 
     // Listening: port "7772" unless VELMORA_PORT or setPortName says
     // otherwise. Raises ESockException when the port cannot be had.
@@ -62,9 +64,8 @@ private:
     void log(const QString &line) override { emit logLine(line); }
 
     void Sock1Accept();
-    void Sock1Read(TSock &sock);
-    void tempsockInfo(TSock &sock, int info, const QString &message);
-    void tempsockDisconnect(TSock &sock);
+    void Sock1Read(TSock *sock, int slot, const QByteArray &bytes);
+    void tempsockClose(TSock *sock, int slot, TSock::CloseReason reason);
     void socktimerTimer();
     void dispatchIfIdle();
     void computertimerTimer();

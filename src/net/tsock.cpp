@@ -2,82 +2,29 @@
 
 #include "wsaerror.h"
 
-#include <QHash>
-#include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cerrno>
 #include <netdb.h>
 
 namespace velmora {
 
 namespace {
-constexpr qint64 ReceiveChunk = 32768;
-
-// Host names resolved so far; never emptied while the program runs.
-QHash<QString, QHostAddress> &hostCache()
-{
-    static QHash<QString, QHostAddress> cache;
-    return cache;
-}
 
 bool startsWithDigit(const QString &text) { return !text.isEmpty() && text[0].isDigit(); }
-} // namespace
 
-const char *socketInfoName(TSocketInfo info)
-{
-    switch (info) {
-    case TSocketInfo::Lookup: return "Lookup";
-    case TSocketInfo::Connect: return "Connect";
-    case TSocketInfo::Close: return "Close";
-    case TSocketInfo::Listen: return "Listen";
-    case TSocketInfo::Receive: return "Receive";
-    case TSocketInfo::Send: return "Send";
-    case TSocketInfo::Accept: return "Accept";
-    case TSocketInfo::Error: return "Error";
-    }
-    return "";
-}
+// A closing socket gets this long to hand over what is queued.
+constexpr int LingerMs = 5000;
+
+} // namespace
 
 TSock::TSock(QObject *parent) : QObject(parent) {}
 
-TSock::~TSock()
-{
-    // Closing quietly: handlers must not run on a component being destroyed.
-    OnInfo = nullptr;
-    OnDisconnect = nullptr;
-    releaseSocket();
-}
+TSock::~TSock() { releaseSocket(); }
 
-void TSock::report(TSocketInfo info, const QString &message)
-{
-    if (!OnInfo)
-        return;
-    try {
-        OnInfo(*this, info, message);
-    } catch (...) {
-        throw ESockException(QStringLiteral("Error here"));
-    }
-}
-
-void TSock::setHostName(const QString &name)
-{
-    m_hostName = name;
-    if (m_connected && SocketType == TSocketType::stStream)
-        report(TSocketInfo::Lookup,
-               QStringLiteral("Setting HostName While Connected Has No Effect"));
-}
-
-void TSock::setPortName(const QString &name)
-{
-    m_portName = name;
-    if (m_connected)
-        report(TSocketInfo::Lookup,
-               QStringLiteral("Setting PortName While Connected Has No Effect"));
-}
-
-quint16 TSock::lookupPort(const QString &portName, TSocketType type)
+quint16 TSock::lookupPort(const QString &portName)
 {
     if (startsWithDigit(portName)) {
         bool ok = false;
@@ -86,37 +33,12 @@ quint16 TSock::lookupPort(const QString &portName, TSocketType type)
             throw ESockException(QStringLiteral("Port Lookup - Could Not Find Service Entry"));
         return static_cast<quint16>(port);
     }
-    // The system's service database; Qt has no interface to it.
+    // The system's service database (a local file); Qt has no interface to it.
     const QByteArray name = portName.toLocal8Bit();
-    const servent *entry =
-        getservbyname(name.constData(), type == TSocketType::stStream ? "tcp" : "udp");
+    const servent *entry = getservbyname(name.constData(), "tcp");
     if (!entry)
         throw ESockException(QStringLiteral("Port Lookup - Could Not Find Service Entry"));
     return ntohs(static_cast<quint16>(entry->s_port));
-}
-
-QHostAddress TSock::lookupHost(const QString &hostName)
-{
-    if (hostName.isEmpty())
-        return QHostAddress(QHostAddress::AnyIPv4);
-    if (startsWithDigit(hostName)) {
-        // A dotted address is never resolved by name.
-        QHostAddress address;
-        if (!address.setAddress(hostName) || address.protocol() != QAbstractSocket::IPv4Protocol)
-            throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
-        return address;
-    }
-    auto &cache = hostCache();
-    if (const auto it = cache.constFind(hostName); it != cache.constEnd())
-        return *it;
-    const QHostInfo info = QHostInfo::fromName(hostName);
-    for (const QHostAddress &address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-            cache.insert(hostName, address);
-            return address;
-        }
-    }
-    throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
 }
 
 void TSock::setListen(bool on)
@@ -124,29 +46,19 @@ void TSock::setListen(bool on)
     if (!on) {
         m_listening = false;
         Close();
-        report(TSocketInfo::Listen, QStringLiteral("Listening Stopped"));
         return;
     }
-    if (m_listening) {
-        report(TSocketInfo::Listen, QStringLiteral("Listening Already Running"));
+    if (m_listening)
         return;
-    }
-    if (hasHandle()) {
-        m_listening = false;
+    if (hasHandle())
         throw ESockException(QStringLiteral("Listen - Socket Already In Use"));
-    }
+    const quint16 port = lookupPort(m_portName);
     m_server = new QTcpServer(this);
-    report(TSocketInfo::Lookup, QStringLiteral("Lookup Of Port ") + m_portName);
-    const quint16 port = lookupPort(m_portName, SocketType);
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        if (OnAccept)
-            OnAccept(*this);
-    });
+    connect(m_server, &QTcpServer::newConnection, this, &TSock::pendingConnection);
     m_server->setListenBacklogSize(5);
     if (!m_server->listen(QHostAddress::AnyIPv4, port))
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
     m_listening = true;
-    report(TSocketInfo::Listen, QStringLiteral("Listening Started"));
 }
 
 quint16 TSock::localPort() const
@@ -164,87 +76,113 @@ qint64 TSock::pendingOutgoing() const
 bool TSock::Open()
 {
     if (hasHandle())
-        return m_connected;
-    m_tcp = new QTcpSocket(this);
-    try {
-        report(TSocketInfo::Lookup, QStringLiteral("Lookup Of Port ") + m_portName);
-        const quint16 port = lookupPort(m_portName, SocketType);
-        if (!m_hostName.isEmpty())
-            report(TSocketInfo::Lookup, QStringLiteral("Lookup Of Host ") + m_hostName);
-        const QHostAddress address = lookupHost(m_hostName);
-        adopt(m_tcp);
-        m_tcp->connectToHost(address, port);
-    } catch (...) {
-        // The handle exists, as after any failed attempt: Close clears it.
-        throw;
+        return isConnected();
+    const quint16 port = lookupPort(m_portName);
+    QHostAddress address(QHostAddress::AnyIPv4);
+    if (startsWithDigit(m_hostName)) {
+        // A dotted address is never resolved by name.
+        if (!address.setAddress(m_hostName) || address.protocol() != QAbstractSocket::IPv4Protocol)
+            throw ESockException(hostNotFoundText());
     }
-    return m_connected;
+    adopt(new QTcpSocket(this));
+    m_state = State::Connecting;
+    if (m_hostName.isEmpty() || startsWithDigit(m_hostName))
+        m_tcp->connectToHost(address, port);
+    else
+        m_tcp->connectToHost(m_hostName, port, QIODevice::ReadWrite, QAbstractSocket::IPv4Protocol);
+    return false;
 }
 
 void TSock::adopt(QTcpSocket *socket)
 {
     m_tcp = socket;
+    m_errorText.clear();
+    m_errorReason = CloseReason::PeerClosed;
     socket->setParent(this);
     connect(socket, &QTcpSocket::connected, this, &TSock::onConnected);
     connect(socket, &QTcpSocket::readyRead, this, &TSock::onReadyRead);
-    connect(socket, &QTcpSocket::bytesWritten, this, &TSock::onBytesWritten);
     connect(socket, &QTcpSocket::disconnected, this, &TSock::onDisconnected);
-    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        // A peer's orderly close arrives as the close notification, not as
-        // an error.
-        if (e != QAbstractSocket::RemoteHostClosedError)
-            onError(wsaCodeFor(e));
-    });
+    connect(socket, &QTcpSocket::errorOccurred, this, &TSock::onError);
 }
 
 void TSock::onConnected()
 {
-    m_connected = true;
-    report(TSocketInfo::Connect, QStringLiteral("Non-Blocking Socket Connected"));
-    if (OnConnect)
-        OnConnect(*this);
+    m_state = State::Connected;
     flushOutgoing();
+    emit connected();
 }
 
 void TSock::onReadyRead()
 {
     if (!m_tcp)
         return;
-    while (m_tcp->bytesAvailable() > 0) {
-        const QByteArray chunk = m_tcp->read(ReceiveChunk);
-        if (chunk.isEmpty())
-            break;
-        m_incoming.append(chunk);
-    }
-    report(TSocketInfo::Receive, QStringLiteral("Non-Blocking Incoming Data"));
-    if (OnRead)
-        OnRead(*this, int(qMin<qsizetype>(m_incoming.size(), INT_MAX)));
+    const QByteArray bytes = m_tcp->readAll();
+    if (!bytes.isEmpty())
+        emit received(bytes);
 }
 
-void TSock::onBytesWritten()
+void TSock::onError(QAbstractSocket::SocketError error)
 {
-    if (!m_outgoing.isEmpty())
-        Send({});
-    report(TSocketInfo::Send, QStringLiteral("Non-Blocking Outgoing Data"));
-    if (OnWrite)
-        OnWrite(*this);
+    // Qt reports a reset like an orderly close, and a timeout of the link
+    // like any other failure; the system's own error, still set when Qt
+    // reports (it closes the descriptor first, which leaves errno alone),
+    // tells them apart.
+    const int systemError = errno;
+    errno = 0; // so that it cannot mislead about the next socket
+    const bool attempt = m_state == State::Connecting;
+    int code = wsaCodeFor(error);
+    switch (error) {
+    case QAbstractSocket::RemoteHostClosedError:
+        if (systemError == ECONNRESET || systemError == EPIPE)
+            m_errorReason = CloseReason::Reset;
+        else
+            m_errorReason = CloseReason::PeerClosed;
+        break;
+    case QAbstractSocket::SocketTimeoutError: m_errorReason = CloseReason::TimedOut; break;
+    case QAbstractSocket::ConnectionRefusedError: m_errorReason = CloseReason::Refused; break;
+    case QAbstractSocket::HostNotFoundError: m_errorReason = CloseReason::HostNotFound; break;
+    default:
+        if (systemError == ETIMEDOUT) {
+            m_errorReason = CloseReason::TimedOut;
+            code = wsaCodeFor(QAbstractSocket::SocketTimeoutError);
+        } else {
+            m_errorReason = attempt ? CloseReason::Refused : CloseReason::Reset;
+        }
+        break;
+    }
+    m_errorText = m_errorReason == CloseReason::PeerClosed ? QString() : socketErrorText(code);
+
+    // A connection that was made ends with Qt's `disconnected`, which
+    // follows; an attempt ends here once Qt has no address left to try.
+    if (attempt && m_tcp && m_tcp->state() == QAbstractSocket::UnconnectedState) {
+        // The handle stays until Close, so that Open starts nothing new.
+        m_state = State::Failed;
+        m_outgoing.clear();
+        emit closed(m_errorReason);
+    }
 }
 
 void TSock::onDisconnected()
 {
-    // Take what arrived with the close before telling anybody.
-    if (m_tcp && m_tcp->bytesAvailable() > 0)
-        onReadyRead();
-    if (OnDisconnect)
-        OnDisconnect(*this);
-    Close();
+    if (m_state != State::Connected)
+        return;
+    // What arrived with the close goes out before the close does.
+    onReadyRead();
+    if (m_state == State::Connected)
+        finish(m_errorReason);
 }
 
-void TSock::onError(int code) { report(TSocketInfo::Error, socketErrorText(code)); }
+void TSock::finish(CloseReason reason)
+{
+    releaseSocket();
+    m_state = State::Idle;
+    m_outgoing.clear();
+    emit closed(reason);
+}
 
 void TSock::flushOutgoing()
 {
-    if (!m_tcp || !m_connected || m_outgoing.isEmpty())
+    if (!m_tcp || m_state != State::Connected || m_outgoing.isEmpty())
         return;
     m_tcp->write(m_outgoing);
     m_outgoing.clear();
@@ -254,57 +192,45 @@ bool TSock::Send(const QByteArray &bytes)
 {
     if (!hasHandle())
         throw ESockException(QStringLiteral("Send - Socket Not Connected"));
-    if (m_listening || m_server)
+    if (m_server)
         throw ESockException(QStringLiteral("Send - Cannot Send On A Listener Socket"));
-    m_outgoing.append(bytes);
-    if (m_outgoing.isEmpty())
-        return true;
-    report(TSocketInfo::Send, QStringLiteral("Non-Blocking Outgoing Data"));
+    if (m_state == State::Failed)
+        return true; // like bytes handed to a connection that is gone
     // Once connected, Qt's own write buffer takes everything in order and
     // drains it as the network allows; before that the bytes wait here.
+    m_outgoing.append(bytes);
     flushOutgoing();
+    if (m_pendingLimit > 0 && pendingOutgoing() > m_pendingLimit) {
+        // Not from inside Send: a caller that is sending to many finishes
+        // first. The same connection may pass the limit again meanwhile.
+        QTimer::singleShot(0, this, [this, socket = m_tcp] {
+            if (m_tcp == socket && m_state != State::Idle)
+                finish(CloseReason::TooMuchPending);
+        });
+    }
     return true;
 }
 
-QByteArray TSock::Receive()
-{
-    if (!hasHandle() && m_incoming.isEmpty())
-        throw ESockException(QStringLiteral("Receive - Socket Not Connected"));
-    if (m_listening)
-        throw ESockException(QStringLiteral("Receive - Cannot Receive On A Listener Socket"));
-    QByteArray bytes;
-    bytes.swap(m_incoming);
-    return bytes;
-}
-
-bool TSock::Accept(TSock *&newSock)
+TSock *TSock::Accept()
 {
     if (!m_listening || !m_server)
         throw ESockException(QStringLiteral("Accept - Socket Not In Listening Mode"));
     QTcpSocket *socket = m_server->nextPendingConnection();
-    if (!socket) {
-        report(TSocketInfo::Accept, QStringLiteral("Could Not Accept Connection"));
-        return false;
-    }
+    if (!socket)
+        return nullptr;
     auto *sock = new TSock(this);
-    sock->Blocking = Blocking;
-    sock->BlockingTimeout = BlockingTimeout;
-    sock->OnRead = OnRead;
-    sock->OnWrite = OnWrite;
-    sock->OnDisconnect = OnDisconnect;
-    sock->OnInfo = OnInfo;
+    sock->m_portName = m_portName;
+    sock->m_hostName = socket->peerAddress().toString();
+    sock->m_pendingLimit = m_pendingLimit;
     sock->adopt(socket);
-    sock->m_connected = true;
-    sock->setPortName(m_portName);
-    sock->setHostName(socket->peerAddress().toString());
-    // Data may already be waiting, and a peer may already have gone.
+    sock->m_state = State::Connected;
+    // Data may already be waiting, and a peer may already have gone; the
+    // new owner connects to the signals first.
     if (socket->bytesAvailable() > 0)
         QTimer::singleShot(0, sock, &TSock::onReadyRead);
     if (socket->state() != QAbstractSocket::ConnectedState)
         QTimer::singleShot(0, sock, &TSock::onDisconnected);
-    report(TSocketInfo::Accept, QStringLiteral("Created New TSock Structure"));
-    newSock = sock;
-    return true;
+    return sock;
 }
 
 void TSock::releaseSocket()
@@ -322,7 +248,7 @@ void TSock::releaseSocket()
         if (socket->state() == QAbstractSocket::UnconnectedState)
             socket->deleteLater();
         else
-            QTimer::singleShot(5000, socket, [socket] {
+            QTimer::singleShot(LingerMs, socket, [socket] {
                 socket->abort();
                 socket->deleteLater();
             });
@@ -337,17 +263,16 @@ void TSock::releaseSocket()
 bool TSock::Close()
 {
     const bool had = hasHandle();
-    const bool wasListening = m_listening;
-    try {
-        releaseSocket();
-        m_connected = false;
-        m_outgoing.clear();
-        if (!wasListening)
-            report(TSocketInfo::Close, QStringLiteral("Socket Closed"));
-    } catch (...) {
-        // Whatever a handler raised during the close is swallowed here.
-    }
+    const bool running = m_state == State::Connecting || m_state == State::Connected;
     m_listening = false;
+    if (running) {
+        m_errorText.clear();
+        finish(CloseReason::LocalClose);
+        return had;
+    }
+    releaseSocket();
+    m_state = State::Idle;
+    m_outgoing.clear();
     return had;
 }
 

@@ -137,7 +137,6 @@ void Tchat::connectTable()
         QMetaObject::invokeMethod(
             this, [this, tallyError] { m_notifier->showError(tallyError); }, Qt::QueuedConnection);
 
-    connect(&m_table, &TableModel::request, m_connection, &GameConnection::send);
     connect(&m_table, &TableModel::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_table, &TableModel::sound, this, &Tchat::playsounds);
     connect(&m_table, &TableModel::notice, this,
@@ -199,10 +198,7 @@ void Tchat::buildChat()
 {
     m_chat = new ChatControls(m_board, m_session, m_options);
     m_phrases = new Tphrases(m_options, this);
-    // The entry keeps its text when the request could not go out; the
-    // connection has shown why.
-    m_chat->composer().setSender(
-        [this](const QByteArray &message) { return m_connection->send(message); });
+    m_connection->takeRequests(m_table, m_chat->composer());
     connect(m_tableView, &TableView::focusChatEntry, m_chat, &ChatControls::focusEntry);
     // The keyboard's two stops: the chat entry and the own hand.
     connect(m_chat->entry(), &ChatEntry::leaveRequested, m_tableView, &TableView::focusHand);
