@@ -215,6 +215,10 @@ void TestChat::twoPlayersTalk()
     QTest::keyClick(bobEntry, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(bobEntry->text(), QStringLiteral("text and more"));
     QCOMPARE(bobEntry->cursorPosition(), bobEntry->text().size());
+    // The untouched entry keeps its placeholder, as with the menu's Paste.
+    bobEntry->setText(ChatComposer::placeholder());
+    QTest::keyClick(bobEntry, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(bobEntry->text(), ChatComposer::placeholder() + QStringLiteral(" and more"));
     bobEntry->clear();
 
     // A new phrase from the editor, sent once the buttons have rested.

@@ -2,6 +2,7 @@
 // download is served by a small HTTP server on the loopback address.
 
 #include "art/jpegimage.h"
+#include "httpstub.h"
 #include "recordingnotifier.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
@@ -31,93 +32,6 @@
 using namespace velmora;
 
 namespace {
-
-// Answers every request with one configured response. The body can be held
-// back until release() and sent in pieces, so that a test sees the window
-// between the headers and the data, or in the middle of the data.
-class HttpStub : public QObject
-{
-public:
-    QByteArray statusLine = "HTTP/1.1 200 OK";
-    QList<QByteArray> headers{"Content-Type: application/octet-stream", "Connection: close"};
-    QByteArray body;
-    bool announceLength = true;
-    qint64 announcedLength = -1; // -1: the body's length
-    int pieceSize = 0;           // 0: the whole body at once
-    int pieceIntervalMs = 0;
-    bool holdBody = false;
-    QByteArray request;
-
-    HttpStub()
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { onRequest(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-
-    QByteArray url(const char *name = "pelox8lobby-setup") const
-    {
-        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort()) + "/downloads/" +
-               name;
-    }
-
-    void release()
-    {
-        holdBody = false;
-        if (m_socket)
-            sendBody();
-    }
-
-private:
-    void onRequest(QTcpSocket *s)
-    {
-        request += s->readAll();
-        if (!request.contains("\r\n\r\n") || m_socket)
-            return;
-        m_socket = s;
-        QByteArray head = statusLine + "\r\n";
-        for (const QByteArray &h : headers)
-            head += h + "\r\n";
-        if (announceLength)
-            head += "Content-Length: " +
-                    QByteArray::number(announcedLength < 0 ? body.size() : announcedLength) +
-                    "\r\n";
-        s->write(head + "\r\n");
-        if (!holdBody)
-            sendBody();
-    }
-
-    void sendBody()
-    {
-        if (pieceSize <= 0) {
-            m_socket->write(body.mid(m_sent));
-            m_socket->disconnectFromHost();
-            return;
-        }
-        m_socket->write(body.mid(m_sent, pieceSize));
-        m_sent += pieceSize;
-        if (m_sent >= body.size())
-            m_socket->disconnectFromHost();
-        else
-            QTimer::singleShot(pieceIntervalMs, m_socket, [this] { sendBody(); });
-    }
-
-    QTcpServer m_server;
-    QPointer<QTcpSocket> m_socket;
-    qsizetype m_sent = 0;
-};
-
-QByteArray pattern(int size)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        b[i] = char((i * 7 + i / 251) & 0xff);
-    return b;
-}
 
 // Clicks where the target is drawn, on whatever widget is there, as a
 // player would; fails when something else covers the target.
@@ -444,16 +358,21 @@ private slots:
     {
         QTest::addColumn<QByteArray>("status");
         QTest::addColumn<int>("announced"); // -1: the body's length, -2: none
-        QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << -1;
-        QTest::newRow("server error") << QByteArray("HTTP/1.1 500 Internal Server Error") << -1;
-        QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK") << 9000;
-        QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK") << -2;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not found")
+            << QByteArray("HTTP/1.1 404 Not Found") << -1 << "The server has no such file (404).";
+        QTest::newRow("cut short")
+            << QByteArray("HTTP/1.1 200 OK") << 9000
+            << "127.0.0.1 closed the connection before the file was complete.";
+        QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK") << -2
+                                   << "The server did not say how large the file is.";
     }
 
     void failedDownloadLeavesNoFile()
     {
         QFETCH(QByteArray, status);
         QFETCH(int, announced);
+        QFETCH(QString, reason);
         HttpStub server;
         server.statusLine = status;
         server.body = pattern(4000);
@@ -473,7 +392,7 @@ private slots:
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(ended[0][0].toBool(), false);
         QCOMPARE(text(&w, "infolabel"), QStringLiteral("Download Aborted"));
-        QCOMPARE(text(&w, "infolabel3"), QStringLiteral("Download Aborted"));
+        QCOMPARE(text(&w, "infolabel3"), reason);
         QCOMPARE(filesIn(folder()), QStringList{QStringLiteral("pelox8lobby-setup")});
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("earlier"));
@@ -534,19 +453,29 @@ private slots:
     void unsafeAddressesAreRefused_data()
     {
         QTest::addColumn<QByteArray>("url");
-        QTest::newRow("plain http") << QByteArray("http://www.pelox8.example/downloads/setup");
-        QTest::newRow("no file name") << QByteArray("https://www.pelox8.example/downloads/");
-        QTest::newRow("ftp") << QByteArray("ftp://www.pelox8.example/setup");
+        QTest::addColumn<QString>("reason");
+        const QString secureOnly = QStringLiteral("Only secure (https) addresses are used.");
+        QTest::newRow("plain http to a name")
+            << QByteArray("http://www.pelox8.example/downloads/setup") << secureOnly;
+        QTest::newRow("plain http to an address")
+            << QByteArray("http://192.0.2.7/downloads/setup") << secureOnly;
+        QTest::newRow("no file name") << QByteArray("https://www.pelox8.example/downloads/")
+                                      << "The address of the file is not valid.";
     }
 
     void unsafeAddressesAreRefused()
     {
+        // Refused before anything is fetched; nothing is started.
         QFETCH(QByteArray, url);
+        QFETCH(QString, reason);
         RecordingNotifier notifier;
         Tdownload w(&notifier);
         prepare(w, url);
         clickOn(&w, child<QPushButton>(&w, "getbutton"));
-        QCOMPARE(notifier.errors.size(), 1);
+        QCOMPARE(text(&w, "infolabel"), QStringLiteral("Download Aborted"));
+        QCOMPARE(text(&w, "infolabel3"), reason);
+        QVERIFY(notifier.errors.isEmpty());
+        QVERIFY(m_launched.isEmpty());
         QVERIFY(!w.downloading());
         QVERIFY(child<QPushButton>(&w, "getbutton")->isEnabled());
         QVERIFY(filesIn(folder()).isEmpty());
@@ -558,7 +487,7 @@ private slots:
         // takes the download.
         qputenv("VELMORA_HOME", "/proc/velmora-cannot-be-here");
         const QString userFolder =
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         QFile::remove(QDir(userFolder).filePath(QStringLiteral("pelox8lobby-setup")));
         HttpStub server;
         server.body = pattern(2000);

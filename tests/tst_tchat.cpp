@@ -453,8 +453,21 @@ void TestTchat::settingsReadOnceConnected()
         QCOMPARE(file.readAll(), stored); // reading writes nothing
     }
 
+    // A save writes where the window stands now.
+    window.move(60, 70);
+    QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(60, 70));
+    window.options().setBotSpeed(Options::BotSpeed::Slow);
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("Left=60\r\nTop=70\r\nWidth=820\r\nHeight=560\r\n"));
+    }
+    window.options().setBotSpeed(Options::BotSpeed::Fast);
+
+    window.move(30, 40);
     window.resize(400, 300);
     QTRY_COMPARE(window.centralWidget()->size(), Tchat::MinClientSize);
+    QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(30, 40));
     const QRect closedAt = window.frameGeometry();
     window.close();
     QFile file(path);

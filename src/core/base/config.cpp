@@ -18,12 +18,17 @@ bool canWriteIn(const QString &folder)
 }
 } // namespace
 
-QString dataFolder()
+QString programFolder()
 {
     const QByteArray env = qgetenv("VELMORA_HOME");
-    if (!env.isEmpty())
-        return QString::fromLocal8Bit(env);
-    const QString own = QCoreApplication::applicationDirPath();
+    return env.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(env);
+}
+
+QString dataFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("VELMORA_HOME"))
+        return programFolder();
+    const QString own = programFolder();
     if (canWriteIn(own))
         return own;
     const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

@@ -24,6 +24,11 @@ inline QString gamePort()
 // overrides both (tests keep their files apart that way).
 QString dataFolder();
 
+// The program's folder, or VELMORA_HOME when set: where a download goes
+// first. Unlike dataFolder() it has no fallback of its own, since a
+// downloaded program belongs among the user's data, not the settings.
+QString programFolder();
+
 // Removes what saves of `path` cut short by a crash left beside it: the
 // scratch files "<name>.XXXXXX" an atomic save writes before renaming. The
 // file itself is always whole; only its scratch copies could pile up. Only

@@ -154,7 +154,7 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         set(QStringLiteral("Textsize"), QString::number(m_options.textSize()));
         break;
     case Options::Key::WindowPlace: {
-        const QRect place = m_options.windowPlace();
+        const QRect place = m_currentPlace ? m_currentPlace() : m_options.windowPlace();
         set(QStringLiteral("Top"), QString::number(place.top()));
         set(QStringLiteral("Left"), QString::number(place.left()));
         set(QStringLiteral("Width"), QString::number(place.width()));

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 
 namespace velmora {
@@ -49,6 +50,11 @@ public:
     // A game was started: its rounds and dummy choice are kept.
     void saveGameStart();
 
+    // Where the window stands now. A save writes that, not the remembered
+    // place, which stays what the closing compares against; without a
+    // source the remembered place is written.
+    void setCurrentPlace(std::function<QRect()> source) { m_currentPlace = std::move(source); }
+
 signals:
     // The file could not be read or written; the text says why.
     void error(const QString &message);
@@ -62,6 +68,7 @@ private:
     QString m_path;
     bool m_read = false;
     bool m_loading = false;
+    std::function<QRect()> m_currentPlace;
 };
 
 } // namespace velmora

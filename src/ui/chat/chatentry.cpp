@@ -50,17 +50,27 @@ void ChatEntry::keyPressEvent(QKeyEvent *event)
         emit leaveRequested();
         return;
     }
+    // A paste is no typed key: it goes after the placeholder, as the
+    // menu's Paste does; nor is the Ctrl (or Shift...) pressed before it.
+    switch (event->key()) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr: QLineEdit::keyPressEvent(event); return;
+    default: break;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        pasteAtEnd();
+        return;
+    }
     const QString before = ChatComposer::keyDown(text());
     if (before != text())
         setText(before);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         emit enterPressed();
-        return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        event->accept();
-        pasteAtEnd();
         return;
     }
     QLineEdit::keyPressEvent(event);

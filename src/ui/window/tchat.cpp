@@ -96,6 +96,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_session, &ClientSession::chatLine, m_mainchat, &ChatView::addLine);
     connect(&m_session, &ClientSession::gameFull, this, &Tchat::gameIsFull);
     connectTable();
+    m_settings.setCurrentPlace([this] { return frameGeometry(); });
     connect(&m_settings, &Settings::error, this,
             [this](const QString &message) { m_notifier->showError(message); });
     // Once per connection, right after "You are Connected." and the turning

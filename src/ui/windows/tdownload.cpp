@@ -2,6 +2,7 @@
 
 #include "art/jpegimage.h"
 #include "base/config.h"
+#include "filefetch.h"
 #include "window/notifier.h"
 
 #include <QDir>
@@ -10,15 +11,9 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHideEvent>
-#include <QHostAddress>
 #include <QLabel>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QProcess>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -38,24 +33,6 @@ namespace velmora {
 namespace {
 const QString LobbyProgram = QStringLiteral("pelox8lobby");
 const QString PicturePath = QStringLiteral(":/lobby/lobby.jpg");
-// A transfer that receives nothing for this long has stalled.
-constexpr int StallMs = 60 * 1000;
-
-// An installer is run only when it came over https: anybody on the way
-// could replace a plain-http body. The loopback address is trusted so that
-// tests can serve the installer themselves.
-bool trustedSource(const QUrl &url)
-{
-    if (url.scheme() == QLatin1String("https"))
-        return true;
-    if (url.scheme() != QLatin1String("http"))
-        return false;
-    const QString host = url.host();
-    if (host == QLatin1String("localhost"))
-        return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
-}
 
 QFrame *whitePanel(QWidget *parent, const QRect &geometry)
 {
@@ -133,8 +110,10 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
         return QProcess::startDetached(program, arguments, QFileInfo(program).absolutePath());
     };
 
-    m_network = new QNetworkAccessManager(this);
-    m_network->setProxy(QNetworkProxy::NoProxy);
+    m_fetch = new FileFetch(this);
+    connect(m_fetch, &FileFetch::headersReceived, this, &Tdownload::HttpCli1HeaderData);
+    connect(m_fetch, &FileFetch::progress, this, &Tdownload::HttpCli1DocData);
+    connect(m_fetch, &FileFetch::finished, this, &Tdownload::HttpCli1RequestDone);
 
     setObjectName(QStringLiteral("download"));
     setWindowTitle(QStringLiteral("Download The Pelox8 Lobby"));
@@ -144,15 +123,12 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
 
     // Left: the picture, the download button and the progress.
     QFrame *left = whitePanel(this, QRect(6, 6, 450, 487));
-    auto *picture = new QLabel(left);
-    picture->setObjectName(QStringLiteral("Image1"));
-    picture->setGeometry(7, 7, 436, 360);
-    QString pictureError;
-    const QImage image = JpegImage::load(PicturePath, &pictureError);
-    if (image.isNull())
-        qWarning("Lobby picture: %s", qPrintable(pictureError));
-    else
-        picture->setPixmap(QPixmap::fromImage(image));
+    // The picture is decoded when the window is first shown (showEvent):
+    // a joining copy never shows it, and a solo start shows it after the
+    // game window.
+    m_picture = new QLabel(left);
+    m_picture->setObjectName(QStringLiteral("Image1"));
+    m_picture->setGeometry(7, 7, 436, 360);
     auto *closed = new QLabel(QStringLiteral("IS CLOSED"), left);
     closed->setObjectName(QStringLiteral("label_closed"));
     closed->setFont(boldFont(closed->font(), 13));
@@ -226,13 +202,9 @@ Tdownload::Tdownload(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::
     connect(button2, &QPushButton::clicked, this, &Tdownload::Button2Click);
 }
 
-Tdownload::~Tdownload()
-{
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-    }
-}
+Tdownload::~Tdownload() = default;
+
+bool Tdownload::downloading() const { return m_fetch->running(); }
 
 void Tdownload::getbuttonClick()
 {
@@ -241,124 +213,66 @@ void Tdownload::getbuttonClick()
 
 void Tdownload::startDownload()
 {
-    if (m_reply)
+    if (m_fetch->running())
         return;
     m_abortFlag = 1;
     const QUrl url = installerUrl();
-    const QString fileName = url.fileName();
-    m_infolabel2->setText(fileName);
-    if (!url.isValid() || fileName.isEmpty() || fileName == QLatin1String("..") ||
-        fileName == QLatin1String("."))
-        throw Error(QStringLiteral("The lobby installer's address is not valid"));
-    if (!trustedSource(url))
-        throw Error(QStringLiteral("The lobby installer is only fetched over https"));
-    if (!openTarget(fileName))
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(fileName, m_target->errorString()));
-
+    m_infolabel2->setText(url.fileName());
+    // The program's folder first; where that cannot be written (an
+    // installation owned by the system), the user's own data folder.
+    QStringList folders{programFolder()};
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!userFolder.isEmpty())
+        folders << userFolder;
+    switch (m_fetch->start(url, folders)) {
+    case FileFetch::Start::Started: break;
+    case FileFetch::Start::AddressRefused:
+        // Nothing was fetched: it ends as a failed transfer would.
+        failed(m_fetch->failure());
+        return;
+    case FileFetch::Start::CannotWrite: throw Error(m_fetch->failure().chopped(1));
+    }
     m_getbutton->setEnabled(false);
     m_abortbutton->setEnabled(true);
     m_infolabel->setText(QStringLiteral("Loading"));
-    m_received = 0;
-    m_headersSeen = false;
-    m_writeFailed = false;
-
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Mozilla/3.0 (compatible)"));
-    request.setRawHeader("Accept", "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
-    request.setTransferTimeout(StallMs);
-    m_reply = m_network->get(request);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &Tdownload::HttpCli1HeaderData);
-    connect(m_reply, &QNetworkReply::readyRead, this, &Tdownload::HttpCli1DocData);
-    connect(m_reply, &QNetworkReply::finished, this, &Tdownload::HttpCli1RequestDone);
 }
 
-bool Tdownload::openTarget(const QString &fileName)
+void Tdownload::HttpCli1HeaderData(int lines)
 {
-    // The program's folder first; where that cannot be written (an
-    // installation owned by the system), the user's own data folder.
-    QStringList folders{dataFolder()};
-    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!userFolder.isEmpty())
-        folders << userFolder;
-    for (const QString &folder : folders) {
-        QDir().mkpath(folder);
-        m_target = std::make_unique<QSaveFile>(QDir(folder).filePath(fileName));
-        if (m_target->open(QIODevice::WriteOnly))
-            return true;
-    }
-    return false;
-}
-
-void Tdownload::HttpCli1HeaderData()
-{
-    if (!m_reply || m_headersSeen)
-        return;
-    m_headersSeen = true;
     // One dot per header line, as the lines came in.
-    m_infolabel->setText(m_infolabel->text() +
-                         QString(qsizetype(m_reply->rawHeaderPairs().size()), QLatin1Char('.')));
+    m_infolabel->setText(m_infolabel->text() + QString(lines, QLatin1Char('.')));
     m_infolabel3->setText(QStringLiteral("Downloading: ") + m_infolabel2->text());
 }
 
-void Tdownload::HttpCli1DocData()
+void Tdownload::HttpCli1DocData(qint64 received)
 {
-    if (!m_reply || !m_reply->isOpen())
-        return;
-    const QByteArray chunk = m_reply->readAll();
-    if (chunk.isEmpty())
-        return;
-    m_received += chunk.size();
-    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    const bool tooMuch = m_received > MaxInstallerBytes ||
-                         (announced.isValid() && m_received > announced.toLongLong());
-    if (tooMuch || m_target->write(chunk) != chunk.size()) {
-        m_writeFailed = true;
-        m_reply->abort();
-        return;
-    }
-    m_infolabel->setText(QString::number(m_received) + QStringLiteral(" bytes"));
+    m_infolabel->setText(QString::number(received) + QStringLiteral(" bytes"));
 }
 
-void Tdownload::HttpCli1RequestDone()
+void Tdownload::HttpCli1RequestDone(bool complete, const QString &path)
 {
-    QNetworkReply *reply = m_reply;
-    if (!reply)
-        return;
-    HttpCli1DocData();
-    m_reply = nullptr;
-    reply->deleteLater();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    // Without a length only a framed body can be known to be whole (chunked,
-    // or an HTTP/2 stream): Qt reports a framed body cut short as an error,
-    // while a body that just ends with the connection may have been cut.
-    const bool lengthOk =
-        announced.isValid() ? m_received == announced.toLongLong()
-                            : reply->rawHeader("Transfer-Encoding").toLower().contains("chunked") ||
-                                  reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
-    bool complete = m_abortFlag != 2 && !m_writeFailed &&
-                    reply->error() == QNetworkReply::NoError && status >= 200 && status < 300 &&
-                    lengthOk && trustedSource(reply->url());
-    const QString path = m_target->fileName();
-    if (complete && !m_target->commit())
-        complete = false;
-    m_target.reset(); // uncommitted: its temporary file goes away
-
     if (complete) {
         m_downloaded = path;
         m_infolabel->setText(QStringLiteral("Received ") + QString::number(QFileInfo(path).size()) +
                              QStringLiteral(" bytes"));
     } else {
-        m_infolabel->setText(QStringLiteral("Download Aborted"));
-        m_infolabel3->setText(QStringLiteral("Download Aborted"));
-        m_abortFlag = 2;
+        failed(m_fetch->failure());
     }
     m_getbutton->setEnabled(true);
     m_abortbutton->setEnabled(false);
     emit downloadEnded(complete);
     if (complete)
         install();
+}
+
+void Tdownload::failed(const QString &reason)
+{
+    // A transfer the player stopped keeps the words of the stop; any other
+    // says why in the line under the progress.
+    m_infolabel->setText(QStringLiteral("Download Aborted"));
+    m_infolabel3->setText(m_abortFlag == 2 ? QStringLiteral("Download Aborted") : reason);
+    m_abortFlag = 2;
 }
 
 void Tdownload::install()
@@ -380,8 +294,8 @@ void Tdownload::abortbuttonClick()
     m_infolabel->setText(QStringLiteral("Download has been aborted."));
     m_abortFlag = 2;
     m_infolabel3->setText(QStringLiteral("Download Aborted"));
-    if (m_reply)
-        m_reply->abort();
+    if (m_fetch->running())
+        m_fetch->stop();
 }
 
 void Tdownload::Button1Click() { close(); }
@@ -406,9 +320,23 @@ void Tdownload::hideEvent(QHideEvent *event)
 {
     // Leaving the window (for the solo game) gives the download up: an
     // installer that finished later would end the game being played.
-    if (!event->spontaneous() && m_reply)
+    if (!event->spontaneous() && m_fetch->running())
         abortbuttonClick();
     QDialog::hideEvent(event);
+}
+
+void Tdownload::showEvent(QShowEvent *event)
+{
+    if (!m_pictureTried) {
+        m_pictureTried = true;
+        QString pictureError;
+        const QImage image = JpegImage::load(PicturePath, &pictureError);
+        if (image.isNull())
+            qWarning("Lobby picture: %s", qPrintable(pictureError));
+        else
+            m_picture->setPixmap(QPixmap::fromImage(image));
+    }
+    QDialog::showEvent(event);
 }
 
 } // namespace velmora

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
@@ -9,25 +8,21 @@
 #include <memory>
 
 class QLabel;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QPushButton;
-class QSaveFile;
 
 namespace velmora {
 
+class FileFetch;
 class Notifier;
 
 // The window shown in front of a solo game: play on alone, download and
 // install the lobby program, or start an installed lobby program and leave.
 //
-// The download runs on the reply's signals, so this window and the game
-// behind it keep working meanwhile. The body goes to a temporary sibling of
-// the target file that replaces the target only when the transfer is
-// complete (2xx status, the announced length, no error); a failed or
-// stopped transfer leaves nothing behind. The installer is started only from
-// a complete transfer over https (or from the local machine, for tests).
-// Closing only hides the window, and stops a transfer that is running.
+// The transfer itself is a FileFetch: it runs on the event loop, so this
+// window and the game behind it keep working meanwhile, and only a complete
+// transfer from a trusted source leaves a file, which is then started. A
+// failed transfer says why under the progress line. Closing only hides the
+// window, and stops a transfer that is running.
 class Tdownload : public QDialog
 {
     Q_OBJECT
@@ -42,8 +37,6 @@ public:
     // ~/.local/bin/pelox8lobby. Empty when neither is there.
     static QString installedLobby();
     static QUrl installerUrl();
-    // Bodies beyond this are refused: no installer is that large.
-    static constexpr qint64 MaxInstallerBytes = 512LL * 1024 * 1024;
 
     // Starts a program detached from this one; true when it started.
     using Launcher = std::function<bool(const QString &program, const QStringList &arguments)>;
@@ -54,16 +47,20 @@ public:
     // Replaces the way programs are started (tests record instead).
     void setLauncher(Launcher launcher) { m_launcher = std::move(launcher); }
 
-    bool downloading() const { return !m_reply.isNull(); }
+    bool downloading() const;
     // The file of the last complete download, empty before one.
     QString downloadedFile() const { return m_downloaded; }
 
-    // The buttons. A download that cannot start (no writable folder, an
-    // address that is not https) is reported through the general error box.
+    // The buttons. A download that cannot start for want of a writable
+    // folder is reported through the general error box; one from an address
+    // that is not trusted ends at once as a failed transfer.
     void getbuttonClick();   // "Download And Install The Pelox8 Lobby Now"
     void abortbuttonClick(); // "Stop Download"
     void Button1Click();     // "Play Solo Game"
     void Button2Click();     // "Play with Others"
+
+    // The transfer, for tests that shorten its stall time.
+    FileFetch &fetch() const { return *m_fetch; }
 
 signals:
     // The installer or the lobby program has started: the game window
@@ -74,27 +71,25 @@ signals:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void startDownload();
-    void HttpCli1HeaderData();
-    void HttpCli1DocData();
-    void HttpCli1RequestDone();
-    bool openTarget(const QString &fileName);
+    void HttpCli1HeaderData(int lines);
+    void HttpCli1DocData(qint64 received);
+    void HttpCli1RequestDone(bool complete, const QString &path);
+    void failed(const QString &reason);
     void install();
 
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
     Launcher m_launcher;
-    QNetworkAccessManager *m_network = nullptr;
-    QPointer<QNetworkReply> m_reply;
-    std::unique_ptr<QSaveFile> m_target;
+    FileFetch *m_fetch = nullptr;
     QString m_downloaded;
-    qint64 m_received = 0;
-    bool m_headersSeen = false;
-    bool m_writeFailed = false;
     int m_abortFlag = 1; // 2 once the transfer was stopped or failed
+    bool m_pictureTried = false;
 
+    QLabel *m_picture = nullptr;
     QLabel *m_infolabel = nullptr;
     QLabel *m_infolabel2 = nullptr;
     QLabel *m_infolabel3 = nullptr;
