@@ -581,7 +581,7 @@ PerSeat<int> TableModel::readCash(FieldReader &f)
 void TableModel::setante()
 {
     for (int p = 1; p <= PotCount; ++p) {
-        m_pots[p].pile = int(m_random.below(9));
+        m_pots[p].pile = int(m_random.below(AntePiles));
         // Every seat antes a dollar into every pot, players or not.
         if (m_pots[p].money >= 0)
             m_pots[p].money += SeatCount;

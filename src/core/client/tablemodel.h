@@ -35,6 +35,8 @@ class TableModel : public QObject
 public:
     static constexpr int HandPositions = 11;
     static constexpr int StartingCash = 100;
+    // The pictures of ante chips a pot may show, chosen at random per round.
+    static constexpr int AntePiles = 9;
 
     enum class CashColour { Green, Red, Black };
 
@@ -95,7 +97,7 @@ public:
     struct PotView
     {
         bool face = true; // the pot's face is drawn
-        int pile = -1;    // ante pile 0..8 drawn over it, -1 = none
+        int pile = -1;    // ante pile drawn over it (below AntePiles), -1 = none
         // What the pot holds, followed from the antes and payments this
         // client saw; -1 when it joined a game in progress and cannot know.
         int money = 0;
