@@ -234,6 +234,37 @@ private slots:
         QCOMPARE(t.announcer.potPaidMark(), TableAnnouncer::PotPaidMark::TurnAnnounced);
     }
 
+    // The sound each event asks for; the card that won a pot is silent and
+    // the next card is heard again.
+    void announcedSounds_data()
+    {
+        QTest::addColumn<QByteArrayList>("messages");
+        QTest::addColumn<bool>("turnSoundNew");
+        QTest::addColumn<QString>("sounds");
+        QTest::newRow("a card") << QByteArrayList{"CMD_hiscard+2+5+1+9+"} << false << "playcard";
+        QTest::newRow("own pot") << QByteArrayList{"CMD_addtocash+1+95+2+4+"} << false << "money";
+        QTest::newRow("round over")
+            << QByteArrayList{"CMD_endround+1+2+3+4+"} << false << "roundover";
+        QTest::newRow("new turn sound")
+            << QByteArrayList{"CMD_nextplayer+2+1+l+"} << true << "turnnew";
+        QTest::newRow("another's turn") << QByteArrayList{"CMD_nextplayer+2+3+l+"} << false << "";
+        QTest::newRow("after the pot's card")
+            << QByteArrayList{"CMD_addtocash+2+95+2+4+", "CMD_hiscard+2+5+1+9+",
+                              "CMD_nextplayer+2+3+l+", "CMD_hiscard+3+6+1+9+"}
+            << false << "hegotpot playcard";
+    }
+    void announcedSounds()
+    {
+        QFETCH(QByteArrayList, messages);
+        QFETCH(bool, turnSoundNew);
+        QFETCH(QString, sounds);
+        ClientFixture t(1);
+        t.announcer.setTurnSoundNew(turnSoundNew);
+        for (const QByteArray &message : messages)
+            t.host(message);
+        QCOMPARE(t.sounds, sounds.split(u' ', Qt::SkipEmptyParts));
+    }
+
     void kittyRoundEndAndWinner()
     {
         ClientFixture t(1);
