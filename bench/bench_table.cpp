@@ -12,6 +12,7 @@
 #include "../tests/hostrecorder.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
+#include "client/tableannouncer.h"
 #include "client/tablemodel.h"
 #include "host/hostengine.h"
 #include "protocol/messages.h"
@@ -96,7 +97,8 @@ void BM_WholeComputerGame(benchmark::State &state)
         {
             velmora::ClientSession session;
             velmora::Random random(3);
-            velmora::TableModel model(session, random);
+            velmora::TableModel model(random);
+            velmora::TableAnnouncer announcer(model);
             session.setTable(&model);
             session.setLoginName("You");
             velmora::BoardPanel board;

@@ -1,6 +1,4 @@
-#include "cards/random.h"
-#include "client/clientsession.h"
-#include "client/tablemodel.h"
+#include "clientfixture.h"
 #include "base/error.h"
 #include "protocol/fieldreader.h"
 #include "protocol/wirenumbers.h"
@@ -327,10 +325,9 @@ void TestClientSession::tableTakesEveryOtherWord()
     QFETCH(QByteArray, message);
     QFETCH(bool, changes);
     QFETCH(QString, error);
-    ClientSession session;
-    Random random;
-    TableModel table(session, random);
-    session.setTable(&table);
+    ClientFixture c(0);
+    ClientSession &session = c.session;
+    const TableModel &table = c.model;
     QSignalSpy changed(&table, &TableModel::changed);
     QSignalSpy lines(&session, &ClientSession::chatLine);
     if (error.isEmpty()) {

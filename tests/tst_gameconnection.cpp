@@ -89,7 +89,7 @@ private slots:
         QTRY_VERIFY(m_presence.hasPendingConnections());
         host.send("CMD_sendlogininfo+3");
         QTRY_VERIFY(host.received("CMD_logininfo+3+1.2.0+Bob"));
-        host.peer()->disconnectFromHost();
+        host.peer()->socket()->disconnectFromHost();
         QTRY_COMPARE(closed.size(), 1);
         QCoreApplication::processEvents(); // a second close would be posted by now
         QCOMPARE(closed.size(), 1);
@@ -172,9 +172,9 @@ private slots:
         QByteArray flood;
         for (qsizetype i = 0; i <= ClientSession::QueueLimit; ++i)
             flood += "CMD_full+\xFF";
-        host.peer()->write(flood + flood);
+        host.peer()->socket()->write(flood + flood);
         QTRY_COMPARE(closed.size(), 1);
-        QTRY_COMPARE(host.peer()->state(), QAbstractSocket::UnconnectedState);
+        QTRY_COMPARE(host.peer()->socket()->state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(c.errors.size(), 1);
         QCOMPARE(c.session.queued(), ClientSession::QueueLimit);
     }

@@ -2,14 +2,11 @@
 // stand higher, the hand is played from the keyboard, the table reads out
 // to a screen reader, and the deck can be told apart in four colours.
 
+#include "clientfixture.h"
 #include "fakehost.h"
 #include "recordingnotifier.h"
 #include "art/faces.h"
 #include "art/tableart.h"
-#include "cards/random.h"
-#include "client/clientsession.h"
-#include "client/tablemodel.h"
-#include "protocol/fieldreader.h"
 #include "table/handfocus.h"
 #include "window/tchat.h"
 
@@ -29,35 +26,6 @@
 using namespace velmora;
 
 namespace {
-
-// The table without a window, fed the host's messages by hand.
-struct Table
-{
-    ClientSession session;
-    Random random{3};
-    TableModel model{session, random};
-
-    explicit Table(int own)
-    {
-        session.handle("CMD_sendlogininfo+" + QByteArray::number(own));
-        host("CMD_newplayerinfo+" + QByteArray::number(own) + "+Me");
-    }
-    void host(const QByteArray &message)
-    {
-        const SplitMessage split = splitMessage(message);
-        QVERIFY2(split.cmd, message.constData());
-        FieldReader fields(split.rest);
-        QVERIFY(model.handle(*split.cmd, fields));
-    }
-    QList<int> raisedCards() const
-    {
-        QList<int> cards;
-        for (int p = 1; p <= TableModel::HandPositions; ++p)
-            if (model.raised(p))
-                cards << model.hand(p).card;
-        return cards;
-    }
-};
 
 QWidget *board(Tchat &window) { return window.findChild<QWidget *>(QStringLiteral("panel_board")); }
 
@@ -191,7 +159,8 @@ void TestTableFeatures::raisedCards()
     QFETCH(QByteArrayList, messages);
     QFETCH(bool, raiseOn);
     QFETCH(QList<int>, raised);
-    Table t(1);
+    ClientFixture t(1);
+    t.arrive();
     t.model.setRaisePlayable(raiseOn);
     for (const QByteArray &message : messages)
         t.host(message);
@@ -205,7 +174,8 @@ void TestTableFeatures::raisedCards()
 
 void TestTableFeatures::potMoneyFollowsAntesAndPayments()
 {
-    Table t(1);
+    ClientFixture t(1);
+    t.arrive();
     t.host("CMD_startgame+Me+100+4+4+");
     t.host("CMD_startround+1+91+91+91+91+");
     t.host("CMD_startround+2+82+82+82+82+");
@@ -214,7 +184,8 @@ void TestTableFeatures::potMoneyFollowsAntesAndPayments()
     QCOMPARE(t.model.pot(7).money, 0);
     QCOMPARE(t.model.pot(2).money, 8);
     // Joining a game in progress: nobody says what the pots hold.
-    Table late(2);
+    ClientFixture late(2);
+    late.arrive();
     late.host("CMD_gamestats+3+4+73+73+73+73+0+1+");
     QCOMPARE(late.model.pot(2).money, -1);
     late.host("CMD_addtocash+2+90+2+12+");
@@ -223,13 +194,15 @@ void TestTableFeatures::potMoneyFollowsAntesAndPayments()
 
 void TestTableFeatures::raisedCardsStandHigher()
 {
+    QCOMPARE(HandFocus::handLeft(1), 45);
+    QCOMPARE(HandFocus::handLeft(10), 270);
     QVERIFY(joinAndDeal());
     QWidget *surface = board(*m_window);
     // Above the plain cards' top edge only the raised cards are hit.
     const int y = HandFocus::CardTop - HandFocus::RaiseBy / 2;
     const TableModel &table = m_window->table();
     for (int pos = 1; pos <= 5; ++pos) {
-        QWidget *hit = surface->childAt(TableModel::handLeft(pos) + 3, y);
+        QWidget *hit = surface->childAt(HandFocus::handLeft(pos) + 3, y);
         const QString card = QStringLiteral("card%1").arg(table.hand(pos).handSlot);
         // The ace of hearts is not the lowest heart.
         QCOMPARE(hit && hit->objectName() == card, pos <= 4);
@@ -237,7 +210,7 @@ void TestTableFeatures::raisedCardsStandHigher()
     // Switched off in the menu, every card stands in line.
     m_window->findChild<QAction *>(QStringLiteral("RaisePlayableCards1"))->trigger();
     QVERIFY(!m_window->options().raiseCards());
-    QWidget *hit = surface->childAt(TableModel::handLeft(1) + 3, y);
+    QWidget *hit = surface->childAt(HandFocus::handLeft(1) + 3, y);
     QVERIFY(!hit || !hit->objectName().startsWith(QLatin1String("card")));
     QFile file(m_home.filePath(QStringLiteral("pelolobby.ini")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -258,7 +231,7 @@ void TestTableFeatures::keyboardPlay()
     QCOMPARE(hand->accessibleName(), QStringLiteral("Hand: Four of Clubs, playable"));
     // The hand's stop takes no clicks: the card under it does.
     QWidget *surface = board(*m_window);
-    QCOMPARE(surface->childAt(TableModel::handLeft(2) + 3, 440)->objectName(),
+    QCOMPARE(surface->childAt(HandFocus::handLeft(2) + 3, 440)->objectName(),
              QStringLiteral("card4"));
 
     press(Qt::Key_Left); // already the first card

@@ -3,6 +3,7 @@
 
 #include "recordingnotifier.h"
 #include "art/tableart.h"
+#include "table/handfocus.h"
 #include "window/tchat.h"
 #include "sound/soundplayer.h"
 #include "tserver.h"
@@ -162,7 +163,7 @@ private slots:
                         // The visible left edge of the card at its display
                         // position; the cards lie at top 403.
                         const QWidget *hit =
-                            clickAt(board, QPoint(TableModel::handLeft(pos) + 3, 403 + 30));
+                            clickAt(board, QPoint(HandFocus::handLeft(pos) + 3, 403 + 30));
                         const QString wanted =
                             QStringLiteral("card%1").arg(table.hand(pos).handSlot);
                         if (!hit || hit->objectName() != wanted)

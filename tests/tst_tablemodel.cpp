@@ -1,8 +1,6 @@
 // The table as the host's messages shape it, without any window.
 
-#include "cards/random.h"
-#include "client/clientsession.h"
-#include "client/tablemodel.h"
+#include "clientfixture.h"
 #include "base/error.h"
 #include "protocol/command.h"
 #include "protocol/fieldreader.h"
@@ -11,48 +9,6 @@
 #include <QTest>
 
 using namespace velmora;
-
-namespace {
-
-struct Table
-{
-    ClientSession session;
-    Random random{3};
-    TableModel model{session, random};
-    QStringList lines;
-    QStringList sounds;
-    QList<QByteArray> requests;
-
-    explicit Table(int own = 1)
-    {
-        QObject::connect(&model, &TableModel::chatLine,
-                         [this](int, const QString &t, ColourValue) { lines << t; });
-        QObject::connect(&model, &TableModel::sound, [this](const QString &s) { sounds << s; });
-        QObject::connect(&model, &TableModel::request,
-                         [this](const QByteArray &r) { requests << r; });
-        session.setLoginName("Me");
-        session.handle("CMD_sendlogininfo+" + QByteArray::number(own));
-        requests.clear();
-    }
-    // Feeds one host message to the table.
-    void host(const QByteArray &message)
-    {
-        const SplitMessage split = splitMessage(message);
-        QVERIFY2(split.cmd, message.constData());
-        FieldReader fields(split.rest);
-        QVERIFY(model.handle(*split.cmd, fields));
-    }
-    QList<int> handCards() const
-    {
-        QList<int> cards;
-        for (int p = 1; p <= TableModel::HandPositions; ++p)
-            if (model.hand(p).handSlot != -1)
-                cards << model.hand(p).card;
-        return cards;
-    }
-};
-
-} // namespace
 
 class TestTableModel : public QObject
 {
@@ -72,7 +28,7 @@ private slots:
     {
         QFETCH(int, own);
         QFETCH(QList<int>, seatsAtPositions);
-        Table t(own);
+        ClientFixture t(own);
         t.host("CMD_newplayerinfo+" + QByteArray::number(own) + "+Me");
         for (int p = 1; p <= 4; ++p) {
             QCOMPARE(t.model.seatAt(p), seatsAtPositions[p - 1]);
@@ -82,7 +38,7 @@ private slots:
 
     void joiningSeatTwo()
     {
-        Table t(2);
+        ClientFixture t(2);
         t.host("CMD_newplayerinfo+2+Me");
         t.host("CMD_existingplayers+1+Ho+st");
         QCOMPARE(t.model.seat(1).caption, QStringLiteral("Ho+st"));
@@ -98,7 +54,7 @@ private slots:
 
     void watchersArriveAndLeave()
     {
-        Table t(6);
+        ClientFixture t(6);
         t.host("CMD_newplayerinfo+6+Me");
         t.host("CMD_newplayerinfo+7+Spy");
         QCOMPARE(t.model.watchers(),
@@ -114,7 +70,7 @@ private slots:
 
     void disconnectsAndJustWatch()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newplayerinfo+1+Me");
         t.host("CMD_newplayerinfo+4+Dave");
         t.lines.clear();
@@ -138,12 +94,10 @@ private slots:
 
     void dealSortsAndPlaysPack()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newcard+1+1+40+2+3+3+27+4+14+5+52+6+1+7+13+8+20+9+39+10+2");
         QCOMPARE(t.sounds.count(QStringLiteral("getcard")), 10);
         QCOMPARE(t.handCards(), (QList<int>{1, 2, 3, 13, 14, 20, 27, 39, 40, 52}));
-        QCOMPARE(TableModel::handLeft(1), 45);
-        QCOMPARE(TableModel::handLeft(10), 270);
         // The card at position 4 (code 13, hand slot 7) is played.
         QCOMPARE(t.model.hand(4).handSlot, 7);
         t.host("CMD_hiscard+1+13+7+9+");
@@ -165,7 +119,7 @@ private slots:
 
     void playingNeedsTheTurn()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newcard+1+1+40+2+3");
         t.model.playCard(1);
         QVERIFY(t.requests.isEmpty());
@@ -200,7 +154,7 @@ private slots:
         QFETCH(QByteArray, message);
         QFETCH(QString, status);
         QFETCH(bool, buy);
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newplayerinfo+1+Me");
         t.host(message);
         QCOMPARE(t.model.status(), status);
@@ -213,7 +167,7 @@ private slots:
 
     void dealerIsOfferedToTake()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_nextplayer+1+1+b+");
         QCOMPARE(t.model.buyCaption(), QStringLiteral("Take Dummy Hand?"));
         t.model.answerDummy(false);
@@ -225,7 +179,7 @@ private slots:
 
     void refusals()
     {
-        Table t(2);
+        ClientFixture t(2);
         t.host("CMD_wrongcard+1+low+"); // another seat's: nothing
         QVERIFY(t.sounds.isEmpty());
         t.host("CMD_wrongcard+2+low+");
@@ -258,7 +212,7 @@ private slots:
 
     void potPaymentAndTheDelayedTurnSound()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newplayerinfo+1+Me");
         t.host("CMD_startgame+A+B+100+16+16+");
         t.host("CMD_startround+1+91+91+91+91+");
@@ -274,15 +228,46 @@ private slots:
         t.host("CMD_nextplayer+2+1+f+");
         // The card that won the pot is silent; the turn sound waits.
         QCOMPARE(t.sounds, QStringList{QStringLiteral("hegotpot")});
-        QCOMPARE(t.model.potPaidMark(), TableModel::PotPaidMark::PotPaid);
+        QCOMPARE(t.announcer.potPaidMark(), TableAnnouncer::PotPaidMark::PotPaid);
         QTRY_COMPARE(t.sounds.size(), 2);
         QCOMPARE(t.sounds.last(), QStringLiteral("leadcard"));
-        QCOMPARE(t.model.potPaidMark(), TableModel::PotPaidMark::TurnAnnounced);
+        QCOMPARE(t.announcer.potPaidMark(), TableAnnouncer::PotPaidMark::TurnAnnounced);
+    }
+
+    // The sound each event asks for; the card that won a pot is silent and
+    // the next card is heard again.
+    void announcedSounds_data()
+    {
+        QTest::addColumn<QByteArrayList>("messages");
+        QTest::addColumn<bool>("turnSoundNew");
+        QTest::addColumn<QString>("sounds");
+        QTest::newRow("a card") << QByteArrayList{"CMD_hiscard+2+5+1+9+"} << false << "playcard";
+        QTest::newRow("own pot") << QByteArrayList{"CMD_addtocash+1+95+2+4+"} << false << "money";
+        QTest::newRow("round over")
+            << QByteArrayList{"CMD_endround+1+2+3+4+"} << false << "roundover";
+        QTest::newRow("new turn sound")
+            << QByteArrayList{"CMD_nextplayer+2+1+l+"} << true << "turnnew";
+        QTest::newRow("another's turn") << QByteArrayList{"CMD_nextplayer+2+3+l+"} << false << "";
+        QTest::newRow("after the pot's card")
+            << QByteArrayList{"CMD_addtocash+2+95+2+4+", "CMD_hiscard+2+5+1+9+",
+                              "CMD_nextplayer+2+3+l+", "CMD_hiscard+3+6+1+9+"}
+            << false << "hegotpot playcard";
+    }
+    void announcedSounds()
+    {
+        QFETCH(QByteArrayList, messages);
+        QFETCH(bool, turnSoundNew);
+        QFETCH(QString, sounds);
+        ClientFixture t(1);
+        t.announcer.setTurnSoundNew(turnSoundNew);
+        for (const QByteArray &message : messages)
+            t.host(message);
+        QCOMPARE(t.sounds, sounds.split(u' ', Qt::SkipEmptyParts));
     }
 
     void kittyRoundEndAndWinner()
     {
-        Table t(1);
+        ClientFixture t(1);
         QSignalSpy game(&t.model, &TableModel::tallyGame);
         QSignalSpy money(&t.model, &TableModel::tallyMoney);
         t.model.setHosting(true);
@@ -340,7 +325,7 @@ private slots:
     {
         QFETCH(int, cash);
         QFETCH(bool, losing);
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newplayerinfo+1+Me");
         t.host("CMD_startgame+Me+100+4+4+");
         t.host("CMD_startround+1+91+" + QByteArray::number(cash) + "+91+91+");
@@ -353,11 +338,11 @@ private slots:
 
     void ownWinAndWatchers()
     {
-        Table own(2);
+        ClientFixture own(2);
         QSignalSpy game(&own.model, &TableModel::tallyGame);
         own.host("CMD_winner+2+88+130+0+95+");
         QCOMPARE(game[0][0].toString(), QStringLiteral("addtomine"));
-        Table watcher(5);
+        ClientFixture watcher(5);
         QSignalSpy none(&watcher.model, &TableModel::tallyGame);
         watcher.host("CMD_winner+2+88+130+0+95+");
         QVERIFY(none.isEmpty());
@@ -365,7 +350,7 @@ private slots:
 
     void gameStartNameWithPlus()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_startgame+A+B+100+8+8+");
         QCOMPARE(t.model.roundsPerGame(), 8);
         QCOMPARE(t.lines.last(), QStringLiteral("A+B has started a game."));
@@ -398,7 +383,7 @@ private slots:
         QFETCH(QByteArray, rounds);
         QFETCH(int, dummy);
         QFETCH(QByteArray, sent);
-        Table t(1);
+        ClientFixture t(1);
         t.model.requestStart(rounds, dummy);
         QCOMPARE(t.requests, QList<QByteArray>{sent});
     }
@@ -422,7 +407,7 @@ private slots:
     void hostileNumbersAreErrors()
     {
         QFETCH(QByteArray, message);
-        Table t(1);
+        ClientFixture t(1);
         const SplitMessage split = splitMessage(message);
         FieldReader fields(split.rest);
         QVERIFY_THROWS_EXCEPTION(Error, t.model.handle(*split.cmd, fields));
@@ -433,7 +418,7 @@ private slots:
     // may touch memory it should not (the sanitizer build checks that).
     void randomMessagesNeverCrash()
     {
-        Table t(2);
+        ClientFixture t(2);
         Random r(2024);
         const QByteArray words[] = {
             "CMD_newplayerinfo", "CMD_existingplayers", "CMD_playerdisconnected",
@@ -471,7 +456,7 @@ private slots:
     // taken before it are kept and must reach the view.
     void partialChangesAreReported()
     {
-        Table t(1);
+        ClientFixture t(1);
         t.host("CMD_newcard+1+1+1+2+2+3+3+4+4+5+5+6+6+7+7+8+8+9+9+10+10");
         QSignalSpy changed(&t.model, &TableModel::changed);
         const SplitMessage split = splitMessage("CMD_newcard+1+1+20+2+21");
@@ -484,11 +469,9 @@ private slots:
 
     void startCommandBeforeLogin()
     {
-        ClientSession session;
-        Random random;
-        TableModel model(session, random);
-        QSignalSpy notice(&model, &TableModel::notice);
-        model.startClicked();
+        ClientFixture t(0);
+        QSignalSpy notice(&t.model, &TableModel::notice);
+        t.model.startClicked();
         QCOMPARE(notice.size(), 1);
         QCOMPARE(notice[0][0].toString(), QStringLiteral("You are not connected"));
     }

@@ -100,7 +100,7 @@ private slots:
 
         ClientSession session;
         Random random(5);
-        TableModel model(session, random);
+        TableModel model(random);
         session.setTable(&model);
         model.setHosting(true);
         BoardPanel board;

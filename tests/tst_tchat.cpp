@@ -1,3 +1,4 @@
+#include "fakehost.h"
 #include "recordingnotifier.h"
 #include "chat/chatview.h"
 #include "windows/tgamestart.h"
@@ -28,43 +29,6 @@
 using namespace velmora;
 
 namespace {
-
-// The other end of a connection, speaking the wire protocol by hand.
-class Peer
-{
-public:
-    explicit Peer(QTcpSocket *socket) : m_socket(socket)
-    {
-        QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                         [this] { m_received += m_socket->readAll(); });
-    }
-    void send(const QByteArray &message) { m_socket->write(message + '\xFF'); }
-    bool received(const QByteArray &message) const { return m_received.contains(message + '\xFF'); }
-    qsizetype count(const QByteArray &message) const { return m_received.count(message + '\xFF'); }
-    QTcpSocket *socket() const { return m_socket; }
-
-private:
-    QTcpSocket *m_socket;
-    QByteArray m_received;
-};
-
-// A host that is only a listener, to watch what a joining client does.
-class FakeHost
-{
-public:
-    FakeHost() { m_server.listen(QHostAddress::AnyIPv4, 0); }
-    quint16 port() const { return m_server.serverPort(); }
-    Peer *peer()
-    {
-        if (!m_peer && m_server.hasPendingConnections())
-            m_peer = std::make_unique<Peer>(m_server.nextPendingConnection());
-        return m_peer.get();
-    }
-
-private:
-    QTcpServer m_server;
-    std::unique_ptr<Peer> m_peer;
-};
 
 QString chatText(Tchat &window) { return window.mainchat()->document()->toPlainText(); }
 

@@ -4,12 +4,31 @@
 #include "base/error.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
+#include "protocol/table.h"
 #include "protocol/wirenumbers.h"
 #include "tablemodel.h"
 
 namespace velmora {
 
 ClientSession::ClientSession(QObject *parent) : QObject(parent) {}
+
+void ClientSession::setTable(TableModel *table)
+{
+    m_table = table;
+    tellTable();
+}
+
+void ClientSession::setLoginName(const QByteArray &name)
+{
+    m_loginName = name;
+    tellTable();
+}
+
+void ClientSession::tellTable()
+{
+    if (m_table)
+        m_table->setLogin(login());
+}
 
 void ClientSession::receive(const QByteArray &bytes)
 {
@@ -73,8 +92,9 @@ void ClientSession::systemLine(const QString &text) { emit chatLine(0, text, Sys
 
 void ClientSession::sendloginfo(FieldReader &fields)
 {
-    m_ownPlayer = wirenumbers::lastNumber(fields, 1, 9, "player number");
+    m_ownPlayer = wirenumbers::lastNumber(fields, 1, SlotCount, "player number");
     m_loggedIn = true;
+    tellTable();
     emit request(wire::loginInfo(m_ownPlayer, VersionText, m_loginName));
     emit loggedInAs(m_ownPlayer);
 }
@@ -96,7 +116,7 @@ void ClientSession::addlinetochat(const QByteArray &line, ColourValue colour)
 {
     const qsizetype plus = line.indexOf('+');
     const QByteArray number = plus < 0 ? QByteArray() : line.left(plus);
-    const int from = wirenumbers::wireNumber(number, 0, 9, "sender number");
+    const int from = wirenumbers::wireNumber(number, 0, SlotCount, "sender number");
     emit chatLine(from, QString::fromLatin1(line.mid(plus + 1)), colour);
 }
 

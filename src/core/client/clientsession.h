@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ownlogin.h"
 #include "protocol/colourtext.h"
 #include "protocol/command.h"
 #include "protocol/framer.h"
@@ -21,7 +22,8 @@ class TableModel;
 // keeps the connection's state (own player number, login, hosting) and
 // handles the connection's own messages: login, chat, versions and a full
 // host. Every other word goes to the table, which knows its own messages and
-// drops the rest.
+// drops the rest; the table learns the login from here, never the other way
+// round.
 //
 // Everything from the host is untrusted. Numbers are read with the checked
 // readers of wirenumbers.h, which raise velmora::Error for a missing,
@@ -33,7 +35,7 @@ class ClientSession : public QObject
     Q_OBJECT
 public:
     // System lines (sender 0) are green.
-    static constexpr ColourValue SystemColour = 0x008000;
+    static constexpr ColourValue SystemColour = velmora::SystemColour;
 
     // What may wait for dispatch. Generous: dispatch holds while an error box
     // is open and the table plays on meanwhile; a host that gets this far
@@ -66,10 +68,12 @@ public:
     bool isHost() const { return m_host; }
     void setHost(bool host) { m_host = host; }
     const QByteArray &loginName() const { return m_loginName; }
-    void setLoginName(const QByteArray &name) { m_loginName = name; }
+    void setLoginName(const QByteArray &name);
+    OwnLogin login() const { return {m_ownPlayer, m_loggedIn, m_loginName}; }
 
-    // The table that takes every message that is not the connection's own.
-    void setTable(TableModel *table) { m_table = table; }
+    // The table that takes every message that is not the connection's own;
+    // it is told the login now and whenever it changes.
+    void setTable(TableModel *table);
 
     // A green line from sender 0, the window's own announcements.
     void systemLine(const QString &text);
@@ -97,6 +101,7 @@ private:
     void wrongversion(FieldReader &fields);
     void full(FieldReader &fields);
     void playasound(FieldReader &fields);
+    void tellTable();
 
     Framer m_framer;
     std::deque<QByteArray> m_queue;

@@ -2,7 +2,6 @@
 
 #include "base/error.h"
 #include "cards/random.h"
-#include "clientsession.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
 #include "protocol/table.h"
@@ -14,9 +13,10 @@ namespace velmora {
 
 namespace {
 
-// What the table says to the player, in one place: chat lines, prompts,
-// banners, notices and error texts. Each text is written exactly as the
-// players have always seen it, spelling and all.
+// What the table shows the player, in one place: captions, prompts,
+// banners, notices and error texts (the chat lines are the announcer's).
+// Each text is written exactly as the players have always seen it, spelling
+// and all.
 namespace text {
 QString waiting() { return QStringLiteral("<Waiting>"); }
 QString computerName(int seat)
@@ -29,21 +29,6 @@ QString computerName(int seat)
     }
 }
 QString welcome() { return QStringLiteral("Welcome To Velmora by Pelox8 Software!"); }
-
-QString youAreConnected() { return QStringLiteral("You are Connected."); }
-QString isConnected(const QString &name) { return name + QStringLiteral(" is Connected."); }
-QString youAreSpying() { return QStringLiteral("You are spying."); }
-QString isSpying(const QString &name) { return name + QStringLiteral(" is spying."); }
-QString disconnected(const QString &caption) { return caption + QStringLiteral(" disconnected."); }
-QString hasLeft(const QString &name) { return name + QStringLiteral(" has left."); }
-QString isJustWatching(const QString &caption)
-{
-    return caption + QStringLiteral(" is just watching");
-}
-QString playsAgain(const QString &caption)
-{
-    return caption + QStringLiteral(" now playing again");
-}
 
 QString takeDummy() { return QStringLiteral("Take Dummy Hand?"); }
 QString buyDummy() { return QStringLiteral("Buy Dummy Hand for 5 dollars?"); }
@@ -68,17 +53,12 @@ QString round(int round, int rounds)
 {
     return QStringLiteral("Round %1 of %2").arg(round).arg(rounds);
 }
-QString startedAGame(const QString &starter)
-{
-    return starter + QStringLiteral(" has started a game.");
-}
 QString tookPot(const QString &caption, int pot, int amount)
 {
     return caption + QLatin1String(potAnnouncement(pot)) + QString::number(amount) +
            QStringLiteral("!");
 }
 QString roundIsOver() { return QStringLiteral("Round is Over!"); }
-QString hasWon(const QString &caption) { return caption + QStringLiteral(" has Won the Game!"); }
 QString gameOver()
 {
     return QStringLiteral("Game Over! The money left in the tray is divided among everyone.");
@@ -102,28 +82,13 @@ constexpr const char RoundsField[] = "number of rounds";
 // The tally's name for a game that the own seat won.
 QString ownWin() { return QStringLiteral("addtomine"); }
 
-// Sounds, by the names of the sound set.
-namespace sound {
-QString entered() { return QStringLiteral("entered"); }
-QString getCard() { return QStringLiteral("getcard"); }
-QString buyDummy() { return QStringLiteral("buydummy"); }
-QString playCard() { return QStringLiteral("playcard"); }
-QString wrongCard() { return QStringLiteral("wrongcard"); }
-QString turnNew() { return QStringLiteral("turnnew"); }
-QString turnClassic() { return QStringLiteral("leadcard"); }
-QString money() { return QStringLiteral("money"); }
-QString heGotPot() { return QStringLiteral("hegotpot"); }
-QString roundOver() { return QStringLiteral("roundover"); }
-QString gameOver() { return QStringLiteral("gameover"); }
-} // namespace sound
-
 // Values of the host's fields.
-constexpr QByteArrayView JustWatchingOn = "1"; // any other value: playing again
 constexpr QByteArrayView RefusedNotLowest = "low";
 constexpr QByteArrayView RefusedNotNext = "next";
-constexpr QByteArrayView OfferMode = "b";
-constexpr QByteArrayView LeadMode = "l";
-constexpr QByteArrayView FollowMode = "f";
+// Taking a seat back from the computer: the host takes any value but
+// JustWatchOn, and this copy has always sent 2.
+constexpr int JustWatchBack = 2;
+constexpr int SuitCount = int(Suit::Hearts) + 1;
 
 constexpr int MaxRounds = 99999;
 constexpr int MaxCardsLeft = 52;
@@ -134,7 +99,7 @@ QString latin1(const QByteArray &bytes) { return QString::fromLatin1(bytes); }
 // card list).
 int seatBeforeList(FieldReader &f)
 {
-    const auto seat = f.numberOrLast(1, 4);
+    const auto seat = f.numberOrLast(1, SeatCount);
     if (!seat)
         throw Error(text::badListSeat());
     return *seat;
@@ -153,25 +118,35 @@ int cashNumber(FieldReader &f)
     return wirenumbers::wireNumber(f.field(), -MaxCash, MaxCash, text::CashField);
 }
 
+// The mode of "CMD_nextplayer": one character; anything else is no mode
+// this copy knows.
+std::optional<TurnMode> turnModeField(const QByteArray &field)
+{
+    return field.size() == 1 ? turnModeFromWire(field.front()) : std::nullopt;
+}
+
 } // namespace
 
-TableModel::TableModel(const ClientSession &session, Random &random, QObject *parent)
-    : QObject(parent), m_session(session), m_random(random), m_status(text::welcome())
+TableModel::TableModel(Random &random, QObject *parent)
+    : QObject(parent), m_random(random), m_status(text::welcome())
 {
-    for (int s = 1; s <= Seats; ++s) {
+    for (int s = 1; s <= SeatCount; ++s) {
         m_seats[s].caption = text::waiting();
         m_seats[s].computerName = text::computerName(s);
     }
     // Before the first game the kitty is empty; the pay-card pots show what
     // wins them.
     m_pots[1].face = false;
-    m_turnSoundDelay.setSingleShot(true);
-    m_turnSoundDelay.setInterval(1000);
-    connect(&m_turnSoundDelay, &QTimer::timeout, this, [this] {
-        playTurnSound();
-        m_potPaidMark = PotPaidMark::TurnAnnounced;
-    });
 }
+
+void TableModel::setLogin(const OwnLogin &login)
+{
+    m_login = login;
+    // The own turn's raised cards depend on who this copy is.
+    publish();
+}
+
+bool TableModel::ownSeatLoggedIn() const { return m_login.loggedIn && isSeat(m_login.player); }
 
 bool TableModel::handle(Cmd cmd, FieldReader &f)
 {
@@ -234,11 +209,9 @@ void TableModel::updateRaised()
     // and the mode of its turn. The rules are the host's: a lead takes the
     // lowest card of any suit, a follow only the next card of the sequence.
     std::array<bool, HandPositions + 1> raised{};
-    const int own = m_session.ownPlayer();
-    const bool ownTurn = m_raisePlayable && m_session.loggedIn() && own >= 1 && own <= Seats &&
-                         m_currentPlayer == own;
+    const bool ownTurn = m_raisePlayable && ownSeatLoggedIn() && m_currentPlayer == ownPlayer();
     if (ownTurn && m_turnMode == TurnMode::Lead) {
-        std::array<int, 4> lowest{}; // hand position of each suit's lowest card
+        std::array<int, SuitCount> lowest{}; // hand position of each suit's lowest card
         for (int p = 1; p <= HandPositions; ++p) {
             const int card = m_hand[p].card;
             if (m_hand[p].handSlot == -1 || !isCard(card))
@@ -262,16 +235,9 @@ void TableModel::updateRaised()
     }
 }
 
-void TableModel::systemLine(const QString &line)
-{
-    emit chatLine(0, line, ClientSession::SystemColour);
-}
-
-bool TableModel::isOwnSeat(int seat) const { return seat == m_session.ownPlayer(); }
-
 int TableModel::positionOf(int seat) const
 {
-    for (int p = 1; p <= Seats; ++p)
+    for (int p = 1; p <= SeatCount; ++p)
         if (m_seatAtPosition[p] == seat)
             return p;
     return 0;
@@ -285,7 +251,7 @@ int TableModel::handCount() const
 
 QString TableModel::buyCaption() const
 {
-    return m_dealer == m_session.ownPlayer() ? text::takeDummy() : text::buyDummy();
+    return m_dealer == ownPlayer() ? text::takeDummy() : text::buyDummy();
 }
 
 void TableModel::setHosting(bool hosting)
@@ -302,18 +268,14 @@ void TableModel::newplayerinfo(FieldReader &f)
 {
     const int n = wirenumbers::player(f);
     const QString name = latin1(f.rest());
-    if (n == m_session.ownPlayer()) {
-        systemLine(text::youAreConnected());
+    emit playerConnected(n, name);
+    if (isOwnSeat(n)) {
         movethem(n);
         emit ownLoginConfirmed();
-    } else {
-        systemLine(text::isConnected(name));
-        emit sound(sound::entered());
     }
-    if (n > Seats) {
+    if (!isSeat(n)) {
         m_watchers.append(QString::number(n) + QStringLiteral(": ") + name);
         emit watcherArrived(n, name);
-        systemLine(n == m_session.ownPlayer() ? text::youAreSpying() : text::isSpying(name));
     } else {
         m_seats[n].caption = name;
         touch(seatChange(n));
@@ -324,10 +286,10 @@ void TableModel::movethem(int own)
 {
     // Seat s is shown at position ((s - own) mod 4) + 1: the own seat at the
     // bottom left, the others clockwise. Watchers keep the host's order.
-    if (own >= 2 && own <= Seats)
-        for (int s = 1; s <= Seats; ++s)
-            m_seatAtPosition[((s - own + Seats) % Seats) + 1] = s;
-    for (int s = 1; s <= Seats; ++s)
+    if (isSeat(own))
+        for (int s = 1; s <= SeatCount; ++s)
+            m_seatAtPosition[((s - own + SeatCount) % SeatCount) + 1] = s;
+    for (int s = 1; s <= SeatCount; ++s)
         if (m_seats[s].caption == text::waiting())
             m_seats[s].caption = m_seats[s].computerName;
     touch(Change::Layout | Change::AllSeats);
@@ -337,49 +299,41 @@ void TableModel::playerdisconnected(FieldReader &f)
 {
     const int n = wirenumbers::player(f);
     const QString name = latin1(f.rest());
-    if (n <= Seats) {
+    if (isSeat(n)) {
         SeatView &seat = m_seats[n];
-        systemLine(text::disconnected(seat.caption));
+        emit seatDisconnected(n, seat.caption);
         seat.caption = seat.computerName;
         seat.eyes = false;
         touch(seatChange(n));
     }
     const QString entry = QString::number(n) + QStringLiteral(": ") + name;
-    if (m_watchers.removeOne(entry)) {
-        systemLine(text::hasLeft(name));
-        emit watcherLeft(n);
-    }
+    if (m_watchers.removeOne(entry))
+        emit watcherLeft(n, name);
 }
 
 void TableModel::justwatching(FieldReader &f)
 {
     const int n = wirenumbers::player(f);
     const QByteArray value = f.rest();
-    if (n > Seats)
+    if (!isSeat(n))
         return;
     SeatView &seat = m_seats[n];
     const bool human = seat.caption != seat.computerName;
-    if (value == JustWatchingOn) {
-        if (isOwnSeat(n))
-            m_justWatch = true;
-        if (human) {
-            systemLine(text::isJustWatching(seat.caption));
-            seat.eyes = true;
-        }
-    } else {
-        if (isOwnSeat(n))
-            m_justWatch = false;
-        if (human)
-            systemLine(text::playsAgain(seat.caption));
-        seat.eyes = false;
-    }
+    // Only this exact value hands the seat over; anything else takes it back.
+    const bool watching = value == QByteArray::number(JustWatchOn);
+    if (isOwnSeat(n))
+        m_justWatch = watching;
+    if (human)
+        emit seatWatching(n, watching);
+    if (!watching || human)
+        seat.eyes = watching;
     touch(seatChange(n) | Change::JustWatch);
 }
 
 QStringList TableModel::loadchecklist() const
 {
     QStringList names;
-    for (int s = 1; s <= Seats; ++s)
+    for (int s = 1; s <= SeatCount; ++s)
         if (!isOwnSeat(s) && m_seats[s].caption != text::waiting())
             names.append(m_seats[s].caption);
     return names;
@@ -387,22 +341,21 @@ QStringList TableModel::loadchecklist() const
 
 bool TableModel::canRemove(int seat) const
 {
-    return m_hosting && seat >= 1 && seat <= Seats && m_seats[seat].caption != text::waiting();
+    return m_hosting && isSeat(seat) && m_seats[seat].caption != text::waiting();
 }
 
 bool TableModel::canSetJustWatch() const { return m_hosting; }
 
 void TableModel::setJustWatch(int seat, bool on)
 {
-    if (m_session.loggedIn() && seat >= 1 && seat <= Seats)
-        emit request(wire::justWatch(seat, on ? 1 : 2));
+    if (m_login.loggedIn && isSeat(seat))
+        emit request(wire::justWatch(seat, on ? JustWatchOn : JustWatchBack));
 }
 
 void TableModel::toggleOwnJustWatch()
 {
-    const int own = m_session.ownPlayer();
-    if (m_session.loggedIn() && own >= 1 && own <= Seats)
-        emit request(wire::justWatch(own, m_justWatch ? 2 : 1));
+    if (ownSeatLoggedIn())
+        emit request(wire::justWatch(ownPlayer(), m_justWatch ? JustWatchBack : JustWatchOn));
 }
 
 // ---- the hand ------------------------------------------------------------------
@@ -465,7 +418,7 @@ void TableModel::newcard(FieldReader &f)
         if (inSlot(cards, slot) == NoCard)
             continue;
         createcard(slot, inSlot(cards, slot));
-        emit sound(sound::getCard());
+        emit cardReceived();
     }
     sortHand();
 }
@@ -476,7 +429,7 @@ void TableModel::thedummyhand(FieldReader &f)
     const Hand cards = cardList(f);
     if (!isOwnSeat(seat))
         return;
-    emit sound(sound::buyDummy());
+    emit dummyHandReceived();
     clearHand();
     for (int slot = 1; slot <= HandPositions; ++slot)
         if (inSlot(cards, slot) != NoCard)
@@ -488,8 +441,8 @@ void TableModel::playCard(int position)
 {
     if (position < 1 || position > HandPositions || m_hand[position].handSlot == -1)
         return;
-    const int own = m_session.ownPlayer();
-    if (m_session.loggedIn() && m_currentPlayer == own && own >= 1)
+    const int own = ownPlayer();
+    if (m_login.loggedIn && m_currentPlayer == own && own >= 1)
         emit request(wire::playCard(own, m_hand[position].handSlot));
 }
 
@@ -500,15 +453,14 @@ void TableModel::hiscard(FieldReader &f)
     const int slot = wirenumbers::handSlot(f);
     const int left = wirenumbers::wireNumber(f.field(), 0, MaxCardsLeft, text::CardsLeftField);
     m_currentPlayer = 0;
-    m_turnMode = TurnMode::None;
+    m_turnMode.reset();
     m_seats[seat].leftText = QString::number(left);
     m_seats[seat].lastCard = card;
     m_tableCard = card;
     touch(seatChange(seat) | Change::TableCard);
     if (isOwnSeat(seat))
         freecard(slot);
-    if (m_potPaidMark != PotPaidMark::PotPaid)
-        emit sound(sound::playCard());
+    emit cardPlayed(seat, card);
 }
 
 void TableModel::wrongcard(FieldReader &f)
@@ -522,7 +474,7 @@ void TableModel::wrongcard(FieldReader &f)
     else if (reason == RefusedNotNext)
         m_status = text::playNext();
     touch(Change::Status);
-    emit sound(sound::wrongCard());
+    emit cardRefused();
 }
 
 void TableModel::cardcount(FieldReader &f)
@@ -531,11 +483,6 @@ void TableModel::cardcount(FieldReader &f)
     const int count = wirenumbers::wireNumber(f.field(), 0, MaxCardsLeft, text::CardsLeftField);
     m_seats[seat].leftText = QString::number(count);
     touch(seatChange(seat));
-}
-
-void TableModel::playTurnSound()
-{
-    emit sound(m_turnSoundNew ? sound::turnNew() : sound::turnClassic());
 }
 
 void TableModel::getnextplayer(FieldReader &f)
@@ -548,48 +495,38 @@ void TableModel::getnextplayer(FieldReader &f)
     m_buyShown = false;
     m_dealer = dealer;
     m_currentPlayer = player;
-    m_turnMode = *mode == OfferMode    ? TurnMode::Offer
-                 : *mode == LeadMode   ? TurnMode::Lead
-                 : *mode == FollowMode ? TurnMode::Follow
-                                       : TurnMode::None;
-    for (int s = 1; s <= Seats; ++s) {
+    m_turnMode = turnModeField(*mode);
+    for (int s = 1; s <= SeatCount; ++s) {
         m_seats[s].dealer = s == dealer;
         m_seats[s].turn = s == player;
     }
     touch(Change::Offer | Change::AllSeats | Change::Status);
     if (isOwnSeat(player)) {
-        if (*mode == OfferMode) {
+        if (m_turnMode == TurnMode::Offer) {
             m_status = text::sellingDummy();
             m_buyShown = true;
-        } else if (*mode == LeadMode) {
+        } else if (m_turnMode == TurnMode::Lead) {
             m_status = text::leadACard();
-        } else if (*mode == FollowMode) {
+        } else if (m_turnMode == TurnMode::Follow) {
             m_status = text::youHaveNext();
         }
         emit attention();
-        if (m_potPaidMark == PotPaidMark::PotPaid) {
-            // The turn sound and the mark follow a second later; messages
-            // arriving meanwhile are handled first.
-            m_turnSoundDelay.start();
-            return;
-        }
-        playTurnSound();
     } else {
         const QString &caption = m_seats[player].caption;
-        if (*mode == OfferMode)
+        if (m_turnMode == TurnMode::Offer)
             m_status = text::sellingDummy();
-        else if (*mode == LeadMode)
+        else if (m_turnMode == TurnMode::Lead)
             m_status = text::turnToLead(caption);
-        else if (*mode == FollowMode)
+        else if (m_turnMode == TurnMode::Follow)
             m_status = text::hasNext(caption);
     }
-    m_potPaidMark = PotPaidMark::TurnAnnounced;
+    emit turnPassed(player);
 }
 
 void TableModel::answerDummy(bool buy)
 {
-    if (m_session.loggedIn())
-        emit request(wire::buyTheDummy(m_session.ownPlayer(), buy));
+    if (m_login.loggedIn)
+        emit request(wire::buyTheDummy(ownPlayer(), buy));
     m_buyShown = false;
     touch(Change::Offer);
     publish();
@@ -633,9 +570,9 @@ void TableModel::sethisscore(int seat, int cash)
     touch(seatChange(seat));
 }
 
-std::array<int, 4> TableModel::readCash(FieldReader &f)
+PerSeat<int> TableModel::readCash(FieldReader &f)
 {
-    std::array<int, 4> cash{};
+    PerSeat<int> cash{};
     for (int &c : cash)
         c = cashNumber(f);
     return cash;
@@ -644,10 +581,10 @@ std::array<int, 4> TableModel::readCash(FieldReader &f)
 void TableModel::setante()
 {
     for (int p = 1; p <= PotCount; ++p) {
-        m_pots[p].pile = int(m_random.below(9));
+        m_pots[p].pile = int(m_random.below(AntePiles));
         // Every seat antes a dollar into every pot, players or not.
         if (m_pots[p].money >= 0)
-            m_pots[p].money += Seats;
+            m_pots[p].money += SeatCount;
     }
     touch(Change::Pots);
 }
@@ -662,7 +599,7 @@ void TableModel::startthegame(FieldReader &f)
     const QByteArray &starter = (*fields)[0];
     const int rounds = wirenumbers::wireNumber((*fields)[2], 0, MaxRounds, text::RoundsField);
     m_justWatch = false;
-    for (int s = 1; s <= Seats; ++s) {
+    for (int s = 1; s <= SeatCount; ++s) {
         m_seats[s].colour = CashColour::Black;
         m_seats[s].eyes = false;
         if (m_seats[s].caption == text::waiting())
@@ -676,7 +613,7 @@ void TableModel::startthegame(FieldReader &f)
     m_roundsPerGame = rounds;
     touch(Change::JustWatch | Change::AllSeats | Change::Pots | Change::Winner |
           Change::StartButton);
-    systemLine(text::startedAGame(latin1(starter)));
+    emit gameStarted(latin1(starter));
 }
 
 void TableModel::startround(FieldReader &f)
@@ -686,7 +623,7 @@ void TableModel::startround(FieldReader &f)
     m_roundOverShown = false;
     m_potText = text::goForTheCash();
     m_roundText = text::round(round, m_roundsPerGame);
-    for (int s = 1; s <= Seats; ++s) {
+    for (int s = 1; s <= SeatCount; ++s) {
         sethisscore(s, cash[s - 1]);
         m_seats[s].lastCard = -1;
     }
@@ -705,7 +642,7 @@ void TableModel::gamestats(FieldReader &f)
     m_roundsPerGame = rounds;
     m_gameRunning = true;
     m_startShown = false;
-    for (int s = 1; s <= Seats; ++s)
+    for (int s = 1; s <= SeatCount; ++s)
         sethisscore(s, cash[s - 1]);
     m_roundText = text::round(round, rounds);
     m_tableCard = table;
@@ -721,7 +658,7 @@ void TableModel::addtocash(FieldReader &f)
     const int cash = cashNumber(f);
     const int pot = wirenumbers::pot(f);
     const int amount = wirenumbers::wireNumber(f.field(), -MaxCash, MaxCash, text::AmountField);
-    emit sound(isOwnSeat(seat) ? sound::money() : sound::heGotPot());
+    emit potPaid(seat, pot, amount);
     sethisscore(seat, cash);
     m_pots[pot] = PotView{true, -1};
     m_potText = text::tookPot(m_seats[seat].caption, pot, amount);
@@ -731,15 +668,14 @@ void TableModel::addtocash(FieldReader &f)
         m_roundOverShown = true;
         touch(Change::RoundOver);
     }
-    m_potPaidMark = PotPaidMark::PotPaid;
 }
 
 void TableModel::endround(FieldReader &f)
 {
     const auto cash = readCash(f);
-    emit sound(sound::roundOver());
+    emit roundEnded();
     m_status = text::roundIsOver();
-    for (int s = 1; s <= Seats; ++s)
+    for (int s = 1; s <= SeatCount; ++s)
         sethisscore(s, cash[s - 1]);
     m_tableCard = -1;
     touch(Change::Status | Change::TableCard);
@@ -751,15 +687,15 @@ void TableModel::winner(FieldReader &f)
     const auto cash = readCash(f);
     m_roundOverShown = false;
     touch(Change::RoundOver);
-    for (int s = 1; s <= Seats; ++s)
+    for (int s = 1; s <= SeatCount; ++s)
         sethisscore(s, cash[s - 1]);
-    const int own = m_session.ownPlayer();
+    const int own = ownPlayer();
     const QString &caption = m_seats[winner].caption;
-    if (own >= 1 && own <= Seats) {
+    if (isSeat(own)) {
         emit tallyGame(winner == own ? ownWin() : caption, loadchecklist());
         emit tallyMoney(m_seats[own].cash - StartingCash, 3);
     }
-    systemLine(text::hasWon(caption));
+    emit gameWon(winner);
     m_winnerText = caption;
     m_winnerShown = true;
     m_status = text::gameOver();
@@ -768,19 +704,18 @@ void TableModel::winner(FieldReader &f)
         m_pots[p] = PotView{false, -1};
     // Nobody is to play any more: the last turn mark goes with the game.
     m_currentPlayer = 0;
-    m_turnMode = TurnMode::None;
-    for (int s = 1; s <= Seats; ++s)
+    m_turnMode.reset();
+    for (int s = 1; s <= SeatCount; ++s)
         m_seats[s].turn = false;
     m_gameRunning = false;
     m_startShown = m_hosting;
     touch(Change::Winner | Change::Status | Change::TableCard | Change::Pots | Change::StartButton |
           Change::AllSeats | Change::Offer);
-    emit sound(sound::gameOver());
 }
 
 void TableModel::startClicked()
 {
-    if (m_session.loggedIn())
+    if (m_login.loggedIn)
         emit showGameStart();
     else
         emit notice(text::notConnected());
@@ -788,9 +723,9 @@ void TableModel::startClicked()
 
 void TableModel::requestStart(const QByteArray &rounds, int dummy)
 {
-    if (!m_session.loggedIn())
+    if (!m_login.loggedIn)
         return;
-    emit request(wire::startGameRequest(m_session.loginName(), StartingCash, rounds, dummy));
+    emit request(wire::startGameRequest(m_login.name, StartingCash, rounds, dummy));
 }
 
 } // namespace velmora

@@ -2,19 +2,19 @@
 
 #include "cards/card.h"
 #include "cards/pots.h"
-#include "protocol/colourtext.h"
+#include "ownlogin.h"
 #include "protocol/command.h"
+#include "protocol/table.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 #include <array>
+#include <optional>
 
 namespace velmora {
 
-class ClientSession;
 class FieldReader;
 class Random;
 
@@ -22,27 +22,23 @@ class Random;
 // (indexed by seat number; where each stands on screen is a permutation
 // applied once, at the own login), the own hand in its display positions,
 // the turn, cash and chips, the nine pots, the round counter and the
-// banners. It handles the host's table messages, asks for sounds and chat
-// lines through signals, and builds the player's requests. The window only
-// draws this state, and after each message only the parts that `changed`
-// names.
+// banners. It handles the host's table messages and builds the player's
+// requests. The window only draws this state, and after each message only
+// the parts that `changed` names; what is said to the player about it (chat
+// lines, sounds) is the announcer's, which listens to the events below.
 //
-// The connection's state (own player, login, name) belongs to the session;
-// the table only reads it.
+// The connection's state (own player, login, name) belongs to the session,
+// which hands the table a copy through `setLogin`.
 class TableModel : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int Seats = 4;
     static constexpr int HandPositions = 11;
     static constexpr int StartingCash = 100;
+    // The pictures of ante chips a pot may show, chosen at random per round.
+    static constexpr int AntePiles = 9;
 
     enum class CashColour { Green, Red, Black };
-
-    // Whether a pot was just paid: the card that won it plays no card sound
-    // and the next own turn sound waits a second. Unset until the first pot
-    // or turn of the run.
-    enum class PotPaidMark { Unset, PotPaid, TurnAnnounced };
 
     // The parts of the table that a message or an action changed. A seat's
     // flag covers all ten widgets of its seat view.
@@ -101,16 +97,19 @@ public:
     struct PotView
     {
         bool face = true; // the pot's face is drawn
-        int pile = -1;    // ante pile 0..8 drawn over it, -1 = none
+        int pile = -1;    // ante pile drawn over it (below AntePiles), -1 = none
         // What the pot holds, followed from the antes and payments this
         // client saw; -1 when it joined a game in progress and cannot know.
         int money = 0;
     };
 
-    // What the player whose turn it is may do.
-    enum class TurnMode { None, Offer, Lead, Follow };
+    explicit TableModel(Random &random, QObject *parent = nullptr);
 
-    explicit TableModel(const ClientSession &session, Random &random, QObject *parent = nullptr);
+    // This copy's player number and login, as the session knows them.
+    void setLogin(const OwnLogin &login);
+    const OwnLogin &login() const { return m_login; }
+    int ownPlayer() const { return m_login.player; }
+    bool isOwnSeat(int seat) const { return seat == m_login.player; }
 
     // Handles a table message; false (and nothing changes) when `cmd` is not
     // one of them. Raises Error for a field that is missing, malformed or
@@ -126,8 +125,6 @@ public:
     // and the position of a seat.
     int seatAt(int position) const { return m_seatAtPosition[position]; }
     int positionOf(int seat) const;
-    // Left edge of a hand display position 1..11.
-    static int handLeft(int position) { return 20 + 25 * position; }
 
     const SeatView &seat(int seat) const { return m_seats[seat]; }
     const HandPosition &hand(int position) const { return m_hand[position]; }
@@ -135,7 +132,9 @@ public:
     const PotView &pot(int pot) const { return m_pots[pot]; }
     int tableCard() const { return m_tableCard; } // -1: nothing shown
     int currentPlayer() const { return m_currentPlayer; }
-    TurnMode turnMode() const { return m_turnMode; }
+    // What the player whose turn it is may do; none between turns and for a
+    // mode this copy does not know.
+    std::optional<TurnMode> turnMode() const { return m_turnMode; }
     // Whether the card at a hand position is one the host would take now:
     // only at the own lead or follow, and only while raising is on.
     bool raised(int position) const;
@@ -154,15 +153,12 @@ public:
     QString buyCaption() const;
     bool startButtonShown() const { return m_startShown; }
     bool justWatchTicked() const { return m_justWatch; }
-    PotPaidMark potPaidMark() const { return m_potPaidMark; }
     const QStringList &watchers() const { return m_watchers; }
-    bool turnSoundNew() const { return m_turnSoundNew; }
-    void setTurnSoundNew(bool on) { m_turnSoundNew = on; }
     // The hosting copy shows the start button while no game runs.
     void setHosting(bool hosting);
 
-    // The other players at the table, for the tally: captions of seats
-    // 1..4 but the own, skipping seats still waiting.
+    // The other players at the table, for the tally: the captions of
+    // all seats but the own, skipping seats still waiting.
     QStringList loadchecklist() const;
 
     // Seat menu: what may be chosen on a seat's name label.
@@ -181,15 +177,11 @@ public:
 
 signals:
     void changed(velmora::TableModel::Changes what);
-    // A watcher came or went (players 5..9), for the watchers list.
+    // A watcher came or went (the watchers' slots), for the watchers list.
     void watcherArrived(int player, const QString &name);
-    void watcherLeft(int player);
-    void sound(const QString &name);
+    void watcherLeft(int player, const QString &name);
     // A complete message (with its 0xFF) for the host.
     void request(const QByteArray &message);
-    // A line for the chat view; the table's own announcements are system
-    // lines: sender 0, green.
-    void chatLine(int sender, const QString &text, velmora::ColourValue colour);
     // A notice box with an OK button.
     void notice(const QString &text);
     void showGameStart();
@@ -204,6 +196,25 @@ signals:
     // seat won) and the other players at the table; then the money won.
     void tallyGame(const QString &winner, const QStringList &atTable);
     void tallyMoney(int amount, int column);
+
+    // What happened, in the order it happened, for the announcer. Each is
+    // emitted while the message is handled, before `changed`.
+    void playerConnected(int player, const QString &name);
+    void seatDisconnected(int seat, const QString &caption);
+    // A seat that a person holds was handed to the computer or taken back.
+    void seatWatching(int seat, bool watching);
+    // One card came into the own hand; the dummy hand replaced it.
+    void cardReceived();
+    void dummyHandReceived();
+    void cardPlayed(int seat, int card);
+    // The host refused the own card.
+    void cardRefused();
+    // The turn passed to `player` (after `attention` when it is the own).
+    void turnPassed(int player);
+    void potPaid(int seat, int pot, int amount);
+    void roundEnded();
+    void gameStarted(const QString &starter);
+    void gameWon(int seat);
 
 private:
     void newplayerinfo(FieldReader &f);
@@ -229,10 +240,8 @@ private:
     void setante();
     void clearHand();
     void sortHand();
-    void playTurnSound();
-    void systemLine(const QString &text);
-    std::array<int, 4> readCash(FieldReader &f);
-    bool isOwnSeat(int seat) const;
+    PerSeat<int> readCash(FieldReader &f);
+    bool ownSeatLoggedIn() const;
     // Notes what changed; `publish` tells the view once per message or
     // action.
     void touch(Changes what) { m_pending |= what; }
@@ -243,16 +252,16 @@ private:
     // out afresh before every publish.
     void updateRaised();
 
-    const ClientSession &m_session;
+    OwnLogin m_login;
     Random &m_random;
-    std::array<SeatView, Seats + 1> m_seats{};
-    std::array<int, Seats + 1> m_seatAtPosition{0, 1, 2, 3, 4};
+    std::array<SeatView, SeatCount + 1> m_seats{};
+    std::array<int, SeatCount + 1> m_seatAtPosition{0, 1, 2, 3, 4};
     std::array<HandPosition, HandPositions + 1> m_hand{};
     std::array<PotView, PotCount + 1> m_pots{};
     int m_tableCard = -1;
     int m_currentPlayer = 0;
     int m_dealer = 0;
-    TurnMode m_turnMode = TurnMode::None;
+    std::optional<TurnMode> m_turnMode;
     bool m_raisePlayable = true;
     std::array<bool, HandPositions + 1> m_raised{};
     QString m_status;
@@ -268,13 +277,8 @@ private:
     bool m_hosting = false;
     bool m_gameRunning = false;
     bool m_justWatch = false;
-    bool m_turnSoundNew = false;
-    PotPaidMark m_potPaidMark = PotPaidMark::Unset;
     Changes m_pending;
     QStringList m_watchers;
-    // The own turn sound waits a second after a pot payment so that the pot
-    // sound is heard first; messages keep being handled meanwhile.
-    QTimer m_turnSoundDelay;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TableModel::Changes)

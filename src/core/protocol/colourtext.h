@@ -12,6 +12,9 @@ namespace velmora {
 // equals that name's value, otherwise as "$" and eight hexadecimal digits.
 using ColourValue = std::uint32_t;
 
+// The program's own chat lines (sender 0) are green.
+constexpr ColourValue SystemColour = 0x008000;
+
 QByteArray colourToText(ColourValue colour);
 
 // Reads a name (any letter case), "$" and hexadecimal digits, or decimal

@@ -12,7 +12,6 @@ namespace velmora {
 namespace {
 const QColor RingColour(255, 196, 0);
 const QColor RingEdge(60, 30, 0);
-constexpr int CardStep = 25; // the visible strip of a card under its right neighbour
 
 bool typesACharacter(const QKeyEvent *event)
 {
@@ -36,8 +35,7 @@ HandFocus::HandFocus(TableModel &model, QWidget *board) : QWidget(board), m_mode
 
 QRect HandFocus::cardRect(int position, bool raised)
 {
-    return QRect(QPoint(TableModel::handLeft(position), CardTop - (raised ? RaiseBy : 0)),
-                 CardSize);
+    return QRect(QPoint(handLeft(position), CardTop - (raised ? RaiseBy : 0)), CardSize);
 }
 
 int HandFocus::positionOfSlot(int handSlot) const

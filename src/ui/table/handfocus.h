@@ -25,6 +25,11 @@ public:
     static constexpr int RaiseBy = 8;
     static constexpr QSize CardSize{52, 72};
     static constexpr QRect Place{40, 390, 312, 90};
+    // The visible strip of a card under its right neighbour.
+    static constexpr int CardStep = 25;
+
+    // Left edge of a hand display position 1..11.
+    static constexpr int handLeft(int position) { return 20 + CardStep * position; }
 
     HandFocus(TableModel &model, QWidget *board);
 

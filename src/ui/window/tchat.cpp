@@ -65,7 +65,7 @@ QPixmap drawLogo(QSize size)
 } // namespace
 
 Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
-    : QMainWindow(parent), m_params(params), m_table(m_session, processRandom()),
+    : QMainWindow(parent), m_params(params), m_table(processRandom()),
       m_tally(dataFolder() + QStringLiteral("/velmoratally.tld"))
 {
     if (!notifier) {
@@ -138,8 +138,8 @@ void Tchat::connectTable()
         QMetaObject::invokeMethod(
             this, [this, tallyError] { m_notifier->showError(tallyError); }, Qt::QueuedConnection);
 
-    connect(&m_table, &TableModel::chatLine, m_mainchat, &ChatView::addLine);
-    connect(&m_table, &TableModel::sound, this, &Tchat::playsounds);
+    connect(&m_announcer, &TableAnnouncer::chatLine, m_mainchat, &ChatView::addLine);
+    connect(&m_announcer, &TableAnnouncer::sound, this, &Tchat::playsounds);
     connect(&m_table, &TableModel::notice, this,
             [this](const QString &text) { m_notifier->showNotice(text); });
     // The dialog takes the keyboard, so that a game starts without a mouse.
@@ -211,7 +211,7 @@ void Tchat::buildChat()
     connect(&m_session, &ClientSession::chatterSound, this,
             [this](int sender, const QString &sound) {
                 std::optional<QString> seatName;
-                if (sender >= 1 && sender <= TableModel::Seats)
+                if (isSeat(sender))
                     seatName = m_table.seat(sender).caption;
                 const ChatComposer::ChatterEffect effect =
                     m_chat->composer().chatterReceived(seatName, sound);
@@ -374,7 +374,7 @@ void Tchat::showOptions(Options::Key key)
     case Options::Key::ChatterSounds: m_chatterSounds->setChecked(m_options.chatterSounds()); break;
     case Options::Key::TurnSound:
         (m_options.turnSoundNew() ? m_turnNew : m_turnClassic)->setChecked(true);
-        m_table.setTurnSoundNew(m_options.turnSoundNew());
+        m_announcer.setTurnSoundNew(m_options.turnSoundNew());
         break;
     case Options::Key::BotSpeed:
         for (std::size_t i = 0; i < m_botSpeeds.size(); ++i)

@@ -3,6 +3,7 @@
 #include "client/clientsession.h"
 #include "client/options.h"
 #include "client/startrole.h"
+#include "client/tableannouncer.h"
 #include "client/tablemodel.h"
 #include "settings/settings.h"
 #include "tally/tally.h"
@@ -124,6 +125,7 @@ private:
     Settings m_settings{m_options, Settings::defaultPath()};
     ClientSession m_session;
     TableModel m_table;
+    TableAnnouncer m_announcer{m_table};
     Tally m_tally;
     GameConnection *m_connection = nullptr;
 
