@@ -1,6 +1,7 @@
 #include "recordingnotifier.h"
 #include "chat/chatformatter.h"
 #include "chat/chatview.h"
+#include "chat/smileys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -220,6 +221,8 @@ void TestChatView::rendersStylesAndLinks()
     QCOMPARE(chat[2].text, QStringLiteral(" ")); // the text before the smiley, as a word
     QVERIFY(chat[3].format.isImageFormat());
     QCOMPARE(chat[3].format.toImageFormat().name(), QStringLiteral("smiley:1"));
+    for (const QImage &picture : smileyPictures())
+        QCOMPARE(picture.size(), QSize(17, 16));
 }
 
 void TestChatView::senderColourRule()

@@ -402,6 +402,8 @@ void TestTchat::settingsReadOnceConnected()
     QTRY_VERIFY(peer.received("CMD_logininfo+2+1.2.0+Bob"));
     QVERIFY(!window.settings().hasRead());
     QCOMPARE(window.options().botInterval(), 1000);
+    // No turn sound is ticked before the file says which.
+    QVERIFY(!item(window, "Classic1")->isChecked() && !item(window, "New1")->isChecked());
 
     peer.send("CMD_newplayerinfo+2+Bob");
     QTRY_VERIFY(window.settings().hasRead());

@@ -7,7 +7,10 @@ namespace velmora {
 
 namespace {
 
+// The faces are drawn on a square of 19 units, squeezed into the
+// pictures' 17 by 16 pixels.
 constexpr int Size = 19;
+constexpr QSize PictureSize(17, 16);
 
 enum class Mouth { Smile, Grin, Flat, Frown, Open, Tongue };
 enum class Eyes { Dots, Wink, Closed, Wide, Shades };
@@ -21,10 +24,11 @@ struct Face
 
 QImage draw(const Face &face)
 {
-    QImage image(Size, Size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(PictureSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(qreal(PictureSize.width()) / Size, qreal(PictureSize.height()) / Size);
     p.setPen(QPen(QColor(90, 60, 0), 1.0));
     p.setBrush(face.skin);
     p.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));

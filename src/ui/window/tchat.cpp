@@ -108,9 +108,11 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key :
          {Options::Key::BotSpeed, Options::Key::PlaySounds, Options::Key::ChatterSounds,
-          Options::Key::TurnSound, Options::Key::TextSize, Options::Key::RaiseCards,
-          Options::Key::FourColourDeck})
+          Options::Key::TextSize, Options::Key::RaiseCards, Options::Key::FourColourDeck})
         showOptions(key);
+    // Neither turn sound is ticked until the settings are read or the
+    // player picks one; the classic sound plays meanwhile.
+    m_announcer.setTurnSoundNew(m_options.turnSoundNew());
 }
 
 template <typename F>
