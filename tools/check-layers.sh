@@ -7,6 +7,10 @@
 #   src/ui    anything
 # A Qt header is named by its module folder (<QtWidgets/QWidget>) or by its
 # class alone (<QWidget>); the class is looked up in the installed modules.
+# Within src/ui, window/ is the top: it assembles the main window from the
+# other folders, so none of them may include its headers (helpers they share
+# live in common/). The entry points may include the window and the
+# single-instance guard.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,4 +44,16 @@ check() { # check FOLDER ALLOWED-MODULES...
 
 check src/core QtCore
 check src/net QtCore QtNetwork
+
+while IFS=: read -r file line text; do
+    header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"$text")
+    case $file:$header in
+    src/ui/window/*) ;;
+    src/app/*:window/tchat.h | src/app/*:window/singleinstance.h) ;;
+    *)
+        echo "$file:$line: \"$header\" is the main window's, which only src/ui/window may use"
+        status=1
+        ;;
+    esac
+done < <(grep -rn -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"window/' src || true)
 exit $status

@@ -2,7 +2,7 @@
 
 #include "art/faces.h"
 #include "chat/chatcomposer.h"
-#include "window/focusstops.h"
+#include "common/focusstops.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "chatview.h"
 
 #include "art/faces.h"
-#include "window/notifier.h"
+#include "common/notifier.h"
 #include "smileys.h"
 
 #include <QAction>

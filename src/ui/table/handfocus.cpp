@@ -2,7 +2,7 @@
 
 #include "accessiblenames.h"
 #include "client/tablemodel.h"
-#include "window/focusstops.h"
+#include "common/focusstops.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "tchat.h"
 
 #include "art/faces.h"
-#include "clicklabel.h"
+#include "common/clicklabel.h"
 #include "common/infront.h"
 #include "boardpanel.h"
 #include "base/config.h"

@@ -7,7 +7,7 @@
 #include "client/tablemodel.h"
 #include "settings/settings.h"
 #include "tally/tally.h"
-#include "notifier.h"
+#include "common/notifier.h"
 
 #include <QMainWindow>
 #include <QStringList>

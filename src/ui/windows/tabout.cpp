@@ -3,8 +3,8 @@
 #include "art/faces.h"
 #include "art/tableart.h"
 #include "base/config.h"
-#include "window/clicklabel.h"
-#include "window/notifier.h"
+#include "common/clicklabel.h"
+#include "common/notifier.h"
 
 #include <QDate>
 #include <QHBoxLayout>

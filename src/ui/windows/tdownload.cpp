@@ -3,7 +3,7 @@
 #include "art/jpegimage.h"
 #include "base/config.h"
 #include "filefetch.h"
-#include "window/notifier.h"
+#include "common/notifier.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "tgamestart.h"
 
-#include "window/clicklabel.h"
+#include "common/clicklabel.h"
 #include "art/tableart.h"
 
 #include <QFont>

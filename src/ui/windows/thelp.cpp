@@ -3,7 +3,7 @@
 #include "art/tableart.h"
 #include "base/config.h"
 #include "windows/tabout.h"
-#include "window/notifier.h"
+#include "common/notifier.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/notifier.h"
+#include "common/notifier.h"
 
 #include <QList>
 #include <QStringList>
