@@ -1,3 +1,4 @@
+#include "clickat.h"
 #include "recordingnotifier.h"
 #include "art/faces.h"
 #include "chat/chatcomposer.h"
@@ -25,30 +26,14 @@ using namespace velmora;
 
 namespace {
 
-// A place on the board in the window's coordinates.
-QPoint inWindow(Tchat &window, QPoint place)
-{
-    return window.findChild<QWidget *>(QStringLiteral("panel_board"))->mapTo(&window, place);
-}
-
-// The widget of `window` that lies at `place` on the board.
-QWidget *widgetAt(Tchat &window, QPoint place) { return window.childAt(inWindow(window, place)); }
-
-// A left click at `place` on the board, delivered to whatever lies there.
-QWidget *clickAt(Tchat &window, QPoint place)
-{
-    const QPoint point = inWindow(window, place);
-    QWidget *hit = window.childAt(point);
-    if (hit)
-        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&window, point));
-    return hit;
-}
+// The board, in whose coordinates the controls are placed.
+QWidget *board(Tchat &window) { return window.findChild<QWidget *>(QStringLiteral("panel_board")); }
 
 // Types into the chat entry as the player does: into whatever lies at the
 // entry's place, then Enter.
 void say(Tchat &window, const QString &text)
 {
-    QWidget *entry = widgetAt(window, ChatControls::EntryPlace.center());
+    QWidget *entry = widgetAt(board(window), ChatControls::EntryPlace.center());
     QVERIFY(entry);
     QCOMPARE(entry->objectName(), QStringLiteral("mychat"));
     QTest::keyClicks(entry, text);
@@ -142,7 +127,8 @@ void TestChat::twoPlayersTalk()
     bob.options().setChatterSounds(false);
 
     // The entry starts with its placeholder; the first key removes it.
-    auto *bobEntry = qobject_cast<QLineEdit *>(widgetAt(bob, ChatControls::EntryPlace.center()));
+    auto *bobEntry =
+        qobject_cast<QLineEdit *>(widgetAt(board(bob), ChatControls::EntryPlace.center()));
     QVERIFY(bobEntry);
     QCOMPARE(bobEntry->text(), ChatComposer::placeholder());
     bob.options().setChatColour(0x0000FF);
@@ -163,7 +149,7 @@ void TestChat::twoPlayersTalk()
     }
 
     // A phrase button, then a second one while the first rests: dropped.
-    auto *phrase2 = qobject_cast<QToolButton *>(clickAt(alice, phraseButton(2)));
+    auto *phrase2 = qobject_cast<QToolButton *>(clickAt(board(alice), phraseButton(2)));
     QVERIFY(phrase2);
     QCOMPARE(phrase2->toolTip(), QStringLiteral("Good One!"));
     QCOMPARE(phrase2->toolTipDuration(), TipStyle::TipDuration);
@@ -174,13 +160,13 @@ void TestChat::twoPlayersTalk()
     QCOMPARE(tipFont.pointSize(), m_defaultTipPoints + TipStyle::FontPointsAdded);
     QCOMPARE(tipFont.family(), faces::text());
     QCOMPARE(QToolTip::palette().color(QPalette::ToolTipText), QColor(Qt::black));
-    QCOMPARE(clickAt(alice, phraseButton(3))->objectName(), QStringLiteral("b_phrase3"));
+    QCOMPARE(clickAt(board(alice), phraseButton(3))->objectName(), QStringLiteral("b_phrase3"));
     for (Tchat *window : {&alice, &bob})
         QTRY_VERIFY(shows(*window, QStringLiteral("Alice says:  Good One!")));
 
     // A smiley from the menu goes at the end of the entry.
     QTest::keyClicks(bobEntry, QStringLiteral("look"));
-    QCOMPARE(clickAt(bob, ChatControls::SmileyButtonPlace.center())->objectName(),
+    QCOMPARE(clickAt(board(bob), ChatControls::SmileyButtonPlace.center())->objectName(),
              QStringLiteral("button_smilies"));
     choose(bob, "popup_smilies", QStringLiteral(":)#12"));
     QCOMPARE(bobEntry->text(), QStringLiteral("look:)#12"));
@@ -194,7 +180,7 @@ void TestChat::twoPlayersTalk()
 
     // A chatter sound: Bob's table prints it, Alice's plays it instead.
     alice.options().setChatterSounds(true);
-    QCOMPARE(clickAt(bob, ChatControls::SoundButtonPlace.center())->objectName(),
+    QCOMPARE(clickAt(board(bob), ChatControls::SoundButtonPlace.center())->objectName(),
              QStringLiteral("b_phrase10"));
     choose(bob, "popup_sounds", QStringLiteral("Sneezing"));
     QTRY_VERIFY(shows(bob, QStringLiteral("Bob:  <Chatter Sound> Sneezing")));
@@ -232,14 +218,12 @@ void TestChat::twoPlayersTalk()
     field->clear();
     QTest::keyClicks(field, QStringLiteral("/me bows"));
     const QPoint done(272 + 31, 254 + 10);
-    QWidget *doneButton = editor->childAt(done);
-    QVERIFY(doneButton);
-    QTest::mouseClick(doneButton, Qt::LeftButton, {}, doneButton->mapFrom(editor, done));
+    QVERIFY(clickAt(editor, done));
     QVERIFY(!editor->isVisible());
     QCOMPARE(alice.options().phrase(1), QStringLiteral("/me bows"));
-    QCOMPARE(widgetAt(alice, phraseButton(1))->toolTip(), QStringLiteral("/me bows"));
+    QCOMPARE(widgetAt(board(alice), phraseButton(1))->toolTip(), QStringLiteral("/me bows"));
     QTRY_VERIFY_WITH_TIMEOUT(alice.chatControls()->composer().phraseReady(), 3000);
-    clickAt(alice, phraseButton(1));
+    clickAt(board(alice), phraseButton(1));
     QTRY_VERIFY(shows(bob, QStringLiteral("Alice bows")));
 
     QVERIFY(!shows(alice, QStringLiteral("Nice Try!")) && !shows(bob, QStringLiteral("Nice Try!")));

@@ -146,7 +146,7 @@ void TestChatEntry::phraseCooldownDropsPresses()
     QVERIFY(table.composer.sendPhrase(1));
     QVERIFY(!table.composer.phraseReady());
     QVERIFY(!table.composer.sendPhrase(2));
-    QTest::qWait(200);
+    QTest::qWait(200); // a sleep on purpose: the phrase must still rest a while later
     QVERIFY(!table.composer.sendPhrase(3));
     // The entry is not held back by a resting phrase.
     QCOMPARE(table.composer.sendit(QStringLiteral("hi")), QString());

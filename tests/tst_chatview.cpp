@@ -1,3 +1,4 @@
+#include "clickat.h"
 #include "recordingnotifier.h"
 #include "chat/chatformatter.h"
 #include "chat/chatview.h"
@@ -368,10 +369,7 @@ void TestChatView::keepsTheNewestParagraphs()
     at.setPosition(found.selectionStart() + 2);
     view.setTextCursor(at);
     view.ensureCursorVisible();
-    const QPoint point = view.viewport()->mapTo(&view, view.cursorRect(at).center());
-    QWidget *target = view.childAt(point);
-    QVERIFY(target);
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&view, point));
+    QVERIFY(clickAt(view.viewport(), view.cursorRect(at).center()));
     QCOMPARE(notifier.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.kept.com"))});
 
     // The limit outlives "Clear Chat".

@@ -4,6 +4,7 @@
 // The states are driven by host messages, over a real connection for a
 // joined copy and into the session of a hosting copy.
 
+#include "clickat.h"
 #include "recordingnotifier.h"
 #include "window/tchat.h"
 #include "tserver.h"
@@ -92,7 +93,7 @@ QStringList audit(QWidget *board, const QString &state, QStringList &audited)
     for (QWidget *w : visible) {
         audited << nameOf(w);
         const QPoint at = aimAt(board, w, visible);
-        QWidget *hit = board->childAt(at);
+        QWidget *hit = widgetAt(board, at);
         if (hit != w && !w->isAncestorOf(hit))
             faults << QStringLiteral("%1: %2 at (%3, %4) reaches %5")
                           .arg(state, nameOf(w))
@@ -247,7 +248,7 @@ private slots:
                 // The kitty banner's light yellow text lies over its grey shadow.
                 auto *banner = window.findChild<QLabel *>(QStringLiteral("label_roundover1"));
                 QVERIFY(banner && banner->isVisible());
-                auto *top = qobject_cast<QLabel *>(board->childAt(banner->geometry().center()));
+                auto *top = qobject_cast<QLabel *>(widgetAt(board, banner->geometry().center()));
                 QVERIFY(top);
                 QCOMPARE(top->palette().color(QPalette::WindowText), LightYellow);
             }

@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
 
 using namespace velmora;
 
@@ -87,10 +88,16 @@ class TestScreenshots : public QObject
     void check(const QString &name)
     {
         QTRY_VERIFY(!m_window->dispatching());
-        QTest::qWait(50); // the last repaints
         auto *board = m_window->findChild<QWidget *>(QStringLiteral("panel_board"));
         QVERIFY(board);
-        const QImage shot = board->grab(TableArea).toImage().convertToFormat(QImage::Format_RGB32);
+        // The last repaints may still be on their way: the picture counts once
+        // it holds still from one turn of the event loop to the next.
+        QImage shot;
+        QVERIFY(QTest::qWaitFor([&] {
+            const QImage again =
+                board->grab(TableArea).toImage().convertToFormat(QImage::Format_RGB32);
+            return std::exchange(shot, again) == again;
+        }));
         const QString reference =
             screensFolder() + QLatin1Char('/') + name + QStringLiteral(".png");
         if (qEnvironmentVariableIntValue("VELMORA_UPDATE_SCREENS") == 1) {

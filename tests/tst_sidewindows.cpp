@@ -2,6 +2,8 @@
 // download is served by a small HTTP server on the loopback address.
 
 #include "art/jpegimage.h"
+#include "base/version.h"
+#include "clickat.h"
 #include "httpstub.h"
 #include "recordingnotifier.h"
 #include "windows/tabout.h"
@@ -32,16 +34,6 @@
 using namespace velmora;
 
 namespace {
-
-// Clicks where the target is drawn, on whatever widget is there, as a
-// player would; fails when something else covers the target.
-void clickOn(QWidget *window, QWidget *target, Qt::MouseButton button = Qt::LeftButton)
-{
-    const QPoint p = target->mapTo(window, target->rect().center());
-    QWidget *hit = window->childAt(p);
-    QVERIFY2(hit == target || target->isAncestorOf(hit), qPrintable(target->objectName()));
-    QTest::mouseClick(hit, button, {}, hit->mapFrom(window, p));
-}
 
 template <typename T>
 T *child(QObject *parent, const char *name)
@@ -180,12 +172,11 @@ private slots:
         list->setCurrentRow(0); // the selection must not matter
         const QPoint inViewport = row >= 0 ? list->visualItemRect(list->item(row)).center()
                                            : QPoint(20, list->viewport()->height() - 10);
-        const QPoint p = list->viewport()->mapTo(&w, inViewport);
-        QWidget *hit = w.childAt(p);
+        QWidget *hit = widgetAt(list->viewport(), inViewport);
         QCOMPARE(hit, list->viewport());
         QSignalSpy spy(&w, &Tspylist::removeRequested);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, hit->mapFrom(&w, p),
-                                    w.mapToGlobal(p));
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, inViewport,
+                                    hit->mapToGlobal(inViewport));
         QApplication::sendEvent(hit, &menuEvent);
         QMenu *menu = nullptr;
         QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
@@ -234,7 +225,7 @@ private slots:
 
         auto *button = child<QPushButton>(&w, QStringLiteral("SelButton%1").arg(tag).toLatin1());
         QCOMPARE(button->text(), caption);
-        clickOn(&w, button);
+        QVERIFY(clickOn(button));
         QCOMPARE(text(&w, "label_caption"), caption);
         auto *pages = w.findChild<QStackedWidget *>();
         auto *page = qobject_cast<QTextBrowser *>(pages->currentWidget());
@@ -243,7 +234,7 @@ private slots:
         QVERIFY(page->toPlainText().size() > 400);
 
         // The choice stays for the next opening.
-        clickOn(&w, child<QPushButton>(&w, "button_done"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "button_done")));
         QVERIFY(!w.isVisible());
         w.show();
         QCOMPARE(text(&w, "label_caption"), caption);
@@ -257,7 +248,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(text(&w, "label_year"), QString::number(QDate::currentDate().year()));
         QSignalSpy about(&w, &Thelp::aboutRequested);
-        clickOn(&w, child<QPushButton>(&w, "button_about"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "button_about")));
         QCOMPARE(about.size(), 1);
         auto *connecting = child<QTextBrowser>(&w, "memo2");
         emit connecting->anchorClicked(QUrl(QStringLiteral("https://www.pelox8.example/")));
@@ -271,14 +262,14 @@ private slots:
         Tabout w(&notifier);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.versionText(), QStringLiteral("1.2.0"));
-        QCOMPARE(text(&w, "version"), QStringLiteral("1.2.0"));
+        QCOMPARE(w.versionText(), QLatin1String(VersionText));
+        QCOMPARE(text(&w, "version"), QLatin1String(VersionText));
         QCOMPARE(text(&w, "label_build"), QStringLiteral(".0"));
         QCOMPARE(text(&w, "label_year"), QString::number(QDate::currentDate().year()));
-        clickOn(&w, child<QLabel>(&w, "Label7"));
+        QVERIFY(clickOn(child<QLabel>(&w, "Label7")));
         QCOMPARE(notifier.opened, QList<QUrl>{Tabout::makerUrl()});
         QCOMPARE(Tabout::makerUrl().toString(), QStringLiteral("https://www.pelox8.example/"));
-        clickOn(&w, child<QPushButton>(&w, "Button1"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "Button1")));
         QVERIFY(!w.isVisible());
     }
 
@@ -313,7 +304,7 @@ private slots:
         m_launchSucceeds = launches;
         QSignalSpy ended(&w, &Tdownload::downloadEnded);
         QSignalSpy quit(&w, &Tdownload::quitRequested);
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QVERIFY(w.downloading());
         QVERIFY(!child<QPushButton>(&w, "getbutton")->isEnabled());
         QTRY_COMPARE(ended.size(), 1);
@@ -344,7 +335,7 @@ private slots:
                        << "X-Note: one more line";
         Tdownload w;
         prepare(w, server.url());
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         // Content-Type, Connection, Server, X-Note, Content-Length.
         QTRY_COMPARE(text(&w, "infolabel"), QStringLiteral("Loading....."));
         QCOMPARE(text(&w, "infolabel3"), QStringLiteral("Downloading: pelox8lobby-setup"));
@@ -388,7 +379,7 @@ private slots:
         prepare(w, server.url());
         QSignalSpy ended(&w, &Tdownload::downloadEnded);
         QSignalSpy quit(&w, &Tdownload::quitRequested);
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(ended[0][0].toBool(), false);
         QCOMPARE(text(&w, "infolabel"), QStringLiteral("Download Aborted"));
@@ -411,9 +402,9 @@ private slots:
         Tdownload w;
         prepare(w, server.url());
         QSignalSpy ended(&w, &Tdownload::downloadEnded);
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QTRY_VERIFY(text(&w, "infolabel").endsWith(QStringLiteral(" bytes")));
-        clickOn(&w, child<QPushButton>(&w, "abortbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "abortbutton")));
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(ended[0][0].toBool(), false);
         QCOMPARE(text(&w, "infolabel"), QStringLiteral("Download Aborted"));
@@ -426,7 +417,7 @@ private slots:
         HttpStub fast;
         fast.body = pattern(1000);
         qputenv("VELMORA_LOBBY_URL", fast.url());
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QTRY_COMPARE(ended.size(), 2);
         QCOMPARE(ended[1][0].toBool(), true);
         QCOMPARE(text(&w, "infolabel"), QStringLiteral("Received 1000 bytes"));
@@ -441,9 +432,9 @@ private slots:
         Tdownload w;
         prepare(w, server.url());
         QSignalSpy ended(&w, &Tdownload::downloadEnded);
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QTRY_VERIFY(text(&w, "infolabel").endsWith(QStringLiteral(" bytes")));
-        clickOn(&w, child<QPushButton>(&w, "Button1"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "Button1")));
         QVERIFY(!w.isVisible());
         QTRY_COMPARE(ended.size(), 1);
         QVERIFY(filesIn(folder()).isEmpty());
@@ -471,7 +462,7 @@ private slots:
         RecordingNotifier notifier;
         Tdownload w(&notifier);
         prepare(w, url);
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QCOMPARE(text(&w, "infolabel"), QStringLiteral("Download Aborted"));
         QCOMPARE(text(&w, "infolabel3"), reason);
         QVERIFY(notifier.errors.isEmpty());
@@ -494,7 +485,7 @@ private slots:
         Tdownload w;
         prepare(w, server.url());
         QSignalSpy ended(&w, &Tdownload::downloadEnded);
-        clickOn(&w, child<QPushButton>(&w, "getbutton"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "getbutton")));
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(w.downloadedFile(),
                  QDir(userFolder).filePath(QStringLiteral("pelox8lobby-setup")));
@@ -513,7 +504,7 @@ private slots:
         Tdownload w(&notifier);
         prepare(w, "https://www.pelox8.example/setup");
         QSignalSpy quit(&w, &Tdownload::quitRequested);
-        clickOn(&w, child<QPushButton>(&w, "Button2"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "Button2")));
         QCOMPARE(notifier.notices,
                  QStringList{QStringLiteral(
                      "Please close the game and open the Pelox8 Lobby using the icon "
@@ -528,7 +519,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-        clickOn(&w, child<QPushButton>(&w, "Button2"));
+        QVERIFY(clickOn(child<QPushButton>(&w, "Button2")));
         QCOMPARE(m_launched, QStringList{lobby + QLatin1Char(' ')});
         QCOMPARE(quit.size(), 1);
         qputenv("PATH", path);

@@ -2,6 +2,7 @@
 // stand higher, the hand is played from the keyboard, the table reads out
 // to a screen reader, and the deck can be told apart in four colours.
 
+#include "clickat.h"
 #include "clientfixture.h"
 #include "fakehost.h"
 #include "recordingnotifier.h"
@@ -202,7 +203,7 @@ void TestTableFeatures::raisedCardsStandHigher()
     const int y = HandFocus::CardTop - HandFocus::RaiseBy / 2;
     const TableModel &table = m_window->table();
     for (int pos = 1; pos <= 5; ++pos) {
-        QWidget *hit = surface->childAt(HandFocus::handLeft(pos) + 3, y);
+        QWidget *hit = widgetAt(surface, {HandFocus::handLeft(pos) + 3, y});
         const QString card = QStringLiteral("card%1").arg(table.hand(pos).handSlot);
         // The ace of hearts is not the lowest heart.
         QCOMPARE(hit && hit->objectName() == card, pos <= 4);
@@ -210,7 +211,7 @@ void TestTableFeatures::raisedCardsStandHigher()
     // Switched off in the menu, every card stands in line.
     m_window->findChild<QAction *>(QStringLiteral("RaisePlayableCards1"))->trigger();
     QVERIFY(!m_window->options().raiseCards());
-    QWidget *hit = surface->childAt(HandFocus::handLeft(1) + 3, y);
+    QWidget *hit = widgetAt(surface, {HandFocus::handLeft(1) + 3, y});
     QVERIFY(!hit || !hit->objectName().startsWith(QLatin1String("card")));
     QFile file(m_home.filePath(QStringLiteral("pelolobby.ini")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -231,7 +232,7 @@ void TestTableFeatures::keyboardPlay()
     QCOMPARE(hand->accessibleName(), QStringLiteral("Hand: Four of Clubs, playable"));
     // The hand's stop takes no clicks: the card under it does.
     QWidget *surface = board(*m_window);
-    QCOMPARE(surface->childAt(HandFocus::handLeft(2) + 3, 440)->objectName(),
+    QCOMPARE(widgetAt(surface, {HandFocus::handLeft(2) + 3, 440})->objectName(),
              QStringLiteral("card4"));
 
     press(Qt::Key_Left); // already the first card

@@ -1,6 +1,7 @@
 // A whole solo game through the game window, played with the mouse's
 // commands, against fast computer players.
 
+#include "clickat.h"
 #include "recordingnotifier.h"
 #include "art/tableart.h"
 #include "table/handfocus.h"
@@ -50,17 +51,6 @@ public:
 private:
     QStringList &m_names;
 };
-
-// Presses the left button where a player would, at a point of `surface`,
-// and lets whatever widget lies there take the press: a control covered by
-// another widget is not reached.
-QWidget *clickAt(QWidget *surface, QPoint at)
-{
-    QWidget *hit = surface->childAt(at);
-    if (hit)
-        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(surface, at));
-    return hit;
-}
 
 // Pictures of the window at the game's moments, for a person to look at:
 // set VELMORA_SHOTS to a folder.

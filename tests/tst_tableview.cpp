@@ -2,6 +2,7 @@
 // exactly like a table drawn whole from the same state.
 
 #include "hostrecorder.h"
+#include "base/version.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
 #include "client/tablemodel.h"
@@ -32,7 +33,7 @@ QList<QByteArray> recordedGame()
     for (const QByteArray name : {"Host", "Me", "Cy"}) {
         const int slot = engine.acceptSlot();
         engine.connected(slot);
-        engine.handle(slot, request(wire::loginInfo(slot, "1.2.0", name)));
+        engine.handle(slot, request(wire::loginInfo(slot, VersionText, name)));
     }
     engine.handle(1, request(wire::startGameRequest("Host", 100, "2", true)));
     for (int seat = 1; seat <= 3; ++seat)

@@ -1,3 +1,4 @@
+#include "clickat.h"
 #include "fakehost.h"
 #include "recordingnotifier.h"
 #include "chat/chatview.h"
@@ -100,7 +101,7 @@ void TestTchat::soloBecomesPlayerOne()
              QStringLiteral(" Loading Solo Game..Please wait. "));
     QVERIFY(item(window, "StartGame1")->isEnabled());
     QTRY_VERIFY(!window.dispatching()); // idle once the queue is empty
-    QTest::qWait(100);
+    QTest::qWait(100); // a sleep on purpose: time for a presence to knock, which it must not
     QVERIFY(!m_presence.hasPendingConnections()); // a solo game holds no presence
     QVERIFY(notifier.errors.isEmpty());
 }
@@ -229,7 +230,7 @@ void TestTchat::twoParametersOnlyWait()
     window.show();
     QTRY_VERIFY(!chatText(window).isEmpty());
     QCOMPARE(chatText(window), QStringLiteral(" Loading Multi-player Game.. Please Wait. "));
-    QTest::qWait(200);
+    QTest::qWait(200); // a sleep on purpose: nothing may connect or listen meanwhile
     QVERIFY(!host.peer());
     QVERIFY(!m_presence.hasPendingConnections());
     QVERIFY(!window.server().isListening());
@@ -248,7 +249,7 @@ void TestTchat::fullShowsNoticeThenEnds()
     notifier.onNotice = [&] {
         // The host drops the connection while the user reads the notice.
         host.peer()->socket()->disconnectFromHost();
-        QTest::qWait(100);
+        QTest::qWait(100); // a sleep on purpose: the program must not end meanwhile
         endedBeforeNotice = int(ending.size());
     };
     window.show();
@@ -257,7 +258,7 @@ void TestTchat::fullShowsNoticeThenEnds()
     QTRY_COMPARE(ending.size(), 1);
     QCOMPARE(notifier.notices, QStringList{QStringLiteral("Game is full")});
     QCOMPARE(endedBeforeNotice, 0);
-    QTest::qWait(50);
+    QTest::qWait(50); // a sleep on purpose: no second ending may follow
     QCOMPARE(ending.size(), 1);
 }
 
@@ -481,8 +482,6 @@ void TestTchat::dummyOfferButtonsLieOverTheHand()
     peer.send("CMD_sendlogininfo+2");
     QTRY_VERIFY(peer.received("CMD_logininfo+2+1.2.0+Bob"));
     peer.send("CMD_newplayerinfo+2+Bob");
-    auto *board = window.findChild<QWidget *>(QStringLiteral("panel_board"));
-    QVERIFY(board);
 
     for (int size = 1; size <= 11; ++size) {
         QByteArray hand = "CMD_yourcards+2";
@@ -496,14 +495,7 @@ void TestTchat::dummyOfferButtonsLieOverTheHand()
         QVERIFY(target && target->isVisible());
         QCOMPARE(target->text(), caption);
 
-        const QPoint centre = target->geometry().center();
-        QWidget *hit = board->childAt(centre);
-        QVERIFY2(hit == target,
-                 qPrintable(QStringLiteral("%1 cards: %2 lies over %3")
-                                .arg(size)
-                                .arg(hit ? hit->objectName() : QStringLiteral("nothing"))
-                                .arg(button)));
-        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(board, centre));
+        QVERIFY2(clickOn(target), qPrintable(QStringLiteral("with %1 cards").arg(size)));
         const QByteArray sent = "CMD_buythedummy+2+" + answer + '+';
         QTRY_COMPARE(peer.count(sent), size);
         QVERIFY(!window.table().buyShown());
