@@ -147,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         readFields(split.rest);
 
         engine.handle(1, message);
-        if (const auto named = FieldReader(split.rest).number(2, HostEngine::MaxSlots))
+        if (const auto named = FieldReader(split.rest).number(2, SlotCount))
             engine.handle(*named, message);
         while (engine.dispatchOne()) {
         }
