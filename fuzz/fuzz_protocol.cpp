@@ -6,6 +6,8 @@
 
 #include "fuzzsupport.h"
 
+#include "../tests/support/enginerecorder.h"
+
 #include "base/error.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
@@ -22,8 +24,10 @@ using velmora::fuzz::borrow;
 
 namespace {
 
-struct CheckedOutput : HostEngine::Output
+// Keeps nothing; checks every message and close the engine asks for.
+struct CheckedOutput : EngineRecorder
 {
+    CheckedOutput() : EngineRecorder(NoSlot) {}
     void send(int slot, const QByteArray &message) override
     {
         FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
@@ -34,7 +38,6 @@ struct CheckedOutput : HostEngine::Output
     {
         FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
     }
-    void timer(HostEngine::Timer) override {}
 };
 
 void readFields(const QByteArray &rest)

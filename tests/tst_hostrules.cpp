@@ -205,6 +205,8 @@ private slots:
     void computerDummyDecision();
     void computerPlay_data();
     void computerPlay();
+    void computerPolicy_data();
+    void computerPolicy();
     void offerSeatTurnsComputer_data();
     void offerSeatTurnsComputer();
     void playDuringOfferWithdrawsIt();
@@ -910,6 +912,68 @@ void TestHostRules::computerPlay()
         QVERIFY(!t.out.anySent("CMD_wrongcard"));
         QCOMPARE(t.out.texts(1, "CMD_endround").size(), hand.size() == 1 ? 1 : 0);
     }
+}
+
+// A policy that always buys and always names the same hand slot.
+class FixedChoice : public ComputerPlayer
+{
+public:
+    explicit FixedChoice(int slot) : m_slot(slot) {}
+    bool buysDummy(const GameTable &, int) override { return true; }
+    int chooseSlot(const GameTable &, int) override { return m_slot; }
+
+private:
+    int m_slot;
+};
+
+void TestHostRules::computerPolicy_data()
+{
+    QTest::addColumn<QList<int>>("hand"); // seat 2's
+    QTest::addColumn<int>("tableCard");
+    QTest::addColumn<int>("choice"); // the policy's hand slot
+    QTest::addColumn<int>("played"); // the card the table takes
+
+    QTest::newRow("an allowed lead") << QList<int>{4, 2, 40} << 0 << 2 << 2;
+    QTest::newRow("a refused lead: the lowest card instead") << QList<int>{4, 2, 40} << 0 << 1 << 2;
+    QTest::newRow("a refused follow: the wanted card instead")
+        << QList<int>{40, 45} << 44 << 1 << 45;
+    QTest::newRow("an empty slot: the lowest card instead") << QList<int>{27, 14} << 0 << 5 << 14;
+}
+
+// A table of its own, every seat the computer's, played by another policy.
+void TestHostRules::computerPolicy()
+{
+    QFETCH(QList<int>, hand);
+    QFETCH(int, tableCard);
+    QFETCH(int, choice);
+    QFETCH(int, played);
+
+    EngineRecorder host;
+    Random random(1);
+    GameTable table(host, random);
+    table.setComputerPlayer(std::make_unique<FixedChoice>(choice));
+    table.startGame("Bots", 100, 16, true);
+    QVERIFY(host.computerArmed);
+    host.clear();
+    table.computerTimerFired(); // the dealer is offered the dummy hand and buys it
+    QCOMPARE(host.texts(EngineRecorder::ToAll),
+             (QByteArrayList{"CMD_boughtdummy+1+91+1+91+", "CMD_nextplayer+1+2+l+"}));
+
+    GameTable::Seat seat = table.seat(2);
+    seat.hand.fill(NoCard);
+    std::copy(hand.begin(), hand.end(), seat.hand.begin());
+    table.setSeat(2, seat);
+    GameTable::Game game = table.game();
+    game.tableCard = tableCard;
+    table.setGame(game);
+    host.clear();
+    table.computerTimerFired();
+    const QByteArrayList plays = host.texts(EngineRecorder::ToAll, "CMD_hiscard");
+    QCOMPARE(plays.size(), 1);
+    QCOMPARE(plays[0].split('+').value(2).toInt(), played);
+    const bool refused = hand.value(choice - 1) != played;
+    QCOMPARE(host.texts(2, "CMD_wrongcard").size(), refused && choice <= hand.size() ? 1 : 0);
+    QVERIFY(host.computerArmed);
 }
 
 void TestHostRules::offerSeatTurnsComputer_data()

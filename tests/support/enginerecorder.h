@@ -16,11 +16,15 @@ namespace velmora {
 // Stands in for the host's sockets and timers: keeps what the engine sends
 // (in the order sent), the connections it closes, the timer requests and
 // its log, and models the two one-shot timers as armed or not, so that a
-// test or benchmark can play whole games by firing them itself.
-class EngineRecorder : public HostEngine::Output
+// test or benchmark can play whole games by firing them itself. Under a
+// GameTable of its own it stands in for the engine as well: a message to
+// the whole table is kept as sent to slot ToAll, and the seats in
+// `computerSeats` are the computer's.
+class EngineRecorder : public HostEngine::Output, public GameTable::Host
 {
 public:
     using Timer = HostEngine::Timer;
+    static constexpr int ToAll = 0;
 
     struct Sent
     {
@@ -46,6 +50,7 @@ public:
     bool roundOverArmed = false;
     bool unterminated = false; // a kept message lacked its terminator
     std::uint64_t bytes = 0;
+    PerSeat<bool> computerSeats{true, true, true, true};
     // Runs after each send is recorded, to act in the middle of a broadcast
     // (not when nothing is kept).
     std::function<void(int, const QByteArray &)> onSend;
@@ -80,6 +85,13 @@ public:
     {
         if (m_keep != NoSlot)
             logs.append(line);
+    }
+
+    void toPlayer(int player, QByteArray &message) override { send(player, message); }
+    void toAll(QByteArray &message) override { send(ToAll, message); }
+    bool isComputerDriven(int seat) const override
+    {
+        return isSeat(seat) && computerSeats[seat - 1];
     }
 
     // Forgets what was kept; the timers stay as they are.

@@ -7,8 +7,9 @@ class Random;
 
 // How the computer plays a seat nobody plays: asked only when that seat is
 // to act, it answers the dummy-hand offer or names a hand slot to play. The
-// table judges the chosen card like any player's, so a policy cannot break
-// the rules, only play them badly.
+// table judges the chosen card like any player's and plays a card it takes
+// in place of one it refuses, so a policy cannot break the rules or stall the
+// table, only play badly.
 class ComputerPlayer
 {
 public:

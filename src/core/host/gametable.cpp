@@ -237,18 +237,18 @@ bool GameTable::checkForWin()
 
 // ---- card play ---------------------------------------------------------------
 
-void GameTable::play(int seat, int handSlot)
+bool GameTable::play(int seat, int handSlot)
 {
     if (!m_game.inProgress || m_game.roundOver || seat != m_game.currentPlayer || !isSeat(seat))
-        return;
+        return false;
     if (handSlot < 1 || handSlot > HandSlots || inSlot(this->seat(seat).hand, handSlot) == NoCard)
-        return;
+        return false;
     const int x = inSlot(this->seat(seat).hand, handSlot);
     const bool lead = m_game.tableCard == NoCard;
     const bool accepted = lead ? checkForLowest(seat, handSlot) : x == m_game.tableCard + 1;
     if (!accepted) {
         m_host.toPlayer(seat, wire::wrongCard(m_message, seat, lead));
-        return;
+        return false;
     }
     // A card played while the dummy hand is still on offer (the seat offered
     // it is the one to lead and plays instead of answering) ends the offer:
@@ -257,6 +257,7 @@ void GameTable::play(int seat, int handSlot)
     // the rest of the round.
     m_game.offerSeat = 0;
     setCard(seat, handSlot);
+    return true;
 }
 
 bool GameTable::checkForLowest(int seat, int handSlot) const
@@ -272,6 +273,24 @@ bool GameTable::checkForLowest(int seat, int handSlot) const
     for (int c : hand)
         lower |= c >= first && c < x;
     return !lower;
+}
+
+// A card the rules always take: the wanted card on a follow (the turn went
+// to the seat because it holds it), on a lead the lowest card held, which
+// has no lower card of its suit beside it.
+int GameTable::allowedSlot(int seat) const
+{
+    const Hand &hand = this->seat(seat).hand;
+    int best = 0;
+    for (int k = 1; k <= HandSlots; ++k) {
+        const int c = inSlot(hand, k);
+        if (!isCard(c))
+            continue;
+        if (m_game.tableCard != NoCard ? c == m_game.tableCard + 1
+                                       : best == 0 || c < inSlot(hand, best))
+            best = k;
+    }
+    return best;
 }
 
 void GameTable::setCard(int seat, int handSlot)
@@ -369,7 +388,10 @@ void GameTable::computerTimerFired()
         endRound(seat);
         return;
     }
-    play(seat, slot);
+    // A choice the rules refuse would leave the table waiting for a seat
+    // nobody plays.
+    if (!play(seat, slot))
+        play(seat, allowedSlot(seat));
 }
 
 } // namespace velmora

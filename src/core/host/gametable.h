@@ -82,8 +82,9 @@ public:
     // A new game: every seat starts with `cash`, the first round is dealt.
     void startGame(const QByteArray &starter, int cash, int rounds, bool dummyOn);
     // `seat` plays the card in `handSlot`; out of turn or out of place it
-    // is ignored, a card the rules refuse goes back to its player.
-    void play(int seat, int handSlot);
+    // is ignored, a card the rules refuse goes back to its player. True
+    // when the card was taken.
+    bool play(int seat, int handSlot);
     // `seat` answers the dummy-hand offer; ignored unless it is offered.
     void answerOffer(int seat, bool buy);
     void computerTimerFired();
@@ -106,6 +107,7 @@ private:
     void dealCards();
     void startComputerFor(int seat);
     bool checkForLowest(int seat, int handSlot) const;
+    int allowedSlot(int seat) const;
     void setCard(int seat, int handSlot);
     void addToCash(int seat, int pot);
     void endRound(int seat);
