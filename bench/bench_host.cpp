@@ -2,6 +2,7 @@
 // how long chat lines wait when one client sends a burst, how long a card
 // waits while another client floods, and how fast an idle host answers.
 
+#include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "tserver.h"
 #include "protocol/framer.h"
@@ -115,19 +116,19 @@ bool logIn(Client &c, int slot, const QByteArray &name)
 void setUpLead(TServer &server)
 {
     GameTable &table = server.engine().table();
-    GameTable::Game game = table.game();
-    game.inProgress = true;
-    game.roundOver = false;
-    game.currentPlayer = 1;
-    game.offerSeat = 0;
-    game.tableCard = 0;
-    game.dealer = 4;
-    table.setGame(game);
-    GameTable::Seat seat = table.seat(1);
-    seat.hand.fill(0);
-    seat.hand[0] = 1;
-    seat.hand[1] = 14;
-    table.setSeat(1, seat);
+    changeGame(table, [](GameTable::Game &game) {
+        game.inProgress = true;
+        game.roundOver = false;
+        game.currentPlayer = 1;
+        game.offerSeat = 0;
+        game.tableCard = 0;
+        game.dealer = 4;
+    });
+    changeSeat(table, 1, [](GameTable::Seat &seat) {
+        seat.hand.fill(0);
+        seat.hand[0] = 1;
+        seat.hand[1] = 14;
+    });
 }
 
 bool received(const Client &c, const QByteArray &prefix)

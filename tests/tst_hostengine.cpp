@@ -35,13 +35,6 @@ struct Table
         engine.connected(slot);
         return slot;
     }
-    // Puts the game in another position.
-    void change(const std::function<void(GameTable::Game &)> &edit)
-    {
-        GameTable::Game game = engine.table().game();
-        edit(game);
-        engine.table().setGame(game);
-    }
     int join(const QByteArray &name, const QByteArray &version = "1.2.0")
     {
         const int slot = connect();
@@ -472,7 +465,7 @@ private slots:
         t.join("Alice");
         t.join("Bob");
         t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
-        t.change([](GameTable::Game &g) { g.roundOver = true; });
+        changeGame(t.engine.table(), [](GameTable::Game &g) { g.roundOver = true; });
         QCOMPARE(t.engine.table().game().currentPlayer, 2);
         t.engine.closed(2);
         t.out.clear();
@@ -503,7 +496,7 @@ private slots:
             t.join("Alice");
             t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
             // Make it seat 1's turn.
-            t.change([](GameTable::Game &g) { g.currentPlayer = 1; });
+            changeGame(t.engine.table(), [](GameTable::Game &g) { g.currentPlayer = 1; });
             t.out.clear();
             t.engine.closed(1);
             QCOMPARE(t.out.timers.isEmpty(), hosted);
@@ -541,7 +534,7 @@ private slots:
             QCOMPARE(t.join("p" + QByteArray::number(i)), i);
         t.engine.handle(1, "CMD_startgame+p1+100+16+0+");
         QVERIFY(t.engine.table().game().inProgress);
-        t.change([turn](GameTable::Game &g) {
+        changeGame(t.engine.table(), [turn](GameTable::Game &g) {
             g.offerSeat = 0;
             g.currentPlayer = turn;
         });

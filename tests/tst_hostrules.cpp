@@ -12,7 +12,6 @@
 
 #include <QTest>
 
-#include <functional>
 #include <numeric>
 #include <set>
 
@@ -59,19 +58,6 @@ public:
     HostEngine engine;
 
     const GameTable &table() const { return engine.table(); }
-    // Puts the game or a seat in another position.
-    void change(const std::function<void(GameTable::Game &)> &edit)
-    {
-        GameTable::Game game = table().game();
-        edit(game);
-        engine.table().setGame(game);
-    }
-    void changeSeat(int seat, const std::function<void(GameTable::Seat &)> &edit)
-    {
-        GameTable::Seat state = table().seat(seat);
-        edit(state);
-        engine.table().setSeat(seat, state);
-    }
 
     void start(int rounds = 16, bool dummy = false, const QByteArray &name = "Host")
     {
@@ -79,7 +65,7 @@ public:
     }
     void give(int seat, const QList<int> &cards)
     {
-        changeSeat(seat, [&](GameTable::Seat &s) {
+        changeSeat(engine.table(), seat, [&](GameTable::Seat &s) {
             s.hand.fill(NoCard);
             std::copy(cards.begin(), cards.end(), s.hand.begin());
         });
@@ -88,7 +74,7 @@ public:
     // to follow it.
     void turn(int seat, int tableCard = NoCard)
     {
-        change([&](GameTable::Game &g) {
+        changeGame(engine.table(), [&](GameTable::Game &g) {
             g.offerSeat = 0;
             g.currentPlayer = seat;
             g.tableCard = tableCard;
@@ -486,13 +472,14 @@ void TestHostRules::sequenceEnd()
     for (int s = 1; s <= 4; ++s)
         t.give(s, {});
     t.give(2, {card, 26});
-    t.change([&](GameTable::Game &g) {
+    changeGame(t.engine.table(), [&](GameTable::Game &g) {
         g.dummy.fill(NoCard);
         if (!holder)
             g.dummy[4] = next;
     });
     if (holder)
-        t.changeSeat(holder, [&](GameTable::Seat &s) { s.hand[holder == 2 ? 2 : 0] = next; });
+        changeSeat(t.engine.table(), holder,
+                   [&](GameTable::Seat &s) { s.hand[holder == 2 ? 2 : 0] = next; });
     t.turn(2, tableCard);
     t.out.clear();
 
@@ -556,7 +543,7 @@ void TestHostRules::pots()
     for (int s = 1; s <= 4; ++s) {
         t.give(s, hands[s]);
         // never played: nobody goes out
-        t.changeSeat(s, [](GameTable::Seat &seat) { seat.hand[10] = 13; });
+        changeSeat(t.engine.table(), s, [](GameTable::Seat &seat) { seat.hand[10] = 13; });
     }
     t.out.clear();
 
@@ -645,14 +632,14 @@ void TestHostRules::gameEnd()
 
     Table t;
     t.start(16);
-    t.change([&](GameTable::Game &game) {
+    changeGame(t.engine.table(), [&](GameTable::Game &game) {
         game.round = round;
         game.roundOver = true;
         for (int p = 1; p <= 9; ++p)
             game.pots[p] = pots[p - 1];
     });
     for (int s = 1; s <= 4; ++s)
-        t.changeSeat(s, [&](GameTable::Seat &seat) { seat.cash = cash[s - 1]; });
+        changeSeat(t.engine.table(), s, [&](GameTable::Seat &seat) { seat.cash = cash[s - 1]; });
     const GameTable::Game &g = t.table().game();
     t.out.clear();
 
@@ -959,13 +946,11 @@ void TestHostRules::computerPolicy()
     QCOMPARE(host.texts(EngineRecorder::ToAll),
              (QByteArrayList{"CMD_boughtdummy+1+91+1+91+", "CMD_nextplayer+1+2+l+"}));
 
-    GameTable::Seat seat = table.seat(2);
-    seat.hand.fill(NoCard);
-    std::copy(hand.begin(), hand.end(), seat.hand.begin());
-    table.setSeat(2, seat);
-    GameTable::Game game = table.game();
-    game.tableCard = tableCard;
-    table.setGame(game);
+    changeSeat(table, 2, [&](GameTable::Seat &s) {
+        s.hand.fill(NoCard);
+        std::copy(hand.begin(), hand.end(), s.hand.begin());
+    });
+    changeGame(table, [&](GameTable::Game &g) { g.tableCard = tableCard; });
     host.clear();
     table.computerTimerFired();
     const QByteArrayList plays = host.texts(EngineRecorder::ToAll, "CMD_hiscard");

@@ -1,5 +1,6 @@
 // The host over real loopback TCP, seen from plain protocol clients.
 
+#include "enginerecorder.h"
 #include "cards/random.h"
 #include "tserver.h"
 #include "protocol/framer.h"
@@ -291,12 +292,8 @@ private slots:
         alice->send(wire::startGameRequest("Alice", 100, "4", false));
         QVERIFY(bob->waitFor("CMD_nextplayer+1+2+l+"));
         GameTable &table = m_server->engine().table();
-        GameTable::Seat seat = table.seat(2);
-        seat.hand = Hand{5, 9};
-        table.setSeat(2, seat);
-        GameTable::Game game = table.game();
-        game.tableCard = 4; // the 4 of clubs to follow
-        table.setGame(game);
+        changeSeat(table, 2, [](GameTable::Seat &s) { s.hand = Hand{5, 9}; });
+        changeGame(table, [](GameTable::Game &g) { g.tableCard = 4; }); // the 4 of clubs to follow
         bob->socket().disconnectFromHost();
         QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));
 

@@ -173,4 +173,21 @@ private:
     int m_keep;
 };
 
+// Put a table's game or one of its seats in another position: `edit`
+// changes a copy, which the table then takes.
+template <typename Edit>
+void changeGame(GameTable &table, Edit edit)
+{
+    GameTable::Game game = table.game();
+    edit(game);
+    table.setGame(game);
+}
+template <typename Edit>
+void changeSeat(GameTable &table, int seat, Edit edit)
+{
+    GameTable::Seat state = table.seat(seat);
+    edit(state);
+    table.setSeat(seat, state);
+}
+
 } // namespace velmora
