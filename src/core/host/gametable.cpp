@@ -57,11 +57,6 @@ PerSeat<int> GameTable::cashOfSeats() const
     return cash;
 }
 
-void GameTable::turnTo(int seat, TurnMode mode)
-{
-    m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, seat, mode));
-}
-
 void GameTable::bringUpToDate(int player)
 {
     if (!m_game.inProgress)
@@ -135,9 +130,10 @@ void GameTable::findPlayer()
     const int first = m_game.dummyHandsOn ? m_game.dealer : m_game.currentPlayer;
     if (m_game.dummyHandsOn) {
         m_game.offerSeat = m_game.dealer;
-        turnTo(m_game.offerSeat, TurnMode::Offer);
+        m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, TurnMode::Offer));
     } else {
-        turnTo(m_game.currentPlayer, TurnMode::Lead);
+        m_host.toAll(
+            wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, TurnMode::Lead));
     }
     if (m_host.isComputerDriven(first))
         m_host.timer(Timer::ComputerUnchanged);
@@ -179,10 +175,12 @@ void GameTable::answerOffer(int seat, bool buy)
         m_game.offerSeat = nextSeat(m_game.offerSeat);
         if (m_game.offerSeat == m_game.dealer) {
             m_game.offerSeat = 0;
-            turnTo(m_game.currentPlayer, TurnMode::Lead);
+            m_host.toAll(
+                wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, TurnMode::Lead));
             startComputerFor(m_game.currentPlayer);
         } else {
-            turnTo(m_game.offerSeat, TurnMode::Offer);
+            m_host.toAll(
+                wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, TurnMode::Offer));
             startComputerFor(m_game.offerSeat);
         }
         return;
@@ -195,7 +193,7 @@ void GameTable::answerOffer(int seat, bool buy)
     dealer.cash += DummyPrice;
     m_host.toAll(wire::boughtDummy(m_message, seat, buyer.cash, m_game.dealer, dealer.cash));
     m_game.offerSeat = 0;
-    turnTo(m_game.currentPlayer, TurnMode::Lead);
+    m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, TurnMode::Lead));
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -334,7 +332,7 @@ void GameTable::setCard(int seat, int handSlot)
     }
     if (mode == TurnMode::Lead)
         m_game.currentPlayer = seat;
-    turnTo(m_game.currentPlayer, mode);
+    m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, mode));
     startComputerFor(m_game.currentPlayer);
 }
 

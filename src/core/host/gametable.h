@@ -77,6 +77,7 @@ public:
     GameTable(const GameTable &) = delete;
     GameTable &operator=(const GameTable &) = delete;
 
+    // Another policy for the computer's seats (null keeps the one it has).
     void setComputerPlayer(std::unique_ptr<ComputerPlayer> player);
 
     // A new game: every seat starts with `cash`, the first round is dealt.
@@ -112,7 +113,6 @@ private:
     void addToCash(int seat, int pot);
     void endRound(int seat);
     bool checkForWin();
-    void turnTo(int seat, TurnMode mode);
 
     Host &m_host;
     Random &m_random;
