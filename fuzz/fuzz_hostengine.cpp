@@ -41,7 +41,7 @@ struct Client
 {
     ClientSession session;
     Random random{7};
-    TableModel table{session, random};
+    TableModel table{random};
     QList<QByteArray> requests;
 
     explicit Client(const QByteArray &name)

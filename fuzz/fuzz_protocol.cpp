@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The client side: logged in as seat 2.
     ClientSession session;
     Random tableRandom(1);
-    TableModel table(session, tableRandom);
+    TableModel table(tableRandom);
     session.setTable(&table);
     session.handle("CMD_sendlogininfo+2");
 
