@@ -6,6 +6,7 @@
 // and, on glibc, malloc, calloc and realloc too: Qt's containers (every
 // QByteArray message) allocate with malloc directly, not through new.
 
+#include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
 #include "protocol/messages.h"
@@ -98,33 +99,8 @@ namespace {
 using velmora::HostEngine;
 namespace wire = velmora::wire;
 
-QByteArray request(QByteArray message)
-{
-    message.chop(1); // requests arrive without their terminator
-    return message;
-}
-
-// Discards what it is sent; keeps the two timers as armed or not.
-class Sink : public HostEngine::Output
-{
-public:
-    bool computerArmed = false;
-    bool roundOverArmed = false;
-    std::uint64_t bytes = 0;
-
-    void send(int, const QByteArray &message) override { bytes += std::uint64_t(message.size()); }
-    void closeSlot(int) override {}
-    void timer(HostEngine::Timer request) override
-    {
-        switch (request) {
-        case HostEngine::Timer::ComputerWithBotInterval:
-        case HostEngine::Timer::ComputerUnchanged: computerArmed = true; break;
-        case HostEngine::Timer::StopComputer: computerArmed = false; break;
-        case HostEngine::Timer::StartRoundOver: roundOverArmed = true; break;
-        case HostEngine::Timer::StopRoundOver: roundOverArmed = false; break;
-        }
-    }
-};
+using velmora::EngineRecorder;
+constexpr auto request = &EngineRecorder::request;
 
 // A table whose four seats are all played by the computer, with `connected`
 // of them (from slot 1) holding a connection that just watches, so that
@@ -133,7 +109,8 @@ class BotTable
 {
 public:
     BotTable(int connected, bool dummy)
-        : m_random(12345), m_engine(m_sink, m_random), m_dummy(dummy)
+        : m_sink(EngineRecorder::NoSlot), m_random(12345), m_engine(m_sink, m_random),
+          m_dummy(dummy)
     {
         for (int i = 0; i < connected; ++i) {
             const int slot = m_engine.acceptSlot();
@@ -147,7 +124,7 @@ public:
     // Plays the round in progress to its end, then starts the next one.
     void playRound()
     {
-        while (!m_engine.game().roundOver) {
+        while (!m_engine.table().game().roundOver) {
             if (!m_sink.computerArmed)
                 std::abort(); // the table stalls: a fault, not a measurement
             m_sink.computerArmed = false;
@@ -155,7 +132,7 @@ public:
         }
         m_sink.roundOverArmed = false;
         m_engine.roundOverTimerFired();
-        if (!m_engine.game().inProgress)
+        if (!m_engine.table().game().inProgress)
             startGame();
     }
 
@@ -165,11 +142,11 @@ private:
     void startGame()
     {
         m_engine.handle(1, request(wire::startGameRequest("Bot", 100, "10000", m_dummy)));
-        for (int seat = 1; seat <= m_connected && seat <= HostEngine::Seats; ++seat)
+        for (int seat = 1; seat <= m_connected && seat <= velmora::SeatCount; ++seat)
             m_engine.handle(1, request(wire::justWatch(seat, 1)));
     }
 
-    Sink m_sink;
+    EngineRecorder m_sink;
     velmora::Random m_random;
     HostEngine m_engine;
     bool m_dummy;

@@ -2,7 +2,7 @@
 // how long chat lines wait when one client sends a burst, how long a card
 // waits while another client floods, and how fast an idle host answers.
 
-#include "../tests/engineaccess.h"
+#include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "tserver.h"
 #include "protocol/framer.h"
@@ -115,17 +115,20 @@ bool logIn(Client &c, int slot, const QByteArray &name)
 // "CMD_playcard+1+1+" is always accepted and answered with a broadcast.
 void setUpLead(TServer &server)
 {
-    HostEngine::Game &game = EngineAccess::game(server.engine());
-    game.inProgress = true;
-    game.roundOver = false;
-    game.currentPlayer = 1;
-    game.offerSeat = 0;
-    game.tableCard = 0;
-    game.dealer = 4;
-    HostEngine::Seat &seat = EngineAccess::seat(server.engine(), 1);
-    seat.hand.fill(0);
-    seat.hand[0] = 1;
-    seat.hand[1] = 14;
+    GameTable &table = server.engine().table();
+    changeGame(table, [](GameTable::Game &game) {
+        game.inProgress = true;
+        game.roundOver = false;
+        game.currentPlayer = 1;
+        game.offerSeat = 0;
+        game.tableCard = 0;
+        game.dealer = 4;
+    });
+    changeSeat(table, 1, [](GameTable::Seat &seat) {
+        seat.hand.fill(0);
+        seat.hand[0] = 1;
+        seat.hand[1] = 14;
+    });
 }
 
 bool received(const Client &c, const QByteArray &prefix)

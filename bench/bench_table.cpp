@@ -9,7 +9,7 @@
 // 16 rounds of a default game, dummy hands on. Run it under
 // QT_QPA_PLATFORM=offscreen for numbers that compare between machines.
 
-#include "../tests/hostrecorder.h"
+#include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
 #include "client/tableannouncer.h"
@@ -34,8 +34,8 @@ namespace {
 using velmora::HostEngine;
 namespace wire = velmora::wire;
 
-using Recorder = velmora::HostRecorder;
-constexpr auto request = &velmora::HostRecorder::request;
+using Recorder = velmora::EngineRecorder;
+constexpr auto request = &velmora::EngineRecorder::request;
 
 // Every message the hosting player's copy receives from its login to the
 // winner of one game.
@@ -49,18 +49,11 @@ QList<QByteArray> recordGame()
     engine.handle(slot, request(wire::loginInfo(slot, "1.2.0", "You")));
     engine.handle(slot, request(wire::startGameRequest("You", 100, "16", true)));
     engine.handle(slot, request(wire::justWatch(slot, 1)));
-    while (engine.game().inProgress) {
-        if (out.computerArmed) {
-            out.computerArmed = false;
-            engine.computerTimerFired();
-        } else if (out.roundOverArmed) {
-            out.roundOverArmed = false;
-            engine.roundOverTimerFired();
-        } else {
+    while (engine.table().game().inProgress) {
+        if (!out.fireTimer(engine))
             std::abort(); // the table stalls: a fault, not a measurement
-        }
     }
-    return out.messages;
+    return out.to(1);
 }
 
 double processCpuSeconds()

@@ -19,15 +19,15 @@ namespace {
 
 void checkTable(const TableModel &t)
 {
-    std::array<bool, TableModel::Seats + 1> shown{};
-    for (int p = 1; p <= TableModel::Seats; ++p) {
+    std::array<bool, SeatCount + 1> shown{};
+    for (int p = 1; p <= SeatCount; ++p) {
         const int seat = t.seatAt(p);
-        FUZZ_CHECK(seat >= 1 && seat <= TableModel::Seats);
+        FUZZ_CHECK(seat >= 1 && seat <= SeatCount);
         FUZZ_CHECK(!shown[seat]);
         shown[seat] = true;
         FUZZ_CHECK(t.positionOf(seat) == p);
     }
-    for (int s = 1; s <= TableModel::Seats; ++s) {
+    for (int s = 1; s <= SeatCount; ++s) {
         const TableModel::SeatView &seat = t.seat(s);
         FUZZ_CHECK(seat.lastCard >= -1 && seat.lastCard <= DeckSize);
         FUZZ_CHECK(seat.chips.ones >= 0 || seat.cash < 0);
@@ -49,8 +49,8 @@ void checkTable(const TableModel &t)
     for (int p = 1; p <= PotCount; ++p)
         FUZZ_CHECK(t.pot(p).pile >= -1 && t.pot(p).pile <= 8);
     FUZZ_CHECK(t.tableCard() >= -1 && t.tableCard() <= DeckSize);
-    FUZZ_CHECK(t.currentPlayer() >= 0 && t.currentPlayer() <= TableModel::Seats);
-    FUZZ_CHECK(t.dealer() >= 0 && t.dealer() <= TableModel::Seats);
+    FUZZ_CHECK(t.currentPlayer() >= 0 && t.currentPlayer() <= SeatCount);
+    FUZZ_CHECK(t.dealer() >= 0 && t.dealer() <= SeatCount);
 }
 
 } // namespace
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     session.setLoginName("Fuzzy");
     session.setHost(control & 1);
     Random random(control);
-    TableModel table(session, random);
+    TableModel table(random);
     table.setHosting(control & 1);
     session.setTable(&table);
     int requests = 0;

@@ -16,6 +16,8 @@
 
 #include "fuzzsupport.h"
 
+#include "../tests/support/enginerecorder.h"
+
 #include "base/config.h"
 #include "base/error.h"
 #include "cards/random.h"
@@ -32,14 +34,14 @@ using namespace velmora;
 
 namespace {
 
-constexpr int Slots = HostEngine::MaxSlots;
+constexpr int Slots = SlotCount;
 
 // The game's own client on the far end of one slot.
 struct Client
 {
     ClientSession session;
     Random random{7};
-    TableModel table{session, random};
+    TableModel table{random};
     QList<QByteArray> requests;
 
     explicit Client(const QByteArray &name)
@@ -51,21 +53,22 @@ struct Client
     }
 };
 
-struct Harness : HostEngine::Output
+// The recorder keeps the two timers' state (computerArmed, roundOverArmed:
+// the server's single-shot timers, running or not) and nothing else.
+struct Harness : EngineRecorder
 {
     Random random;
     HostEngine engine{*this, random};
     std::array<std::unique_ptr<Client>, Slots + 1> clients;
     QList<int> toClose;
-    bool computerRunning = false;
-    bool roundOverRunning = false;
     bool hostLeft = false; // the hosting copy's slot 1 closed: the table ends
     bool slotOneIsHost = true;
 
-    explicit Harness(std::uint32_t seed) : random(seed) {}
+    explicit Harness(std::uint32_t seed) : EngineRecorder(NoSlot), random(seed) {}
 
     void send(int slot, const QByteArray &message) override
     {
+        EngineRecorder::send(slot, message);
         FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
         FUZZ_CHECK(message.endsWith(Framer::Terminator));
         FUZZ_CHECK(message.count(Framer::Terminator) == 1);
@@ -91,16 +94,6 @@ struct Harness : HostEngine::Output
     {
         FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
         toClose.append(slot);
-    }
-    void timer(HostEngine::Timer request) override
-    {
-        switch (request) {
-        case HostEngine::Timer::ComputerWithBotInterval:
-        case HostEngine::Timer::ComputerUnchanged: computerRunning = true; break;
-        case HostEngine::Timer::StopComputer: computerRunning = false; break;
-        case HostEngine::Timer::StartRoundOver: roundOverRunning = true; break;
-        case HostEngine::Timer::StopRoundOver: roundOverRunning = false; break;
-        }
     }
 
     // What the socket layer does after the engine asked for a close.
@@ -145,41 +138,41 @@ struct Harness : HostEngine::Output
     }
 };
 
-qint64 money(const HostEngine &engine)
+qint64 money(const GameTable &table)
 {
     qint64 total = 0;
-    for (int s = 1; s <= HostEngine::Seats; ++s)
-        total += engine.seat(s).cash;
+    for (int s = 1; s <= SeatCount; ++s)
+        total += table.seat(s).cash;
     for (int p = 1; p <= PotCount; ++p)
-        total += engine.game().pots[p];
+        total += table.game().pots[p];
     return total;
 }
 
-bool isSeatOrNone(int seat) { return seat >= 0 && seat <= HostEngine::Seats; }
+bool isSeatOrNone(int seat) { return seat >= 0 && seat <= SeatCount; }
 bool isCardOrNone(int card) { return card >= NoCard && card <= DeckSize; }
 
 // The state right after a game has started: one round's antes taken from
 // equal cash, nothing played, nothing bought.
-bool isFreshGame(const HostEngine &engine)
+bool isFreshGame(const GameTable &table)
 {
-    const HostEngine::Game &g = engine.game();
+    const GameTable::Game &g = table.game();
     if (!g.inProgress || g.roundOver || g.round != 1 || g.tableCard != NoCard)
         return false;
     for (int p = 1; p <= PotCount; ++p)
-        if (g.pots[p] != HostEngine::Seats)
+        if (g.pots[p] != SeatCount)
             return false;
-    for (int s = 2; s <= HostEngine::Seats; ++s)
-        if (engine.seat(s).cash != engine.seat(1).cash)
+    for (int s = 2; s <= SeatCount; ++s)
+        if (table.seat(s).cash != table.seat(1).cash)
             return false;
     return true;
 }
 
-void checkCards(const HostEngine &engine)
+void checkCards(const GameTable &table)
 {
-    const HostEngine::Game &g = engine.game();
+    const GameTable::Game &g = table.game();
     std::array<int, DeckSize + 1> where{}; // how often a card is held
-    for (int s = 1; s <= HostEngine::Seats; ++s) {
-        const HostEngine::Seat &seat = engine.seat(s);
+    for (int s = 1; s <= SeatCount; ++s) {
+        const GameTable::Seat &seat = table.seat(s);
         FUZZ_CHECK(isCardOrNone(seat.lastCard));
         FUZZ_CHECK(isCardOrNone(seat.cardBeforeLast));
         for (int card : seat.hand) {
@@ -193,8 +186,8 @@ void checkCards(const HostEngine &engine)
     if (g.tableCard != NoCard)
         FUZZ_CHECK(where[g.tableCard] == 0);
     if (g.inProgress) {
-        for (int s = 1; s <= HostEngine::Seats; ++s) {
-            const HostEngine::Seat &seat = engine.seat(s);
+        for (int s = 1; s <= SeatCount; ++s) {
+            const GameTable::Seat &seat = table.seat(s);
             if (seat.lastCard != NoCard)
                 FUZZ_CHECK(where[seat.lastCard] == 0);
             if (seat.cardBeforeLast != NoCard)
@@ -214,7 +207,8 @@ void checkCards(const HostEngine &engine)
 void checkTable(Harness &h, qint64 &expectedMoney, bool wasInProgress)
 {
     const HostEngine &engine = h.engine;
-    const HostEngine::Game &g = engine.game();
+    const GameTable &table = engine.table();
+    const GameTable::Game &g = table.game();
     FUZZ_CHECK(isSeatOrNone(g.currentPlayer));
     FUZZ_CHECK(isSeatOrNone(g.dealer));
     FUZZ_CHECK(isSeatOrNone(g.offerSeat));
@@ -226,13 +220,13 @@ void checkTable(Harness &h, qint64 &expectedMoney, bool wasInProgress)
     }
     for (int p = 1; p <= PotCount; ++p)
         FUZZ_CHECK(g.pots[p] >= 0);
-    checkCards(engine);
+    checkCards(table);
 
-    const qint64 now = money(engine);
+    const qint64 now = money(table);
     if (now != expectedMoney) {
-        const bool started = isFreshGame(engine);
+        const bool started = isFreshGame(table);
         bool ended = wasInProgress && !g.inProgress && expectedMoney - now >= 0 &&
-                     expectedMoney - now < HostEngine::Seats;
+                     expectedMoney - now < SeatCount;
         for (int p = 1; p <= PotCount; ++p)
             ended = ended && g.pots[p] == 0;
         if (!started && !ended)
@@ -245,11 +239,11 @@ void checkTable(Harness &h, qint64 &expectedMoney, bool wasInProgress)
     // timer running, and a finished round its pause.
     if (g.inProgress && !h.hostLeft) {
         if (g.roundOver) {
-            FUZZ_CHECK(h.roundOverRunning);
+            FUZZ_CHECK(h.roundOverArmed);
         } else {
             const int mover = g.offerSeat != 0 ? g.offerSeat : g.currentPlayer;
             if (engine.isComputerDriven(mover))
-                FUZZ_CHECK(h.computerRunning);
+                FUZZ_CHECK(h.computerArmed);
         }
     }
 }
@@ -318,23 +312,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Harness h(in.word());
     h.slotOneIsHost = in.flag();
     h.engine.setSlotOneIsHost(h.slotOneIsHost);
-    qint64 expectedMoney = money(h.engine);
+    qint64 expectedMoney = money(h.engine.table());
 
     const auto slot = [&] { return 1 + in.pick(Slots); };
     // Runs one step of the table, then lets the socket layer catch up and
     // checks the table.
     const auto step = [&](auto &&action) {
-        const bool wasInProgress = h.engine.game().inProgress;
+        const bool wasInProgress = h.engine.table().game().inProgress;
         action();
         h.settle();
         checkTable(h, expectedMoney, wasInProgress);
     };
     const auto fireComputer = [&] {
-        h.computerRunning = false; // single shot
+        h.computerArmed = false; // single shot
         h.engine.computerTimerFired();
     };
     const auto fireRoundOver = [&] {
-        h.roundOverRunning = false;
+        h.roundOverArmed = false;
         h.engine.roundOverTimerFired();
     };
 
@@ -351,11 +345,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             break;
         }
         case 5:
-            if (h.computerRunning)
+            if (h.computerArmed)
                 step(fireComputer);
             break;
         case 6:
-            if (h.roundOverRunning)
+            if (h.roundOverArmed)
                 step(fireRoundOver);
             break;
         case 7:
@@ -363,9 +357,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             for (int i = 1 + in.pick(64); i > 0; --i) {
                 if (h.engine.hasQueued())
                     step([&] { h.engine.dispatchOne(); });
-                else if (h.computerRunning)
+                else if (h.computerArmed)
                     step(fireComputer);
-                else if (h.roundOverRunning)
+                else if (h.roundOverArmed)
                     step(fireRoundOver);
                 else
                     break;

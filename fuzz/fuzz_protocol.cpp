@@ -6,6 +6,8 @@
 
 #include "fuzzsupport.h"
 
+#include "../tests/support/enginerecorder.h"
+
 #include "base/error.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
@@ -22,8 +24,10 @@ using velmora::fuzz::borrow;
 
 namespace {
 
-struct CheckedOutput : HostEngine::Output
+// Keeps nothing; checks every message and close the engine asks for.
+struct CheckedOutput : EngineRecorder
 {
+    CheckedOutput() : EngineRecorder(NoSlot) {}
     void send(int slot, const QByteArray &message) override
     {
         FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
@@ -34,7 +38,6 @@ struct CheckedOutput : HostEngine::Output
     {
         FUZZ_CHECK(slot >= 1 && slot <= HostEngine::TurnedAwaySlot);
     }
-    void timer(HostEngine::Timer) override {}
 };
 
 void readFields(const QByteArray &rest)
@@ -136,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The client side: logged in as seat 2.
     ClientSession session;
     Random tableRandom(1);
-    TableModel table(session, tableRandom);
+    TableModel table(tableRandom);
     session.setTable(&table);
     session.handle("CMD_sendlogininfo+2");
 
@@ -147,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         readFields(split.rest);
 
         engine.handle(1, message);
-        if (const auto named = FieldReader(split.rest).number(2, HostEngine::MaxSlots))
+        if (const auto named = FieldReader(split.rest).number(2, SlotCount))
             engine.handle(*named, message);
         while (engine.dispatchOne()) {
         }

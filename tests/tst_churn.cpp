@@ -45,7 +45,7 @@ private slots:
         // to date on the game in play.
         const int cards = table.cardsPlayed();
         QTRY_VERIFY(table.cardsPlayed() > cards + 3);
-        QVERIFY(server.engine().game().inProgress);
+        QVERIFY(server.engine().table().game().inProgress);
         churn::Peer late(server.listeningPort(), "Late");
         QTRY_COMPARE(late.slot, 2);
         QTRY_VERIFY(

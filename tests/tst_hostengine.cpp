@@ -1,7 +1,7 @@
 // The host's connection handling, driven directly: slots, login, relaying,
 // just-watch, departures, and requests that must not be believed.
 
-#include "engineaccess.h"
+#include "enginerecorder.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
 
@@ -15,42 +15,11 @@ namespace {
 
 QByteArray ff(const QByteArray &text) { return text + '\xFF'; }
 
-struct Recorder : HostEngine::Output
-{
-    QList<QPair<int, QByteArray>> sent;
-    QList<int> closed;
-    QList<HostEngine::Timer> timers;
-    QStringList logs;
-    std::function<void(int, const QByteArray &)> onSend; // runs after recording
-    void send(int slot, const QByteArray &m) override
-    {
-        sent.append({slot, m});
-        if (onSend)
-            onSend(slot, m);
-    }
-    void closeSlot(int slot) override { closed.append(slot); }
-    void timer(HostEngine::Timer t) override { timers.append(t); }
-    void log(const QString &line) override { logs.append(line); }
-    QList<QByteArray> to(int slot) const
-    {
-        QList<QByteArray> out;
-        for (const auto &[s, m] : sent)
-            if (s == slot)
-                out.append(m);
-        return out;
-    }
-    void clear()
-    {
-        sent.clear();
-        closed.clear();
-        timers.clear();
-        logs.clear();
-    }
-};
+using Sent = EngineRecorder::Sent;
 
 struct Table
 {
-    Recorder out;
+    EngineRecorder out;
     Random random{42};
     HostEngine engine{out, random};
     qint64 now = 100000; // the engine's clock, in ms
@@ -90,7 +59,7 @@ private slots:
         }
         t.out.clear();
         QCOMPARE(t.connect(), HostEngine::TurnedAwaySlot);
-        QCOMPARE(t.out.sent, (QList<QPair<int, QByteArray>>{{10, ff("CMD_full+")}}));
+        QCOMPARE(t.out.sent, (QList<Sent>{{10, ff("CMD_full+")}}));
         QCOMPARE(t.out.closed, QList<int>{10});
         QCOMPARE(t.engine.slotCount(), 9);
         // The turned-away connection's close changes nothing.
@@ -183,7 +152,7 @@ private slots:
             }
         };
         t.engine.handle(1, "CMD_chat+1+hi|clRed");
-        QCOMPARE(t.out.sent, (QList<QPair<int, QByteArray>>{
+        QCOMPARE(t.out.sent, (QList<Sent>{
                                  {1, ff("CMD_chat+1+Alice chats: hi|clRed")},
                                  {1, ff("CMD_playerdisconnected+3+Carol")},
                                  {2, ff("CMD_playerdisconnected+3+Carol")},
@@ -429,7 +398,7 @@ private slots:
         QCOMPARE(t.out.logs.size(), 1);
         QCOMPARE(t.engine.connection(1).name, QByteArray("Alice"));
         QVERIFY(!t.engine.connection(1).justWatch);
-        QVERIFY(!t.engine.game().inProgress);
+        QVERIFY(!t.engine.table().game().inProgress);
     }
 
     void malformedRequestsChangeNothing_data()
@@ -458,7 +427,7 @@ private slots:
         QVERIFY(t.out.sent.isEmpty());
         QCOMPARE(t.out.logs.size(), 1);
         QCOMPARE(t.engine.connection(2).name, QByteArray("Bob"));
-        QVERIFY(!t.engine.game().inProgress);
+        QVERIFY(!t.engine.table().game().inProgress);
     }
 
     void lateJoinerIsBroughtUpToDate()
@@ -467,10 +436,10 @@ private slots:
         t.join("Alice");
         t.join("Bob");
         t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
-        QVERIFY(t.engine.game().inProgress);
+        QVERIFY(t.engine.table().game().inProgress);
         // Round 1: seat 1 deals, seat 2 leads. Bob leaves and comes back.
-        QCOMPARE(t.engine.game().currentPlayer, 2);
-        const Hand hand = t.engine.seat(2).hand;
+        QCOMPARE(t.engine.table().game().currentPlayer, 2);
+        const Hand hand = t.engine.table().seat(2).hand;
         t.engine.closed(2);
         t.out.clear();
         QCOMPARE(t.join("Bob again"), 2);
@@ -485,7 +454,7 @@ private slots:
         t.out.clear();
         QCOMPARE(t.join("Carol"), 3);
         QVERIFY(t.out.to(3).at(t.out.to(3).size() - 2).startsWith("CMD_gamestats+1+16+"));
-        QCOMPARE(t.out.to(3).last(), wire::yourCards(3, t.engine.seat(3).hand));
+        QCOMPARE(t.out.to(3).last(), wire::yourCards(3, t.engine.table().seat(3).hand));
     }
 
     // Between rounds the seat that went out is still the current player,
@@ -496,8 +465,8 @@ private slots:
         t.join("Alice");
         t.join("Bob");
         t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
-        EngineAccess::game(t.engine).roundOver = true;
-        QCOMPARE(t.engine.game().currentPlayer, 2);
+        changeGame(t.engine.table(), [](GameTable::Game &g) { g.roundOver = true; });
+        QCOMPARE(t.engine.table().game().currentPlayer, 2);
         t.engine.closed(2);
         t.out.clear();
         QCOMPARE(t.join("Bob again"), 2);
@@ -527,7 +496,7 @@ private slots:
             t.join("Alice");
             t.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
             // Make it seat 1's turn.
-            EngineAccess::game(t.engine).currentPlayer = 1;
+            changeGame(t.engine.table(), [](GameTable::Game &g) { g.currentPlayer = 1; });
             t.out.clear();
             t.engine.closed(1);
             QCOMPARE(t.out.timers.isEmpty(), hosted);
@@ -564,9 +533,11 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             QCOMPARE(t.join("p" + QByteArray::number(i)), i);
         t.engine.handle(1, "CMD_startgame+p1+100+16+0+");
-        QVERIFY(t.engine.game().inProgress);
-        EngineAccess::game(t.engine).offerSeat = 0;
-        EngineAccess::game(t.engine).currentPlayer = turn;
+        QVERIFY(t.engine.table().game().inProgress);
+        changeGame(t.engine.table(), [turn](GameTable::Game &g) {
+            g.offerSeat = 0;
+            g.currentPlayer = turn;
+        });
         t.out.clear();
         t.engine.closed(leaver);
         QCOMPARE(t.out.timers.contains(HostEngine::Timer::ComputerWithBotInterval), computer);
@@ -603,12 +574,12 @@ private slots:
                 t.engine.handle(slot, m);
             }
             }
-            if (t.engine.game().inProgress) {
+            if (t.engine.table().game().inProgress) {
                 int money = 0;
                 for (int s = 1; s <= 4; ++s)
-                    money += t.engine.seat(s).cash;
+                    money += t.engine.table().seat(s).cash;
                 for (int p = 1; p <= 9; ++p)
-                    money += t.engine.game().pots[p];
+                    money += t.engine.table().game().pots[p];
                 QCOMPARE(money, 400);
             }
         }

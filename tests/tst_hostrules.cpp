@@ -4,7 +4,7 @@
 // without sockets or timers: a recording output keeps every message (in the
 // order sent, per slot) and every timer request.
 
-#include "engineaccess.h"
+#include "enginerecorder.h"
 #include "cards/deck.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
@@ -27,7 +27,7 @@ QByteArray req(QByteArray message)
     return message;
 }
 
-QByteArray commandOf(const QByteArray &message) { return message.left(message.indexOf('+')); }
+QByteArray commandOf(const QByteArray &message) { return EngineRecorder::commandOf(message); }
 
 // "+a+b+c" for the numbers given.
 QByteArray joined(const QList<int> &numbers)
@@ -37,64 +37,6 @@ QByteArray joined(const QList<int> &numbers)
         text += '+' + QByteArray::number(n);
     return text;
 }
-
-// Stands in for the server: records what the engine asks for and models the
-// two one-shot timers as armed or not.
-class Recorder : public HostEngine::Output
-{
-public:
-    struct Sent
-    {
-        int slot;
-        QByteArray message; // without the terminator
-    };
-
-    QList<Sent> sent;
-    QList<Timer> timers;
-    QStringList logs;
-    bool computerArmed = false;
-    bool roundOverArmed = false;
-    bool unterminated = false;
-
-    void send(int slot, const QByteArray &message) override
-    {
-        unterminated = unterminated || !message.endsWith('\xff');
-        sent.append({slot, message.chopped(1)});
-    }
-    void closeSlot(int) override {}
-    void timer(Timer request) override
-    {
-        timers.append(request);
-        switch (request) {
-        case Timer::ComputerWithBotInterval:
-        case Timer::ComputerUnchanged: computerArmed = true; break;
-        case Timer::StopComputer: computerArmed = false; break;
-        case Timer::StartRoundOver: roundOverArmed = true; break;
-        case Timer::StopRoundOver: roundOverArmed = false; break;
-        }
-    }
-    void log(const QString &line) override { logs.append(line); }
-
-    void clear()
-    {
-        sent.clear();
-        timers.clear();
-        logs.clear();
-    }
-    QByteArrayList to(int slot, const QByteArray &command = {}) const
-    {
-        QByteArrayList list;
-        for (const Sent &s : sent)
-            if (s.slot == slot && (command.isEmpty() || commandOf(s.message) == command))
-                list.append(s.message);
-        return list;
-    }
-    bool anySent(const QByteArray &command) const
-    {
-        return std::any_of(sent.begin(), sent.end(),
-                           [&](const Sent &s) { return commandOf(s.message) == command; });
-    }
-};
 
 // An engine with `humans` connections logged in at slots 1..humans.
 class Table
@@ -111,11 +53,11 @@ public:
         out.clear();
     }
 
-    Recorder out;
+    EngineRecorder out;
     Random random;
     HostEngine engine;
 
-    HostEngine::Game &game() { return EngineAccess::game(engine); }
+    const GameTable &table() const { return engine.table(); }
 
     void start(int rounds = 16, bool dummy = false, const QByteArray &name = "Host")
     {
@@ -123,21 +65,24 @@ public:
     }
     void give(int seat, const QList<int> &cards)
     {
-        Hand &hand = EngineAccess::seat(engine, seat).hand;
-        hand.fill(NoCard);
-        std::copy(cards.begin(), cards.end(), hand.begin());
+        changeSeat(engine.table(), seat, [&](GameTable::Seat &s) {
+            s.hand.fill(NoCard);
+            std::copy(cards.begin(), cards.end(), s.hand.begin());
+        });
     }
     // Round in play, no offer pending, `seat` to lead or, with a table card,
     // to follow it.
     void turn(int seat, int tableCard = NoCard)
     {
-        game().offerSeat = 0;
-        game().currentPlayer = seat;
-        game().tableCard = tableCard;
+        changeGame(engine.table(), [&](GameTable::Game &g) {
+            g.offerSeat = 0;
+            g.currentPlayer = seat;
+            g.tableCard = tableCard;
+        });
     }
     int slotOf(int seat, int card) const
     {
-        const Hand &hand = engine.seat(seat).hand;
+        const Hand &hand = table().seat(seat).hand;
         const auto it = std::find(hand.begin(), hand.end(), card);
         return it == hand.end() ? 0 : int(it - hand.begin()) + 1;
     }
@@ -145,10 +90,10 @@ public:
     void play(int seat, int card) { playSlot(seat, slotOf(seat, card)); }
     void answer(int seat, bool buy) { engine.handle(seat, req(wire::buyTheDummy(seat, buy))); }
 
-    int cash(int seat) const { return engine.seat(seat).cash; }
+    int cash(int seat) const { return table().seat(seat).cash; }
     int potSum() const
     {
-        const auto &pots = engine.game().pots;
+        const auto &pots = table().game().pots;
         return std::accumulate(pots.begin(), pots.end(), 0);
     }
     int money() const { return cash(1) + cash(2) + cash(3) + cash(4) + potSum(); }
@@ -156,7 +101,7 @@ public:
     {
         int n = 0;
         for (int s = 1; s <= 4; ++s)
-            for (int c : engine.seat(s).hand)
+            for (int c : table().seat(s).hand)
                 n += c != NoCard;
         return n;
     }
@@ -173,7 +118,7 @@ QByteArray cardListOf(const Hand &hand)
 
 // Empty when the four seats and the dummy hand hold every card exactly once,
 // the dealer and the dummy hand in hand slots 1..11, the others in 1..10.
-QString dealProblem(const HostEngine &engine)
+QString dealProblem(const GameTable &table)
 {
     std::array<bool, 53> seen{};
     const auto check = [&](const Hand &hand, int count) -> QString {
@@ -191,10 +136,9 @@ QString dealProblem(const HostEngine &engine)
         return {};
     };
     for (int s = 1; s <= 4; ++s)
-        if (QString p = check(engine.seat(s).hand, s == engine.game().dealer ? 11 : 10);
-            !p.isEmpty())
+        if (QString p = check(table.seat(s).hand, s == table.game().dealer ? 11 : 10); !p.isEmpty())
             return QStringLiteral("seat %1: %2").arg(s).arg(p);
-    if (QString p = check(engine.game().dummy, 11); !p.isEmpty())
+    if (QString p = check(table.game().dummy, 11); !p.isEmpty())
         return QStringLiteral("dummy: %1").arg(p);
     return {};
 }
@@ -202,18 +146,18 @@ QString dealProblem(const HostEngine &engine)
 // Checks that the deal took the deck (shuffled by a generator in state
 // `seedBefore`) in the order dealer, dummy hand, the three others, ten
 // times over, then the dealer and the dummy hand once more.
-void verifyDealOrder(const HostEngine &engine, quint32 seedBefore)
+void verifyDealOrder(const GameTable &table, quint32 seedBefore)
 {
     Random random(seedBefore);
     Deck deck;
     deck.shuffle(random);
-    const int dealer = engine.game().dealer;
+    const int dealer = table.game().dealer;
     int position = 1;
     for (int k = 1; k <= 11; ++k) {
-        QCOMPARE(engine.seat(dealer).hand[k - 1], deck.at(position++));
-        QCOMPARE(engine.game().dummy[k - 1], deck.at(position++));
+        QCOMPARE(table.seat(dealer).hand[k - 1], deck.at(position++));
+        QCOMPARE(table.game().dummy[k - 1], deck.at(position++));
         for (int i = 1; i <= 3 && k <= 10; ++i)
-            QCOMPARE(engine.seat((dealer + i - 1) % 4 + 1).hand[k - 1], deck.at(position++));
+            QCOMPARE(table.seat((dealer + i - 1) % 4 + 1).hand[k - 1], deck.at(position++));
     }
 }
 
@@ -247,6 +191,8 @@ private slots:
     void computerDummyDecision();
     void computerPlay_data();
     void computerPlay();
+    void computerPolicy_data();
+    void computerPolicy();
     void offerSeatTurnsComputer_data();
     void offerSeatTurnsComputer();
     void playDuringOfferWithdrawsIt();
@@ -294,13 +240,13 @@ void TestHostRules::roundStart()
     const quint32 seedBefore = t.random.seed();
     t.start(16, dummy);
 
-    const HostEngine &e = t.engine;
+    const GameTable &e = t.table();
     QCOMPARE(dealProblem(e), QString());
     verifyDealOrder(e, seedBefore);
     if (QTest::currentTestFailed())
         return;
 
-    QList<Recorder::Sent> expected;
+    QList<EngineRecorder::Sent> expected;
     const auto toAll = [&](const QByteArray &m) {
         for (int slot : seated)
             expected.append({slot, m});
@@ -318,7 +264,7 @@ void TestHostRules::roundStart()
     QCOMPARE(t.out.sent.size(), expected.size());
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QCOMPARE(t.out.sent[i].slot, expected[i].slot);
-        QCOMPARE(t.out.sent[i].message, expected[i].message);
+        QCOMPARE(t.out.sent[i].message.chopped(1), expected[i].message);
     }
     QVERIFY(!t.out.unterminated);
     for (int p = 1; p <= PotCount; ++p)
@@ -381,10 +327,10 @@ void TestHostRules::dummySale()
 
     Table t(11);
     t.start(16, dummy);
-    const Hand dummyHand = t.engine.game().dummy;
+    const Hand dummyHand = t.table().game().dummy;
     std::array<Hand, 5> dealt{};
     for (int s = 1; s <= 4; ++s)
-        dealt[s] = t.engine.seat(s).hand;
+        dealt[s] = t.table().seat(s).hand;
 
     for (qsizetype i = 0; i < answers.size(); ++i) {
         const int seat = answers[i][0] - '0';
@@ -402,12 +348,12 @@ void TestHostRules::dummySale()
             if (yes)
                 expected << bought;
             expected << turns[i];
-            QCOMPARE(t.out.to(slot), expected);
+            QCOMPARE(t.out.texts(slot), expected);
         }
     }
-    QCOMPARE(t.engine.game().offerSeat, 0);
+    QCOMPARE(t.table().game().offerSeat, 0);
     for (int s = 1; s <= 4; ++s) {
-        QCOMPARE(t.engine.seat(s).hand, s == buyer ? dummyHand : dealt[s]);
+        QCOMPARE(t.table().seat(s).hand, s == buyer ? dummyHand : dealt[s]);
         const int price = buyer == 0 || buyer == 1 ? 0 : s == buyer ? -5 : s == 1 ? 5 : 0;
         QCOMPARE(t.cash(s), 91 + price);
     }
@@ -464,19 +410,19 @@ void TestHostRules::judging()
         t.give(s, {51, 52});
     t.give(2, hand);
     t.turn(2, tableCard);
-    const HostEngine::Seat before = t.engine.seat(2);
+    const GameTable::Seat before = t.table().seat(2);
     t.out.clear();
 
     t.playSlot(from, slot);
 
     if (verdict == "ok") {
         const int card = hand[slot - 1];
-        QCOMPARE(t.out.to(1, "CMD_hiscard"),
+        QCOMPARE(t.out.texts(1, "CMD_hiscard"),
                  QByteArrayList{"CMD_hiscard+2+" + QByteArray::number(card) + '+' +
                                 QByteArray::number(slot) + '+' +
                                 QByteArray::number(hand.size() - 1) + '+'});
-        QCOMPARE(t.engine.seat(2).hand[slot - 1], NoCard);
-        QCOMPARE(t.engine.seat(2).lastCard, card);
+        QCOMPARE(t.table().seat(2).hand[slot - 1], NoCard);
+        QCOMPARE(t.table().seat(2).lastCard, card);
         return;
     }
     if (verdict.isEmpty()) {
@@ -484,12 +430,12 @@ void TestHostRules::judging()
     } else {
         QCOMPARE(t.out.sent.size(), 1);
         QCOMPARE(t.out.sent[0].slot, 2);
-        QCOMPARE(t.out.sent[0].message, "CMD_wrongcard+2+" + verdict + '+');
+        QCOMPARE(t.out.sent[0].message.chopped(1), "CMD_wrongcard+2+" + verdict + '+');
     }
-    QCOMPARE(t.engine.seat(2).hand, before.hand);
-    QCOMPARE(t.engine.seat(2).lastCard, before.lastCard);
-    QCOMPARE(t.engine.game().currentPlayer, 2);
-    QCOMPARE(t.engine.game().tableCard, tableCard);
+    QCOMPARE(t.table().seat(2).hand, before.hand);
+    QCOMPARE(t.table().seat(2).lastCard, before.lastCard);
+    QCOMPARE(t.table().game().currentPlayer, 2);
+    QCOMPARE(t.table().game().tableCard, tableCard);
 }
 
 void TestHostRules::sequenceEnd_data()
@@ -526,18 +472,21 @@ void TestHostRules::sequenceEnd()
     for (int s = 1; s <= 4; ++s)
         t.give(s, {});
     t.give(2, {card, 26});
-    EngineAccess::game(t.engine).dummy.fill(NoCard);
+    changeGame(t.engine.table(), [&](GameTable::Game &g) {
+        g.dummy.fill(NoCard);
+        if (!holder)
+            g.dummy[4] = next;
+    });
     if (holder)
-        EngineAccess::seat(t.engine, holder).hand[holder == 2 ? 2 : 0] = next;
-    else
-        EngineAccess::game(t.engine).dummy[4] = next;
+        changeSeat(t.engine.table(), holder,
+                   [&](GameTable::Seat &s) { s.hand[holder == 2 ? 2 : 0] = next; });
     t.turn(2, tableCard);
     t.out.clear();
 
     t.play(2, card);
-    QCOMPARE(t.out.to(1, "CMD_nextplayer"), QByteArrayList{turn});
+    QCOMPARE(t.out.texts(1, "CMD_nextplayer"), QByteArrayList{turn});
     const bool over = turn.endsWith("l+");
-    QCOMPARE(t.engine.game().tableCard, over ? NoCard : card);
+    QCOMPARE(t.table().game().tableCard, over ? NoCard : card);
 }
 
 // ---- pots --------------------------------------------------------------------
@@ -593,7 +542,8 @@ void TestHostRules::pots()
         hands[p[0] - '0'].append(p.mid(2).toInt());
     for (int s = 1; s <= 4; ++s) {
         t.give(s, hands[s]);
-        EngineAccess::seat(t.engine, s).hand[10] = 13; // never played: nobody goes out
+        // never played: nobody goes out
+        changeSeat(t.engine.table(), s, [](GameTable::Seat &seat) { seat.hand[10] = 13; });
     }
     t.out.clear();
 
@@ -601,16 +551,16 @@ void TestHostRules::pots()
         const int seat = p[0] - '0';
         const int card = p.mid(2).toInt();
         t.turn(seat, card - 1);
-        const qsizetype from = t.out.to(1).size();
+        const qsizetype from = t.out.texts(1).size();
         t.play(seat, card);
-        const QByteArrayList sent = t.out.to(1).mid(from);
+        const QByteArrayList sent = t.out.texts(1).mid(from);
         QVERIFY2(!sent.isEmpty(), p.constData());
         // payments, hiscard, then the next turn
         QCOMPARE(commandOf(sent.value(sent.size() - 2)), QByteArray("CMD_hiscard"));
         for (qsizetype i = 0; i + 2 < sent.size(); ++i)
             QCOMPARE(commandOf(sent[i]), QByteArray("CMD_addtocash"));
     }
-    QCOMPARE(t.out.to(1, "CMD_addtocash"), payments);
+    QCOMPARE(t.out.texts(1, "CMD_addtocash"), payments);
     QCOMPARE(t.money(), 400);
 }
 
@@ -627,10 +577,10 @@ void TestHostRules::goingOutPaysTheKitty()
     t.out.clear();
 
     t.play(3, 40);
-    QCOMPARE(t.out.to(2), (QByteArrayList{"CMD_hiscard+3+40+1+0+", "CMD_addtocash+3+102+1+11+",
-                                          "CMD_endround+89+91+102+86+3+"}));
+    QCOMPARE(t.out.texts(2), (QByteArrayList{"CMD_hiscard+3+40+1+0+", "CMD_addtocash+3+102+1+11+",
+                                             "CMD_endround+89+91+102+86+3+"}));
     QCOMPARE(t.out.timers, (QList<Timer>{Timer::StopComputer, Timer::StartRoundOver}));
-    QCOMPARE(t.engine.game().pots[Kitty], 0);
+    QCOMPARE(t.table().game().pots[Kitty], 0);
     QCOMPARE(t.money(), 400);
 
     // Nothing can be played in the pause, not even by the seat that went out.
@@ -682,13 +632,15 @@ void TestHostRules::gameEnd()
 
     Table t;
     t.start(16);
-    auto &g = EngineAccess::game(t.engine);
-    g.round = round;
-    g.roundOver = true;
+    changeGame(t.engine.table(), [&](GameTable::Game &game) {
+        game.round = round;
+        game.roundOver = true;
+        for (int p = 1; p <= 9; ++p)
+            game.pots[p] = pots[p - 1];
+    });
     for (int s = 1; s <= 4; ++s)
-        EngineAccess::seat(t.engine, s).cash = cash[s - 1];
-    for (int p = 1; p <= 9; ++p)
-        g.pots[p] = pots[p - 1];
+        changeSeat(t.engine.table(), s, [&](GameTable::Seat &seat) { seat.cash = cash[s - 1]; });
+    const GameTable::Game &g = t.table().game();
     t.out.clear();
 
     t.engine.roundOverTimerFired();
@@ -696,7 +648,7 @@ void TestHostRules::gameEnd()
         QByteArray text = "CMD_winner+" + QByteArray::number(winner);
         for (int c : after)
             text += '+' + QByteArray::number(c);
-        QCOMPARE(t.out.to(1), QByteArrayList{text + '+'});
+        QCOMPARE(t.out.texts(1), QByteArrayList{text + '+'});
         QVERIFY(!g.inProgress);
         QCOMPARE(t.potSum(), 0);
         // Nothing happens after the winner until a new start.
@@ -709,7 +661,7 @@ void TestHostRules::gameEnd()
     // Another round: its antes go on top of what the pots still hold.
     QVERIFY(g.inProgress);
     QCOMPARE(g.round, round + 1);
-    QCOMPARE(t.out.to(1, "CMD_startround").size(), 1);
+    QCOMPARE(t.out.texts(1, "CMD_startround").size(), 1);
     for (int p = 1; p <= 9; ++p)
         QCOMPARE(g.pots[p], pots[p - 1] + 4);
     for (int s = 1; s <= 4; ++s)
@@ -760,18 +712,18 @@ void TestHostRules::startGameRequest()
             t.engine.roundOverTimerFired();
             t.engine.roundOverTimerFired();
         }
-        const HostEngine::Game before = t.engine.game();
+        const GameTable::Game before = t.table().game();
         t.out.clear();
         t.engine.handle(from, request);
-        const HostEngine::Game &g = t.engine.game();
+        const GameTable::Game &g = t.table().game();
         if (echo.isEmpty()) {
             QVERIFY(t.out.sent.isEmpty());
             QCOMPARE(g.inProgress, before.inProgress);
             QCOMPARE(g.round, before.round);
             continue;
         }
-        QCOMPARE(t.out.to(1).value(0), echo);
-        QCOMPARE(t.out.to(1).value(1), QByteArray("CMD_startround+1+91+91+91+91+"));
+        QCOMPARE(t.out.texts(1).value(0), echo);
+        QCOMPARE(t.out.texts(1).value(1), QByteArray("CMD_startround+1+91+91+91+91+"));
         QVERIFY(g.inProgress);
         QCOMPARE(g.roundsPerGame, rounds);
         QCOMPARE(g.dummyHandsOn, dummy);
@@ -803,16 +755,16 @@ void TestHostRules::foreignRequestsDropped()
 
     Table t(3, 5);
     t.start(16, true);
-    const HostEngine::Game before = t.engine.game();
-    const HostEngine::Seat seat2 = t.engine.seat(2);
+    const GameTable::Game before = t.table().game();
+    const GameTable::Seat seat2 = t.table().seat(2);
     t.out.clear();
 
     t.engine.handle(from, request);
     QVERIFY(t.out.sent.isEmpty());
     QCOMPARE(t.out.logs.size(), 1);
-    QCOMPARE(t.engine.game().offerSeat, before.offerSeat);
-    QCOMPARE(t.engine.game().currentPlayer, before.currentPlayer);
-    QCOMPARE(t.engine.seat(2).hand, seat2.hand);
+    QCOMPARE(t.table().game().offerSeat, before.offerSeat);
+    QCOMPARE(t.table().game().currentPlayer, before.currentPlayer);
+    QCOMPARE(t.table().seat(2).hand, seat2.hand);
     QVERIFY(!t.engine.connection(1).justWatch);
 }
 
@@ -848,14 +800,14 @@ void TestHostRules::computerIdle()
         t.out.clear();
         t.engine.computerTimerFired();
         QVERIFY(t.out.sent.isEmpty());
-        QCOMPARE(t.engine.seat(2).lastCard, NoCard);
+        QCOMPARE(t.table().seat(2).lastCard, NoCard);
         return;
     }
     t.start();
     t.give(3, {40});
     t.turn(3);
     t.play(3, 40);
-    QCOMPARE(t.out.to(1, "CMD_endround").size(), 1);
+    QCOMPARE(t.out.texts(1, "CMD_endround").size(), 1);
     const int money = t.money();
     const std::array<int, 4> cash{t.cash(1), t.cash(2), t.cash(3), t.cash(4)};
 
@@ -875,7 +827,7 @@ void TestHostRules::computerIdle()
         QCOMPARE(t.cash(s), cash[s - 1]);
 
     t.engine.roundOverTimerFired();
-    QCOMPARE(t.out.to(1, "CMD_startround"),
+    QCOMPARE(t.out.texts(1, "CMD_startround"),
              QByteArrayList{"CMD_startround" +
                             joined({2, cash[0] - 9, cash[1] - 9, cash[2] - 9, cash[3] - 9}) + '+'});
 }
@@ -906,10 +858,10 @@ void TestHostRules::computerDummyDecision()
 
     t.engine.computerTimerFired();
     if (buys)
-        QCOMPARE(t.out.to(1),
+        QCOMPARE(t.out.texts(1),
                  (QByteArrayList{"CMD_boughtdummy+2+86+1+96+", "CMD_nextplayer+1+2+l+"}));
     else
-        QCOMPARE(t.out.to(1), QByteArrayList{"CMD_nextplayer+1+3+b+"});
+        QCOMPARE(t.out.texts(1), QByteArrayList{"CMD_nextplayer+1+3+b+"});
     QVERIFY(t.out.computerArmed);
 }
 
@@ -941,12 +893,72 @@ void TestHostRules::computerPlay()
         t.out.clear();
 
         t.engine.computerTimerFired();
-        const QByteArrayList played = t.out.to(1, "CMD_hiscard");
+        const QByteArrayList played = t.out.texts(1, "CMD_hiscard");
         QCOMPARE(played.size(), 1);
         QVERIFY2(allowed.contains(played[0].split('+').value(2).toInt()), played[0].constData());
         QVERIFY(!t.out.anySent("CMD_wrongcard"));
-        QCOMPARE(t.out.to(1, "CMD_endround").size(), hand.size() == 1 ? 1 : 0);
+        QCOMPARE(t.out.texts(1, "CMD_endround").size(), hand.size() == 1 ? 1 : 0);
     }
+}
+
+// A policy that always buys and always names the same hand slot.
+class FixedChoice : public ComputerPlayer
+{
+public:
+    explicit FixedChoice(int slot) : m_slot(slot) {}
+    bool buysDummy(const GameTable &, int) override { return true; }
+    int chooseSlot(const GameTable &, int) override { return m_slot; }
+
+private:
+    int m_slot;
+};
+
+void TestHostRules::computerPolicy_data()
+{
+    QTest::addColumn<QList<int>>("hand"); // seat 2's
+    QTest::addColumn<int>("tableCard");
+    QTest::addColumn<int>("choice"); // the policy's hand slot
+    QTest::addColumn<int>("played"); // the card the table takes
+
+    QTest::newRow("an allowed lead") << QList<int>{4, 2, 40} << 0 << 2 << 2;
+    QTest::newRow("a refused lead: the lowest card instead") << QList<int>{4, 2, 40} << 0 << 1 << 2;
+    QTest::newRow("a refused follow: the wanted card instead")
+        << QList<int>{40, 45} << 44 << 1 << 45;
+    QTest::newRow("an empty slot: the lowest card instead") << QList<int>{27, 14} << 0 << 5 << 14;
+}
+
+// A table of its own, every seat the computer's, played by another policy.
+void TestHostRules::computerPolicy()
+{
+    QFETCH(QList<int>, hand);
+    QFETCH(int, tableCard);
+    QFETCH(int, choice);
+    QFETCH(int, played);
+
+    EngineRecorder host;
+    Random random(1);
+    GameTable table(host, random);
+    table.setComputerPlayer(std::make_unique<FixedChoice>(choice));
+    table.startGame("Bots", 100, 16, true);
+    QVERIFY(host.computerArmed);
+    host.clear();
+    table.computerTimerFired(); // the dealer is offered the dummy hand and buys it
+    QCOMPARE(host.texts(EngineRecorder::ToAll),
+             (QByteArrayList{"CMD_boughtdummy+1+91+1+91+", "CMD_nextplayer+1+2+l+"}));
+
+    changeSeat(table, 2, [&](GameTable::Seat &s) {
+        s.hand.fill(NoCard);
+        std::copy(hand.begin(), hand.end(), s.hand.begin());
+    });
+    changeGame(table, [&](GameTable::Game &g) { g.tableCard = tableCard; });
+    host.clear();
+    table.computerTimerFired();
+    const QByteArrayList plays = host.texts(EngineRecorder::ToAll, "CMD_hiscard");
+    QCOMPARE(plays.size(), 1);
+    QCOMPARE(plays[0].split('+').value(2).toInt(), played);
+    const bool refused = hand.value(choice - 1) != played;
+    QCOMPARE(host.texts(2, "CMD_wrongcard").size(), refused && choice <= hand.size() ? 1 : 0);
+    QVERIFY(host.computerArmed);
 }
 
 void TestHostRules::offerSeatTurnsComputer_data()
@@ -965,7 +977,7 @@ void TestHostRules::offerSeatTurnsComputer()
     Table t(4, 2);
     t.start(16, true);
     t.answer(1, false);
-    QCOMPARE(t.engine.game().offerSeat, 2);
+    QCOMPARE(t.table().game().offerSeat, 2);
     QVERIFY(!t.out.computerArmed);
     if (leaves)
         t.engine.closed(2);
@@ -973,7 +985,7 @@ void TestHostRules::offerSeatTurnsComputer()
         t.engine.handle(2, req(wire::justWatch(2, 1)));
     QVERIFY(t.out.computerArmed);
     t.engine.computerTimerFired();
-    QVERIFY(t.engine.game().offerSeat != 2);
+    QVERIFY(t.table().game().offerSeat != 2);
 }
 
 // The seat offered the dummy hand is also the one to lead and plays a card
@@ -985,7 +997,7 @@ void TestHostRules::playDuringOfferWithdrawsIt()
     Table t(9, 2);
     t.start(16, true);
     t.answer(1, false);
-    QCOMPARE(t.out.to(2, "CMD_nextplayer").last(), QByteArray("CMD_nextplayer+1+2+b+"));
+    QCOMPARE(t.out.texts(2, "CMD_nextplayer").last(), QByteArray("CMD_nextplayer+1+2+b+"));
     t.give(1, {47, 48});
     t.give(2, {1, 40});
     t.give(3, {2, 41});
@@ -993,12 +1005,12 @@ void TestHostRules::playDuringOfferWithdrawsIt()
     t.out.clear();
 
     t.play(2, 1);
-    QCOMPARE(t.out.to(1, "CMD_nextplayer"), QByteArrayList{"CMD_nextplayer+1+3+f+"});
-    QCOMPARE(t.engine.game().offerSeat, 0);
+    QCOMPARE(t.out.texts(1, "CMD_nextplayer"), QByteArrayList{"CMD_nextplayer+1+3+f+"});
+    QCOMPARE(t.table().game().offerSeat, 0);
     QVERIFY(t.out.computerArmed);
     t.out.clear();
     t.engine.computerTimerFired();
-    QCOMPARE(t.out.to(1, "CMD_hiscard"), QByteArrayList{"CMD_hiscard+3+2+1+1+"});
+    QCOMPARE(t.out.texts(1, "CMD_hiscard"), QByteArrayList{"CMD_hiscard+3+2+1+1+"});
 
     // A late answer finds no offer.
     t.out.clear();
@@ -1034,12 +1046,12 @@ void TestHostRules::rejoinerIsToldLeadOrFollow()
     QCOMPARE(slot, 2);
     t.engine.connected(slot);
     t.engine.handle(slot, req(wire::loginInfo(slot, "1.2.0", "P2")));
-    QCOMPARE(t.out.to(2, "CMD_nextplayer"), QByteArrayList{told});
+    QCOMPARE(t.out.texts(2, "CMD_nextplayer"), QByteArrayList{told});
 
     t.out.clear();
     t.play(2, card);
-    QVERIFY(t.out.to(2, "CMD_wrongcard").isEmpty());
-    QCOMPARE(t.out.to(2, "CMD_hiscard").size(), 1);
+    QVERIFY(t.out.texts(2, "CMD_wrongcard").isEmpty());
+    QCOMPARE(t.out.texts(2, "CMD_hiscard").size(), 1);
 }
 
 // ---- whole computer games ----------------------------------------------------
@@ -1052,7 +1064,7 @@ namespace {
 QString playBotGame(quint32 seed, bool watcher, bool dummy)
 {
     Table t(seed, watcher ? 1 : 0);
-    const HostEngine::Game &g = t.engine.game();
+    const GameTable::Game &g = t.table().game();
     t.start(4, dummy);
     if (watcher)
         t.engine.handle(1, req(wire::justWatch(1, 1)));
@@ -1072,7 +1084,7 @@ QString playBotGame(quint32 seed, bool watcher, bool dummy)
                 .arg(g.currentPlayer)
                 .arg(dealer)
                 .arg(dealer % 4 + 1);
-        return dealProblem(t.engine);
+        return dealProblem(t.table());
     };
     if (QString p = newRound(); !p.isEmpty())
         return problem(p);
@@ -1102,15 +1114,15 @@ QString playBotGame(quint32 seed, bool watcher, bool dummy)
 
         if (t.out.anySent("CMD_wrongcard"))
             return problem(QStringLiteral("a computer play was refused"));
-        for (const QByteArray &m : t.out.to(1, "CMD_hiscard"))
+        for (const QByteArray &m : t.out.texts(1, "CMD_hiscard"))
             if (!playedThisRound.insert(m.split('+').value(2).toInt()).second)
                 return problem(QStringLiteral("card played twice: ") + QString::fromLatin1(m));
         if (!wasOver && g.roundOver) {
             ++endedRounds;
-            if (t.engine.seat(g.currentPlayer).hand != Hand{})
+            if (t.table().seat(g.currentPlayer).hand != Hand{})
                 return problem(
                     QStringLiteral("the round ended with cards in the hand that went out"));
-            if (watcher && t.out.to(1, "CMD_endround").size() != 1)
+            if (watcher && t.out.texts(1, "CMD_endround").size() != 1)
                 return problem(QStringLiteral("no CMD_endround"));
         }
         if (g.round != round) {
@@ -1124,7 +1136,7 @@ QString playBotGame(quint32 seed, bool watcher, bool dummy)
         if (!g.inProgress) {
             if (t.potSum() != 0 || t.money() != 400 - pots % 4)
                 return problem(QStringLiteral("the division leaves %1").arg(t.money()));
-            if (watcher && t.out.to(1).value(0).left(11) != "CMD_winner+")
+            if (watcher && t.out.texts(1).value(0).left(11) != "CMD_winner+")
                 return problem(QStringLiteral("no CMD_winner"));
         }
     }

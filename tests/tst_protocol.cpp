@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(wire::endRound(cash, 3), ff("CMD_endround+91+-4+100+0+3+"));
         QCOMPARE(wire::winner(1, cash), ff("CMD_winner+1+91+-4+100+0+"));
         QCOMPARE(wire::gameStats(2, 16, cash, 0, 4), ff("CMD_gamestats+2+16+91+-4+100+0+0+4+"));
-        QCOMPARE(wire::nextPlayer(1, 2, 'l'), ff("CMD_nextplayer+1+2+l+"));
+        QCOMPARE(wire::nextPlayer(1, 2, TurnMode::Lead), ff("CMD_nextplayer+1+2+l+"));
         QCOMPARE(wire::startGame("A+B", 100, 16), ff("CMD_startgame+A+B+100+16+16+"));
         QCOMPARE(wire::startGameRequest("Al", 100, "16", true), ff("CMD_startgame+Al+100+16+1+"));
         QCOMPARE(wire::wrongCard(1, true), ff("CMD_wrongcard+1+low+"));

@@ -1,7 +1,7 @@
 // The table's widgets redrawn piece by piece, message after message, look
 // exactly like a table drawn whole from the same state.
 
-#include "hostrecorder.h"
+#include "enginerecorder.h"
 #include "base/version.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
@@ -18,8 +18,8 @@ using namespace velmora;
 
 namespace {
 
-using Recorder = velmora::HostRecorder;
-constexpr auto request = &velmora::HostRecorder::request;
+using Recorder = velmora::EngineRecorder;
+constexpr auto request = &velmora::EngineRecorder::request;
 
 // What seat 2's player receives over a two-round game in which the computer
 // plays every seat: its login turns the table, its own hand is dealt,
@@ -39,22 +39,15 @@ QList<QByteArray> recordedGame()
     for (int seat = 1; seat <= 3; ++seat)
         engine.handle(1, request(wire::justWatch(seat, 1)));
     bool left = false;
-    while (engine.game().inProgress) {
-        if (!left && engine.game().round == 2) {
+    while (engine.table().game().inProgress) {
+        if (!left && engine.table().game().round == 2) {
             engine.closed(3);
             left = true;
         }
-        if (out.computerArmed) {
-            out.computerArmed = false;
-            engine.computerTimerFired();
-        } else if (out.roundOverArmed) {
-            out.roundOverArmed = false;
-            engine.roundOverTimerFired();
-        } else {
+        if (!out.fireTimer(engine))
             break;
-        }
     }
-    return out.messages;
+    return out.to(2);
 }
 
 QImage shot(QWidget &board)

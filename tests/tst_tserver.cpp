@@ -1,6 +1,6 @@
 // The host over real loopback TCP, seen from plain protocol clients.
 
-#include "engineaccess.h"
+#include "enginerecorder.h"
 #include "cards/random.h"
 #include "tserver.h"
 #include "protocol/framer.h"
@@ -291,9 +291,9 @@ private slots:
         auto bob = join("Bob");
         alice->send(wire::startGameRequest("Alice", 100, "4", false));
         QVERIFY(bob->waitFor("CMD_nextplayer+1+2+l+"));
-        HostEngine &engine = m_server->engine();
-        EngineAccess::seat(engine, 2).hand = Hand{5, 9};
-        EngineAccess::game(engine).tableCard = 4; // the 4 of clubs to follow
+        GameTable &table = m_server->engine().table();
+        changeSeat(table, 2, [](GameTable::Seat &s) { s.hand = Hand{5, 9}; });
+        changeGame(table, [](GameTable::Game &g) { g.tableCard = 4; }); // the 4 of clubs to follow
         bob->socket().disconnectFromHost();
         QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Bob"));
 

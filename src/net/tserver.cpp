@@ -88,7 +88,7 @@ void TServer::Sock1Read(TSock *sock, int slot, const QByteArray &bytes)
         return;
     QList<QByteArray> messages;
     const bool ok = m_framers[slot].feed(bytes, messages);
-    if (slot > HostEngine::MaxSlots)
+    if (slot > SlotCount)
         return;
     for (const QByteArray &message : messages)
         if (!m_engine.received(slot, message))
@@ -119,7 +119,7 @@ void TServer::tempsockClose(TSock *sock, int slot, TSock::CloseReason reason)
     sock->deleteLater();
     if (reason == TSock::CloseReason::TooMuchPending)
         emit logLine(QStringLiteral("player %1 is not reading; closing").arg(slot));
-    if (slot <= HostEngine::MaxSlots && m_engine.connection(slot).inUse) {
+    if (slot <= SlotCount && m_engine.connection(slot).inUse) {
         const QString error = sock->errorText();
         emit logLine(error.isEmpty() ? QStringLiteral("player %1 left").arg(slot)
                                      : QStringLiteral("player %1 left: %2").arg(slot).arg(error));

@@ -2,6 +2,7 @@
 
 #include "protocol/command.h"
 #include "protocol/fieldreader.h"
+#include "protocol/table.h"
 
 #include <algorithm>
 #include <chrono>
@@ -28,7 +29,7 @@ int HostEngine::acceptSlot()
         }
     }
     if (slot == 0) {
-        if (m_slotCount >= MaxSlots)
+        if (m_slotCount >= SlotCount)
             return TurnedAwaySlot;
         slot = ++m_slotCount;
     }
@@ -46,14 +47,14 @@ void HostEngine::connected(int slot)
         m_out.closeSlot(slot);
         return;
     }
-    if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
+    if (!isSlot(slot) || !m_slots[slot].inUse)
         return;
     sendTo(slot, wire::sendLoginInfo(m_message, slot));
 }
 
 void HostEngine::closed(int slot)
 {
-    if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
+    if (!isSlot(slot) || !m_slots[slot].inUse)
         return;
     sendAllBut(slot, wire::playerDisconnected(m_message, slot, m_slots[slot].name));
     m_slots[slot] = Connection{};
@@ -61,24 +62,25 @@ void HostEngine::closed(int slot)
     // acting on it later would act for whoever takes the slot next.
     dropQueue(slot);
 
-    if (!m_game.inProgress || m_game.roundOver || slot > Seats)
+    const GameTable::Game &game = m_table.game();
+    if (!game.inProgress || game.roundOver || !isSeat(slot))
         return;
-    const bool turn = slot == m_game.currentPlayer && !(slot == 1 && m_slotOneIsHost);
+    const bool turn = slot == game.currentPlayer && !(slot == 1 && m_slotOneIsHost);
     // The table would otherwise wait for a stranger to answer the offer.
-    const bool offer = slot == m_game.offerSeat;
+    const bool offer = slot == game.offerSeat;
     if (turn || offer)
         m_out.timer(Timer::ComputerWithBotInterval);
 }
 
 void HostEngine::disconnectSock(int slot)
 {
-    if (slot >= 1 && slot <= MaxSlots && m_slots[slot].inUse)
+    if (isSlot(slot) && m_slots[slot].inUse)
         m_out.closeSlot(slot);
 }
 
 bool HostEngine::received(int slot, const QByteArray &message)
 {
-    if (slot < 1 || slot > MaxSlots || !m_slots[slot].inUse)
+    if (!isSlot(slot) || !m_slots[slot].inUse)
         return false;
     Inbox &inbox = m_inboxes[slot];
     if (qsizetype(inbox.messages.size()) >= QueueLimit ||
@@ -99,7 +101,7 @@ bool HostEngine::received(int slot, const QByteArray &message)
 
 qsizetype HostEngine::queued(int slot) const
 {
-    return slot >= 1 && slot <= MaxSlots ? qsizetype(m_inboxes[slot].messages.size()) : 0;
+    return isSlot(slot) ? qsizetype(m_inboxes[slot].messages.size()) : 0;
 }
 
 void HostEngine::dropQueue(int slot)
@@ -114,8 +116,8 @@ bool HostEngine::dispatchOne()
 {
     if (m_queued == 0)
         return false;
-    for (int i = 1; i <= MaxSlots; ++i) {
-        const int slot = (m_lastServed + i - 1) % MaxSlots + 1;
+    for (int i = 1; i <= SlotCount; ++i) {
+        const int slot = (m_lastServed + i - 1) % SlotCount + 1;
         Inbox &inbox = m_inboxes[slot];
         if (inbox.messages.empty())
             continue;
@@ -161,6 +163,12 @@ void HostEngine::sendTo(int slot, QByteArray &message)
 
 void HostEngine::sendAll(QByteArray &message) { sendAllBut(0, message); }
 
+void HostEngine::toPlayer(int player, QByteArray &message)
+{
+    if (isSlot(player) && m_slots[player].inUse)
+        sendTo(player, message);
+}
+
 void HostEngine::sendAllBut(int except, QByteArray &message)
 {
     QByteArray lent = std::exchange(message, QByteArray());
@@ -181,26 +189,15 @@ void HostEngine::drop(int slot, const QByteArray &message, const char *why)
                   .arg(QString::fromLatin1(why), QString::fromLatin1(shown)));
 }
 
-std::array<int, 4> HostEngine::cashOfSeats() const
-{
-    return {m_seats[1].cash, m_seats[2].cash, m_seats[3].cash, m_seats[4].cash};
-}
-
-int HostEngine::cardsHeld(int seat) const
-{
-    return int(std::count_if(m_seats[seat].hand.begin(), m_seats[seat].hand.end(),
-                             [](int c) { return c != NoCard; }));
-}
-
 bool HostEngine::isComputerDriven(int seat) const
 {
-    return seat >= 1 && seat <= Seats && (!m_slots[seat].inUse || m_slots[seat].justWatch);
+    return isSeat(seat) && (!m_slots[seat].inUse || m_slots[seat].justWatch);
 }
 
 void HostEngine::loginInfo(int from, const QByteArray &rest)
 {
     FieldReader reader(rest);
-    const auto player = reader.number(1, MaxSlots);
+    const auto player = reader.number(1, SlotCount);
     const auto version = reader.field();
     if (!player || !version) {
         drop(from, rest, "malformed CMD_logininfo");
@@ -230,33 +227,13 @@ void HostEngine::loginInfo(int from, const QByteArray &rest)
             sendTo(1, wire::haveWrongVersion(m_message, m_slots[n].name));
         sendTo(n, wire::wrongVersion(m_message));
     }
-    if (m_game.inProgress)
-        sendGameState(n);
-}
-
-void HostEngine::sendGameState(int n)
-{
-    sendTo(n, wire::gameStats(m_message, m_game.round, m_game.roundsPerGame, cashOfSeats(),
-                              m_game.tableCard, m_game.currentPlayer));
-    if (n > Seats)
-        return;
-    if (cardsHeld(n) > 0)
-        sendTo(n, wire::yourCards(m_message, n, m_seats[n].hand));
-    if (n == m_game.offerSeat)
-        sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n, 'b'));
-    // Between rounds the current player is the seat that went out: there is
-    // no turn to hand over until the next round deals. A card on the table
-    // means the turn is a follow; told to lead, the player would have every
-    // card refused.
-    if (n == m_game.currentPlayer && !m_game.roundOver)
-        sendTo(n, wire::nextPlayer(m_message, m_game.dealer, n,
-                                   m_game.tableCard == NoCard ? 'l' : 'f'));
+    m_table.bringUpToDate(n);
 }
 
 void HostEngine::relay(int from, Cmd cmd, const QByteArray &rest)
 {
     FieldReader reader(rest);
-    const auto player = reader.number(1, MaxSlots);
+    const auto player = reader.number(1, SlotCount);
     if (!player) {
         drop(from, rest, "malformed relay request");
         return;
@@ -301,7 +278,7 @@ bool HostEngine::chatterAllowed(int slot)
 void HostEngine::justWatch(int from, const QByteArray &rest)
 {
     FieldReader reader(rest);
-    const auto seat = reader.number(1, Seats);
+    const auto seat = reader.number(1, SeatCount);
     const QByteArray value = reader.rest();
     if (!seat) {
         drop(from, rest, "malformed CMD_justwatch");
@@ -323,9 +300,69 @@ void HostEngine::justWatch(int from, const QByteArray &rest)
     } else if (value == "1") {
         m_slots[n].justWatch = true;
         sendAll(wire::justWatching(m_message, n, 1));
-        if (n == m_game.currentPlayer || n == m_game.offerSeat)
+        if (n == m_table.game().currentPlayer || n == m_table.game().offerSeat)
             m_out.timer(Timer::ComputerUnchanged);
     }
+}
+
+void HostEngine::startGameRequest(int from, const QByteArray &rest)
+{
+    if (from != 1) {
+        drop(from, rest, "CMD_startgame from a slot other than the host's");
+        return;
+    }
+    // The starter's name may contain "+", so the numbers are read from the
+    // right: cash, rounds per game and dummy flag are the last three fields.
+    const auto fields = splitFromRight(rest, 3);
+    if (!fields) {
+        drop(from, rest, "malformed CMD_startgame");
+        return;
+    }
+    const QList<QByteArray> &parts = *fields; // name, cash, rounds, dummy flag
+    const auto cash = FieldReader::toNumber(parts[1]);
+    const auto rounds = FieldReader::toNumber(parts[2]);
+    // Bounds keep every sum of cash and pots far from overflow.
+    if (!cash || !rounds || *cash < -MaxStartCash || *cash > MaxStartCash || *rounds < 0 ||
+        *rounds > 10000) {
+        drop(from, rest, "malformed CMD_startgame");
+        return;
+    }
+    // A new game hands every seat back to its player.
+    for (int s = 1; s <= SeatCount; ++s)
+        m_slots[s].justWatch = false;
+    m_table.startGame(parts[0], *cash, *rounds, parts[3] == "1");
+}
+
+void HostEngine::playCardRequest(int from, const QByteArray &rest)
+{
+    FieldReader reader(rest);
+    const auto seat = reader.number(1, SeatCount);
+    const auto slot = reader.number();
+    if (!seat || !slot) {
+        drop(from, rest, "malformed CMD_playcard");
+        return;
+    }
+    if (*seat != from) {
+        drop(from, rest, "CMD_playcard for another seat");
+        return;
+    }
+    m_table.play(*seat, *slot);
+}
+
+void HostEngine::buyTheDummyRequest(int from, const QByteArray &rest)
+{
+    FieldReader reader(rest);
+    const auto seat = reader.number(1, SeatCount);
+    const auto answer = reader.field();
+    if (!seat || !answer) {
+        drop(from, rest, "malformed CMD_buythedummy");
+        return;
+    }
+    if (*seat != from) {
+        drop(from, rest, "CMD_buythedummy for another seat");
+        return;
+    }
+    m_table.answerOffer(*seat, *answer == "y");
 }
 
 } // namespace velmora

@@ -2,8 +2,7 @@
 
 #include "base/version.h"
 
-#include "cards/deck.h"
-#include "cards/pots.h"
+#include "gametable.h"
 #include "protocol/messages.h"
 
 #include <QByteArray>
@@ -18,13 +17,13 @@ namespace velmora {
 
 class Random;
 
-// The host's brain: connection slots, login, relaying, the just-watch switch,
-// departures, and the rules of a game (deal, dummy-hand sale, judging plays,
-// pots, round and game end, computer players). It owns no socket and no
-// timer: it is fed connections, received messages and timer expiries, and it
-// answers through an Output with the bytes to send (to which slot, in order),
-// the connections to close and the timer requests. A seeded Random makes a
-// whole game reproducible.
+// The host's connections: slots, login, per-connection queues, relaying,
+// the just-watch switch and departures. The game itself is its GameTable,
+// which it feeds the game requests it has checked and whose messages it
+// carries. It owns no socket and no timer: it is fed connections, received
+// messages and timer expiries, and it answers through an Output with the
+// bytes to send (to which slot, in order), the connections to close and the
+// timer requests. A seeded Random makes a whole game reproducible.
 //
 // Requests are acted on only for the slot of the connection they came on:
 // a request naming another player number is dropped and logged. The one
@@ -37,12 +36,10 @@ class Random;
 // than QueueLimit messages or QueueBytesLimit bytes pile up is closed, and
 // chat, actions and chatter sounds pass at most ChatBurst at once and then
 // one per ChatIntervalMs; game requests are never held back.
-class HostEngine
+class HostEngine : private GameTable::Host
 {
 public:
-    static constexpr int MaxSlots = 9; // 1..4 seats, 5..9 watchers
-    static constexpr int Seats = 4;
-    static constexpr int TurnedAwaySlot = 10; // only ever used to send "CMD_full+"
+    static constexpr int TurnedAwaySlot = SlotCount + 1; // only ever used to send "CMD_full+"
 
     // What one connection may have waiting: far more than a person sends
     // between two of its turns, far less than it takes to hurt the host.
@@ -60,13 +57,7 @@ public:
     // Milliseconds on a steady clock, for the chatter allowance.
     using Clock = std::function<qint64()>;
 
-    enum class Timer {
-        ComputerWithBotInterval, // set the computer timer to the bot interval and start it
-        ComputerUnchanged,       // start the computer timer with the interval it has
-        StopComputer,
-        StartRoundOver,
-        StopRoundOver,
-    };
+    using Timer = GameTable::Timer;
 
     class Output
     {
@@ -92,29 +83,6 @@ public:
         // is dropped.
         qint64 chatFullAt = 0;
         bool chatNoticeSent = false;
-    };
-
-    struct Seat
-    {
-        int cash = 0;
-        int lastCard = NoCard;
-        int cardBeforeLast = NoCard;
-        Hand hand{}; // hand slots 1..11 at indexes 0..10
-    };
-
-    struct Game
-    {
-        bool inProgress = false;
-        bool roundOver = false; // between a round's end and the next round
-        int round = 0;
-        int roundsPerGame = 0;
-        std::array<int, PotCount + 1> pots{}; // pots 1..9; index 0 unused
-        Hand dummy{};
-        int tableCard = NoCard;
-        int dealer = 0;
-        int currentPlayer = 0;
-        int offerSeat = 0;
-        bool dummyHandsOn = false;
     };
 
     HostEngine(Output &out, Random &random, QByteArray version = VersionText);
@@ -152,20 +120,18 @@ public:
     // Handles one message at once, bypassing the queue.
     void handle(int slot, const QByteArray &message);
 
-    void computerTimerFired();
-    void roundOverTimerFired();
+    void computerTimerFired() { m_table.computerTimerFired(); }
+    void roundOverTimerFired() { m_table.roundOverTimerFired(); }
 
-    bool isComputerDriven(int seat) const;
+    bool isComputerDriven(int seat) const override;
 
     const Connection &connection(int slot) const { return m_slots[slot]; }
     int slotCount() const { return m_slotCount; }
-    const Game &game() const { return m_game; }
-    const Seat &seat(int seat) const { return m_seats[seat]; }
+    const GameTable &table() const { return m_table; }
+    // Tests and benchmarks set up positions through it.
+    GameTable &table() { return m_table; }
 
 private:
-    // Tests and benchmarks set up positions directly (tests/engineaccess.h).
-    friend struct EngineAccess;
-
     struct Inbox
     {
         std::deque<QByteArray> messages;
@@ -179,35 +145,19 @@ private:
     void drop(int slot, const QByteArray &message, const char *why);
     void dropQueue(int slot);
     bool chatterAllowed(int slot);
-    std::array<int, 4> cashOfSeats() const;
-    int cardsHeld(int seat) const;
 
     // connection handlers
     void loginInfo(int from, const QByteArray &rest);
     void relay(int from, Cmd cmd, const QByteArray &rest);
     void justWatch(int from, const QByteArray &rest);
-    void sendGameState(int player);
-
-    // rules (hostrules.cpp)
     void startGameRequest(int from, const QByteArray &rest);
     void playCardRequest(int from, const QByteArray &rest);
     void buyTheDummyRequest(int from, const QByteArray &rest);
 
-    void startGame(const QByteArray &starter, int cash, int rounds, bool dummyOn);
-    void startRound();
-    void findPlayer();
-    void dealCards();
-    void buyTheDummy(int seat, bool buy);
-    void startComputerFor(int seat);
-    void playCard(int seat, int handSlot);
-    bool checkForLowest(int seat, int handSlot) const;
-    void setCard(int seat, int handSlot);
-    void addToCash(int seat, int pot);
-    void endRound(int seat);
-    bool checkForWin();
-    void computerBuyDummy(int seat);
-    void computerPlay(int seat);
-    void computerLowest(int seat);
+    // GameTable::Host
+    void toPlayer(int player, QByteArray &message) override;
+    void toAll(QByteArray &message) override { sendAllBut(0, message); }
+    void timer(Timer request) override { m_out.timer(request); }
 
     Output &m_out;
     Random &m_random;
@@ -215,11 +165,9 @@ private:
     bool m_slotOneIsHost = true;
 
     std::array<Connection, TurnedAwaySlot + 1> m_slots{}; // 1..10; index 0 unused
-    std::array<Seat, Seats + 1> m_seats{};                // 1..4; index 0 unused
     int m_slotCount = 0;
-    Game m_game;
-    Deck m_deck;
-    std::array<Inbox, MaxSlots + 1> m_inboxes{}; // 1..9; index 0 unused
+    GameTable m_table{*this, m_random};
+    std::array<Inbox, SlotCount + 1> m_inboxes{}; // 1..9; index 0 unused
     qsizetype m_queued = 0;
     int m_lastServed = 0;
     Clock m_clock;

@@ -166,7 +166,7 @@ private:
     char *m_end = nullptr;
 };
 
-QByteArray &cashFields(Builder &b, const std::array<int, 4> &cash)
+QByteArray &cashFields(Builder &b, const PerSeat<int> &cash)
 {
     for (int c : cash)
         b.num(c);
@@ -241,7 +241,7 @@ QByteArray &haveWrongVersion(QByteArray &out, const QByteArray &name)
     return Builder(out, Cmd::HaveWrongVersion).text(name).close(false);
 }
 QByteArray &wrongVersion(QByteArray &out) { return Builder(out, Cmd::WrongVersion).close(true); }
-QByteArray &gameStats(QByteArray &out, int round, int rounds, const std::array<int, 4> &cash,
+QByteArray &gameStats(QByteArray &out, int round, int rounds, const PerSeat<int> &cash,
                       int tableCard, int currentPlayer)
 {
     Builder b(out, Cmd::GameStats);
@@ -254,12 +254,13 @@ QByteArray &yourCards(QByteArray &out, int seat, const Hand &hand)
 {
     return Builder(out, Cmd::YourCards).num(seat).cards(hand).close(false);
 }
-QByteArray &nextPlayer(QByteArray &out, int dealer, int player, char mode)
+QByteArray &nextPlayer(QByteArray &out, int dealer, int player, TurnMode mode)
 {
+    const char c = wireChar(mode);
     return Builder(out, Cmd::NextPlayer)
         .num(dealer)
         .num(player)
-        .text(QByteArrayView(&mode, 1))
+        .text(QByteArrayView(&c, 1))
         .close(true);
 }
 QByteArray &playerDisconnected(QByteArray &out, int player, const QByteArray &name)
@@ -296,7 +297,7 @@ QByteArray &startGame(QByteArray &out, const QByteArray &starter, int cash, int 
 {
     return Builder(out, Cmd::StartGame).text(starter).num(cash).num(rounds).num(rounds).close(true);
 }
-QByteArray &startRound(QByteArray &out, int round, const std::array<int, 4> &cash)
+QByteArray &startRound(QByteArray &out, int round, const PerSeat<int> &cash)
 {
     return cashFields(Builder(out, Cmd::StartRound).num(round), cash);
 }
@@ -333,14 +334,14 @@ QByteArray &addToCash(QByteArray &out, int seat, int cash, int pot, int amount)
 {
     return Builder(out, Cmd::AddToCash).num(seat).num(cash).num(pot).num(amount).close(true);
 }
-QByteArray &endRound(QByteArray &out, const std::array<int, 4> &cash, int wentOut)
+QByteArray &endRound(QByteArray &out, const PerSeat<int> &cash, int wentOut)
 {
     Builder b(out, Cmd::EndRound);
     for (int c : cash)
         b.num(c);
     return b.num(wentOut).close(true);
 }
-QByteArray &winner(QByteArray &out, int seat, const std::array<int, 4> &cash)
+QByteArray &winner(QByteArray &out, int seat, const PerSeat<int> &cash)
 {
     return cashFields(Builder(out, Cmd::Winner).num(seat), cash);
 }
@@ -385,7 +386,7 @@ QByteArray wrongVersion()
     wrongVersion(m);
     return m;
 }
-QByteArray gameStats(int round, int rounds, const std::array<int, 4> &cash, int tableCard,
+QByteArray gameStats(int round, int rounds, const PerSeat<int> &cash, int tableCard,
                      int currentPlayer)
 {
     QByteArray m;
@@ -398,7 +399,7 @@ QByteArray yourCards(int seat, const Hand &hand)
     yourCards(m, seat, hand);
     return m;
 }
-QByteArray nextPlayer(int dealer, int player, char mode)
+QByteArray nextPlayer(int dealer, int player, TurnMode mode)
 {
     QByteArray m;
     nextPlayer(m, dealer, player, mode);
@@ -434,7 +435,7 @@ QByteArray startGame(const QByteArray &starter, int cash, int rounds)
     startGame(m, starter, cash, rounds);
     return m;
 }
-QByteArray startRound(int round, const std::array<int, 4> &cash)
+QByteArray startRound(int round, const PerSeat<int> &cash)
 {
     QByteArray m;
     startRound(m, round, cash);
@@ -482,13 +483,13 @@ QByteArray addToCash(int seat, int cash, int pot, int amount)
     addToCash(m, seat, cash, pot, amount);
     return m;
 }
-QByteArray endRound(const std::array<int, 4> &cash, int wentOut)
+QByteArray endRound(const PerSeat<int> &cash, int wentOut)
 {
     QByteArray m;
     endRound(m, cash, wentOut);
     return m;
 }
-QByteArray winner(int seat, const std::array<int, 4> &cash)
+QByteArray winner(int seat, const PerSeat<int> &cash)
 {
     QByteArray m;
     winner(m, seat, cash);

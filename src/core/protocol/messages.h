@@ -3,10 +3,9 @@
 #include "cards/hand.h"
 
 #include "command.h"
+#include "table.h"
 
 #include <QByteArray>
-
-#include <array>
 
 // Builders for every wire message, each returned complete with its closing
 // 0xFF and ready for one send. Fields are "+"-separated; a message "with a
@@ -37,16 +36,16 @@ QByteArray newPlayerInfo(int player, const QByteArray &name);
 QByteArray existingPlayers(int player, const QByteArray &name);
 QByteArray haveWrongVersion(const QByteArray &name);
 QByteArray wrongVersion();
-QByteArray gameStats(int round, int rounds, const std::array<int, 4> &cash, int tableCard,
+QByteArray gameStats(int round, int rounds, const PerSeat<int> &cash, int tableCard,
                      int currentPlayer);
 QByteArray yourCards(int seat, const Hand &hand);
-QByteArray nextPlayer(int dealer, int player, char mode);
+QByteArray nextPlayer(int dealer, int player, TurnMode mode);
 QByteArray playerDisconnected(int player, const QByteArray &name);
 QByteArray chat(int player, const QByteArray &name, const QByteArray &textAndColour);
 QByteArray action(int player, const QByteArray &name, const QByteArray &textAndColour);
 QByteArray playASound(int player, const QByteArray &soundAndRest);
 QByteArray startGame(const QByteArray &starter, int cash, int rounds);
-QByteArray startRound(int round, const std::array<int, 4> &cash);
+QByteArray startRound(int round, const PerSeat<int> &cash);
 QByteArray newCard(int seat, const Hand &hand);
 QByteArray cardCount(int seat, int count);
 QByteArray theDummyHand(int seat, const Hand &hand);
@@ -54,8 +53,8 @@ QByteArray boughtDummy(int buyer, int buyerCash, int dealer, int dealerCash);
 QByteArray wrongCard(int seat, bool lowest);
 QByteArray hisCard(int seat, int card, int handSlot, int cardsLeft);
 QByteArray addToCash(int seat, int cash, int pot, int amount);
-QByteArray endRound(const std::array<int, 4> &cash, int wentOut);
-QByteArray winner(int seat, const std::array<int, 4> &cash);
+QByteArray endRound(const PerSeat<int> &cash, int wentOut);
+QByteArray winner(int seat, const PerSeat<int> &cash);
 QByteArray justWatching(int seat, int value);
 
 // The same host-to-client messages written into `out`, replacing what it
@@ -69,10 +68,10 @@ QByteArray &newPlayerInfo(QByteArray &out, int player, const QByteArray &name);
 QByteArray &existingPlayers(QByteArray &out, int player, const QByteArray &name);
 QByteArray &haveWrongVersion(QByteArray &out, const QByteArray &name);
 QByteArray &wrongVersion(QByteArray &out);
-QByteArray &gameStats(QByteArray &out, int round, int rounds, const std::array<int, 4> &cash,
+QByteArray &gameStats(QByteArray &out, int round, int rounds, const PerSeat<int> &cash,
                       int tableCard, int currentPlayer);
 QByteArray &yourCards(QByteArray &out, int seat, const Hand &hand);
-QByteArray &nextPlayer(QByteArray &out, int dealer, int player, char mode);
+QByteArray &nextPlayer(QByteArray &out, int dealer, int player, TurnMode mode);
 QByteArray &playerDisconnected(QByteArray &out, int player, const QByteArray &name);
 QByteArray &chat(QByteArray &out, int player, const QByteArray &name,
                  const QByteArray &textAndColour);
@@ -80,7 +79,7 @@ QByteArray &action(QByteArray &out, int player, const QByteArray &name,
                    const QByteArray &textAndColour);
 QByteArray &playASound(QByteArray &out, int player, const QByteArray &soundAndRest);
 QByteArray &startGame(QByteArray &out, const QByteArray &starter, int cash, int rounds);
-QByteArray &startRound(QByteArray &out, int round, const std::array<int, 4> &cash);
+QByteArray &startRound(QByteArray &out, int round, const PerSeat<int> &cash);
 QByteArray &newCard(QByteArray &out, int seat, const Hand &hand);
 QByteArray &cardCount(QByteArray &out, int seat, int count);
 QByteArray &theDummyHand(QByteArray &out, int seat, const Hand &hand);
@@ -88,8 +87,8 @@ QByteArray &boughtDummy(QByteArray &out, int buyer, int buyerCash, int dealer, i
 QByteArray &wrongCard(QByteArray &out, int seat, bool lowest);
 QByteArray &hisCard(QByteArray &out, int seat, int card, int handSlot, int cardsLeft);
 QByteArray &addToCash(QByteArray &out, int seat, int cash, int pot, int amount);
-QByteArray &endRound(QByteArray &out, const std::array<int, 4> &cash, int wentOut);
-QByteArray &winner(QByteArray &out, int seat, const std::array<int, 4> &cash);
+QByteArray &endRound(QByteArray &out, const PerSeat<int> &cash, int wentOut);
+QByteArray &winner(QByteArray &out, int seat, const PerSeat<int> &cash);
 QByteArray &justWatching(QByteArray &out, int seat, int value);
 
 } // namespace velmora::wire
