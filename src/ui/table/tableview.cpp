@@ -310,6 +310,7 @@ void TableView::forgetDrawn()
         w.colour = -1;
         w.lastCard = -2;
         w.chips = {-1, -1, -1};
+        w.caption.reset();
     }
     m_drawnHand.fill(TableModel::HandPosition{-2, -1});
     m_drawnRaised.fill(-1);
@@ -411,7 +412,10 @@ void TableView::refreshSeat(int p)
         w.tens->setObjectName(QStringLiteral("image_ten") + n);
     }
 
-    setElidedText(w.name, s.caption);
+    if (w.caption != s.caption) {
+        w.caption = s.caption;
+        setElidedText(w.name, s.caption);
+    }
     setTextIfChanged(w.cash, s.cashText);
     if (w.colour != int(s.colour)) {
         w.colour = int(s.colour);
