@@ -3,12 +3,15 @@
 # under one Xvfb (xcb platform, openbox as window manager when installed):
 # the time from exec to the first frame flushed to the display, median of
 # RUNS runs each, taken in turns so that the load of the machine falls on
-# both alike. Prints every run, both medians and their ratio.
+# both alike. Prints every run, both medians and their ratios: of the wall
+# time, and of the processor time the process had used by then (all its
+# threads, the loading of its libraries included), which other programs'
+# load on the machine changes far less.
 #
 #   bench/startup-xvfb.sh [BUILD_DIR] [RUNS]     (defaults: build, 5)
 #
-# Each program writes the moment of its first frame to the file named by
-# VELMORA_FIRST_FRAME_FILE. The game starts as a solo game, so it gets a
+# Each program writes the moment of its first frame and its processor time
+# to the file named by VELMORA_FIRST_FRAME_FILE (src/app/firstframenote.h). The game starts as a solo game, so it gets a
 # port of the system's choosing, a settings folder and a temporary folder
 # (its single-instance guard lives there) of its own on every run.
 set -euo pipefail
@@ -42,7 +45,8 @@ if command -v openbox >/dev/null; then
     sleep 0.5
 fi
 
-# One start of PROGRAM; prints the milliseconds from exec to its first frame.
+# One start of PROGRAM; prints the milliseconds from exec to its first frame
+# and the processor milliseconds used by then.
 first_frame_ms() {
     local program=$1 run
     run=$(mktemp -d "$work/run.XXXXXX")
@@ -60,11 +64,12 @@ first_frame_ms() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     [[ -s $run/frame ]] || { echo "no first frame from $program" >&2; exit 1; }
-    local start frame
+    local start frame cpu
     start=$(<"$run/start")
-    frame=$(<"$run/frame")
+    read -r frame cpu <"$run/frame"
     # EPOCHREALTIME is seconds with six decimals; the note is nanoseconds.
-    echo $(( (frame - ${start/./} * 1000) / 1000 )) | awk '{ printf "%.1f\n", $1 / 1000 }'
+    awk -v w=$(( frame - ${start/./} * 1000 )) -v c="$cpu" \
+        'BEGIN { printf "%.1f %.1f\n", w / 1e6, c / 1e6 }'
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { m = (NR + 1) / 2; print (NR % 2) ? v[m] : (v[m - 0.5] + v[m + 0.5]) / 2 }'; }
@@ -73,16 +78,20 @@ median() { sort -n | awk '{ v[NR] = $1 } END { m = (NR + 1) / 2; print (NR % 2) 
 first_frame_ms "$bare" >/dev/null
 first_frame_ms "$game" >/dev/null
 
-bare_times=()
-game_times=()
+bare_wall=() bare_cpu=() game_wall=() game_cpu=()
 for i in $(seq "$runs"); do
-    b=$(first_frame_ms "$bare")
-    g=$(first_frame_ms "$game")
-    bare_times+=("$b")
-    game_times+=("$g")
-    printf 'run %d: bare %7.1f ms   game %7.1f ms\n' "$i" "$b" "$g"
+    read -r bw bc < <(first_frame_ms "$bare")
+    read -r gw gc < <(first_frame_ms "$game")
+    bare_wall+=("$bw") bare_cpu+=("$bc") game_wall+=("$gw") game_cpu+=("$gc")
+    printf 'run %d: bare %6.1f ms (processor %5.1f)   game %6.1f ms (processor %5.1f)\n' \
+        "$i" "$bw" "$bc" "$gw" "$gc"
 done
-bare_median=$(printf '%s\n' "${bare_times[@]}" | median)
-game_median=$(printf '%s\n' "${game_times[@]}" | median)
-printf 'median: bare %.1f ms, game %.1f ms, ratio %.2f\n' "$bare_median" "$game_median" \
-    "$(awk -v g="$game_median" -v b="$bare_median" 'BEGIN { print g / b }')"
+report() {
+    local what=$1 b g
+    b=$(printf '%s\n' "${@:2:runs}" | median)
+    g=$(printf '%s\n' "${@:2+runs}" | median)
+    printf 'median %-9s bare %6.1f ms, game %6.1f ms, ratio %.2f\n' "$what:" "$b" "$g" \
+        "$(awk -v g="$g" -v b="$b" 'BEGIN { print g / b }')"
+}
+report wall "${bare_wall[@]}" "${game_wall[@]}"
+report processor "${bare_cpu[@]}" "${game_cpu[@]}"
