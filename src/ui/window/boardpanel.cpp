@@ -16,11 +16,22 @@ BoardPanel::BoardPanel(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// The pictures are opaque but kept with an alpha channel, which the painter
+// blends pixel by pixel; without one it copies them.
+const QPixmap &BoardPanel::withoutAlpha(const QPixmap &art, Opaque &copy)
+{
+    if (copy.key != art.cacheKey()) {
+        copy.key = art.cacheKey();
+        copy.pixmap = QPixmap::fromImage(art.toImage().convertToFormat(QImage::Format_RGB32));
+    }
+    return copy.pixmap;
+}
+
 void BoardPanel::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    const QPixmap &table = TableArt::tableBackground(TableRect.size());
-    const QPixmap &hand = TableArt::handStrip();
+    const QPixmap &table = withoutAlpha(TableArt::tableBackground(TableRect.size()), m_opaqueTable);
+    const QPixmap &hand = withoutAlpha(TableArt::handStrip(), m_opaqueHand);
     // One rectangle at a time: clipped to a region of many rectangles the
     // painter blends span by span and hands the spans to other threads,
     // while inside one rectangle it copies the pixels straight across.
