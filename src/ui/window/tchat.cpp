@@ -43,7 +43,7 @@ namespace velmora {
 namespace {
 const QColor BoardColour(255, 255, 170);
 // How long a shown window waits for its first frame before it connects.
-constexpr int FirstFrameWaitMs = 200;
+constexpr int FirstFrameWaitMs = 1000;
 constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
                                            Options::BotSpeed::Fast};
 
