@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QTest>
+#include <QWidget>
 
 #include <QtMath>
 #include <set>
@@ -150,6 +151,30 @@ private slots:
         QCOMPARE(TableArt::card(7).cacheKey(), key);
         QCOMPARE(two.size(), QSize(104, 144)); // still valid after switching back
         QCOMPARE(&TableArt::tableBackground({100, 80}), &TableArt::tableBackground({100, 80}));
+    }
+
+    // Side windows get their pattern when they first show, at the size they
+    // had when they asked for it; one already showing gets it at once.
+    void panelBackgroundWhenShown()
+    {
+        const auto ground = [](const QWidget &w) {
+            return w.palette().brush(QPalette::Window).texture().cacheKey();
+        };
+        const qint64 pattern = TableArt::panelBackground({120, 90}).cacheKey();
+        QWidget later;
+        later.resize(120, 90);
+        TableArt::setPanelBackground(&later);
+        later.resize(200, 100);
+        later.ensurePolished();
+        QVERIFY(ground(later) != pattern);
+        later.show();
+        QCOMPARE(ground(later), pattern);
+
+        QWidget shown;
+        shown.resize(120, 90);
+        shown.show();
+        TableArt::setPanelBackground(&shown);
+        QCOMPARE(ground(shown), pattern);
     }
 
     void outOfRangeDrawsNothing()

@@ -1,6 +1,7 @@
 // velmora: the game. Without parameters it sets up a solo game; a lobby
 // starts it with a player name, the host's address and "true" to host.
 
+#include "firstframenote.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
 
@@ -20,6 +21,10 @@ int main(int argc, char *argv[])
     velmora::Tchat window(QApplication::arguments().mid(1));
     QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,
                      &velmora::Tchat::activateFromOtherInstance);
+    // Start-up measurements learn when the first frame is on the display.
+    velmora::FirstFrameNote firstFrame(qEnvironmentVariable("VELMORA_FIRST_FRAME_FILE"));
+    if (qEnvironmentVariableIsSet("VELMORA_FIRST_FRAME_FILE"))
+        window.installEventFilter(&firstFrame);
     window.show();
     return app.exec();
 }

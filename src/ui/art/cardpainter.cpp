@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QLinearGradient>
+#include <QHash>
 #include <QPainter>
 #include <QTransform>
 
@@ -205,8 +206,16 @@ QPainterPath CardPainter::suitPath(Suit suit, const QRectF &box, bool flipped)
 
 QPainterPath CardPainter::textPath(const QString &text, const QRectF &box)
 {
-    QPainterPath raw;
-    raw.addText(0, 0, rankFont(), text);
+    // Turning text into outlines is most of what drawing a card costs, and
+    // a deck has thirteen texts: each is turned once per run.
+    static QHash<QString, QPainterPath> outlines;
+    auto found = outlines.find(text);
+    if (found == outlines.end()) {
+        QPainterPath outline;
+        outline.addText(0, 0, rankFont(), text);
+        found = outlines.insert(text, outline);
+    }
+    const QPainterPath &raw = *found;
     const QRectF b = raw.boundingRect();
     if (b.isEmpty())
         return {};

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <QScreen>
+#include <QWidget>
 #include <QtMath>
 
 #include <algorithm>
@@ -38,7 +39,7 @@ struct Sheet
     std::array<QPixmap, 3> chips;
     std::array<QPixmap, PotCount> pots;
     std::array<QPixmap, TableArt::ChipPileCount> piles;
-    QPixmap eyes, turn, dealer, strip;
+    QPixmap eyes, turn, dealer, strip, dish;
     std::array<QPixmap, 2> start, box;
     std::map<std::pair<int, int>, QPixmap> tables, panels;
 };
@@ -176,7 +177,9 @@ void paintCardAt(QPainter &p, int code, const QPointF &pivot, qreal angle, const
 
 void paintPotFace(QPainter &p, int pot)
 {
-    paintDish(p);
+    // Every pot lies in the same dish; on the empty picture a copy of it
+    // is exactly the dish drawn afresh.
+    p.drawPixmap(0, 0, cached(sheet().dish, TableArt::PotSize, paintDish));
     const QSizeF one(30, 41);
     switch (pot) {
     case Kitty: break;
@@ -574,6 +577,49 @@ const QPixmap &TableArt::panelBackground(QSize size)
         return none();
     return cached(sheet().panels[{size.width(), size.height()}], size,
                   [&](QPainter &p) { paintPattern(p, QRectF(QPointF(0, 0), size)); });
+}
+
+namespace {
+class RenderOnShow : public QObject
+{
+public:
+    RenderOnShow(QWidget *widget, std::function<void()> render)
+        : QObject(widget), m_render(std::move(render))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            m_render();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_render;
+};
+} // namespace
+
+void TableArt::whenShown(QWidget *widget, std::function<void()> render)
+{
+    if (widget->isVisible())
+        render();
+    else
+        widget->installEventFilter(new RenderOnShow(widget, std::move(render)));
+}
+
+void TableArt::setPanelBackground(QWidget *widget)
+{
+    // The size of now: the window may grow to its contents when it shows.
+    whenShown(widget, [widget, size = widget->size()] {
+        QPalette pal = widget->palette();
+        pal.setBrush(QPalette::Window, panelBackground(size));
+        widget->setPalette(pal);
+    });
 }
 
 const QPixmap &TableArt::onOffBox(bool on)

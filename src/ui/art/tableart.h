@@ -3,6 +3,10 @@
 #include <QPixmap>
 #include <QSize>
 
+#include <functional>
+
+class QWidget;
+
 namespace velmora {
 
 // Every picture of the table, drawn by the program itself and kept in caches.
@@ -70,6 +74,16 @@ public:
 
     // The table's plain pattern without the tray, for side windows.
     static const QPixmap &panelBackground(QSize size);
+    // Makes that pattern, at the widget's present size, the background of
+    // `widget` (which fills its background itself), from when it first
+    // shows: side windows are made with the game window, and most never
+    // open.
+    static void setPanelBackground(QWidget *widget);
+    // Runs `render` just before `widget` first shows (as it or its window
+    // opens), or at once when it is visible: the pictures of side windows
+    // are drawn when a window first opens. (Not at polishing: a window
+    // polishes its child windows with itself.)
+    static void whenShown(QWidget *widget, std::function<void()> render);
 
     // The dummy-hands box of the game start dialog, lettered ON or OFF.
     static const QPixmap &onOffBox(bool on);

@@ -6,8 +6,15 @@
 
 namespace velmora {
 
-EffectPlayer::EffectPlayer(QObject *parent) : QObject(parent), m_devices(new QMediaDevices(this))
+EffectPlayer::EffectPlayer(QObject *parent) : QObject(parent) {}
+
+void EffectPlayer::watchOutputs()
 {
+    // The audio layer connects to the sound server and starts its threads
+    // when first asked: at the first sound, not while the window opens.
+    if (m_devices)
+        return;
+    m_devices = new QMediaDevices(this);
     connect(m_devices, &QMediaDevices::audioOutputsChanged, this, [this] { useOutput(output()); });
 }
 
@@ -17,6 +24,7 @@ void EffectPlayer::playsounds(const QString &name)
 {
     if (!isKnown(name))
         return;
+    watchOutputs();
     // Asked afresh each time rather than trusted from the last change signal:
     // the default output may have moved without one.
     useOutput(output());

@@ -13,7 +13,8 @@ namespace velmora {
 
 // Plays the program's sounds on the desktop's default audio output, one at a
 // time: a new sound stops the one still playing. Each sound is loaded once,
-// when first asked for, and kept.
+// when first asked for, and kept; the audio layer itself wakes at the first
+// sound.
 //
 // With no output device it stays silent. It must: a sound effect started
 // without a device claims to be playing for ever and reports no error. A
@@ -36,6 +37,7 @@ protected:
     virtual QAudioDevice output() const;
 
 private:
+    void watchOutputs();
     void useOutput(const QAudioDevice &device);
     QSoundEffect *effect(const QString &name);
 

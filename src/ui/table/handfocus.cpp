@@ -12,6 +12,8 @@ namespace velmora {
 namespace {
 const QColor RingColour(255, 196, 0);
 const QColor RingEdge(60, 30, 0);
+// How far the ring's outer pen and its antialiasing reach beyond the card.
+constexpr int RingMargin = 4;
 
 bool typesACharacter(const QKeyEvent *event)
 {
@@ -60,7 +62,32 @@ void HandFocus::choose(int position)
     m_chosenPosition = last == 0 ? 0 : qBound(1, position, last);
     m_chosenSlot = m_chosenPosition ? m_model.hand(m_chosenPosition).handSlot : -1;
     describe();
-    update();
+    updateRing();
+}
+
+QRect HandFocus::ringRect() const
+{
+    const int p = m_chosenPosition;
+    if (!hasFocus() || p == 0)
+        return {};
+    QRect card = cardRect(p, m_model.raised(p)).translated(-Place.topLeft());
+    // Only the strip of the card that shows; the last card shows whole.
+    if (p < lastPosition())
+        card.setWidth(CardStep + 1);
+    return card;
+}
+
+// The widget spans the whole hand strip, and whatever it marks dirty is
+// painted anew down to the board: only the ring's old and new places are.
+void HandFocus::updateRing()
+{
+    const QRect ring = ringRect();
+    if (ring == m_ringShown)
+        return;
+    for (const QRect &place : {m_ringShown, ring})
+        if (!place.isNull())
+            update(place.adjusted(-RingMargin, -RingMargin, RingMargin, RingMargin));
+    m_ringShown = ring;
 }
 
 void HandFocus::handChanged()
@@ -92,13 +119,13 @@ void HandFocus::focusInEvent(QFocusEvent *event)
         choose(first ? first : m_chosenPosition);
     }
     QWidget::focusInEvent(event);
-    update();
+    updateRing();
 }
 
 void HandFocus::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
-    update();
+    updateRing();
 }
 
 bool HandFocus::event(QEvent *event)
@@ -149,13 +176,9 @@ void HandFocus::keyPressEvent(QKeyEvent *event)
 
 void HandFocus::paintEvent(QPaintEvent *)
 {
-    const int p = m_chosenPosition;
-    if (!hasFocus() || p == 0)
+    const QRect card = ringRect();
+    if (card.isNull())
         return;
-    QRect card = cardRect(p, m_model.raised(p)).translated(-Place.topLeft());
-    // Only the strip of the card that shows; the last card shows whole.
-    if (p < lastPosition())
-        card.setWidth(CardStep + 1);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);

@@ -60,10 +60,15 @@ private:
     int lastPosition() const;
     void choose(int position);
     void describe();
+    // Where the ring goes around the chosen card, in this widget; null
+    // when no ring shows.
+    QRect ringRect() const;
+    void updateRing();
 
     TableModel &m_model;
     int m_chosenSlot = -1; // the host's hand slot of the chosen card
     int m_chosenPosition = 0;
+    QRect m_ringShown; // the ring's place as last asked to be painted
 };
 
 } // namespace velmora

@@ -147,11 +147,25 @@ void setTextIfChanged(QLabel *label, const QString &text)
 // shows what fits, ending in "…", and the whole name as its tooltip.
 void setElidedText(QLabel *label, const QString &text)
 {
-    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
+    // An empty seat asks nothing of the font (which the first frame then
+    // need not load).
+    const QString shown =
+        text.isEmpty() ? text
+                       : label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
     setTextIfChanged(label, shown);
     const QString tip = shown == text ? QString() : text;
     if (label->toolTip() != tip)
         label->setToolTip(tip);
+}
+
+// Marks and the start button get their pictures when they first show: none
+// shows in the window's first frame.
+template <typename Art>
+void showPicture(QLabel *label, bool shown, Art picture)
+{
+    if (shown && label->pixmap().isNull())
+        label->setPixmap(picture());
+    label->setVisible(shown);
 }
 
 const QColor &cashColour(TableModel::CashColour colour)
@@ -231,7 +245,6 @@ TableView::TableView(TableModel &model, QWidget *board)
     });
     m_start->setObjectName(QStringLiteral("button_start"));
     m_start->setGeometry(200, 248, 157, 42);
-    m_start->setPixmap(TableArt::startButton());
     m_start->setCursor(Qt::PointingHandCursor);
 
     for (int pos = 1; pos <= TableModel::HandPositions; ++pos) {
@@ -290,11 +303,8 @@ void TableView::buildSeat(int p)
     w.cash = textLabel(m_board, {}, {at.cash.x, at.cash.y, 70, 16}, 11, true, Green);
     w.left = textLabel(m_board, {}, {at.left.x, at.left.y, 40, 16}, 11, true, Green);
     w.eyes = pictureLabel(m_board, {}, at.eyes, TableArt::EyesSize);
-    w.eyes->setPixmap(TableArt::eyes());
     w.turn = pictureLabel(m_board, {}, at.turn, TableArt::TurnMarkSize);
-    w.turn->setPixmap(TableArt::turnMark());
     w.dealer = pictureLabel(m_board, {}, at.dealer, TableArt::DealerMarkSize);
-    w.dealer->setPixmap(TableArt::dealerMark());
     w.last = pictureLabel(m_board, {}, at.last, TableArt::SmallCardSize);
     w.ones = pictureLabel(m_board, {}, at.ones, {12, ChipColumnHeight});
     w.fives = pictureLabel(m_board, {}, at.fives, {12, ChipColumnHeight});
@@ -310,6 +320,7 @@ void TableView::forgetDrawn()
         w.colour = -1;
         w.lastCard = -2;
         w.chips = {-1, -1, -1};
+        w.caption.reset();
     }
     m_drawnHand.fill(TableModel::HandPosition{-2, -1});
     m_drawnRaised.fill(-1);
@@ -385,7 +396,7 @@ void TableView::redraw(TableModel::Changes what)
             button->setVisible(m_model.buyShown());
     }
     if (what & Change::StartButton)
-        m_start->setVisible(m_model.startButtonShown());
+        showPicture(m_start, m_model.startButtonShown(), [] { return TableArt::startButton(); });
 }
 
 void TableView::refreshSeat(int p)
@@ -411,16 +422,19 @@ void TableView::refreshSeat(int p)
         w.tens->setObjectName(QStringLiteral("image_ten") + n);
     }
 
-    setElidedText(w.name, s.caption);
+    if (w.caption != s.caption) {
+        w.caption = s.caption;
+        setElidedText(w.name, s.caption);
+    }
     setTextIfChanged(w.cash, s.cashText);
     if (w.colour != int(s.colour)) {
         w.colour = int(s.colour);
         setColour(w.cash, cashColour(s.colour));
     }
     setTextIfChanged(w.left, s.leftText);
-    w.eyes->setVisible(s.eyes);
-    w.turn->setVisible(s.turn);
-    w.dealer->setVisible(s.dealer);
+    showPicture(w.eyes, s.eyes, &TableArt::eyes);
+    showPicture(w.turn, s.turn, &TableArt::turnMark);
+    showPicture(w.dealer, s.dealer, &TableArt::dealerMark);
     if (w.lastCard != s.lastCard) {
         w.lastCard = s.lastCard;
         // The small pictures have no card back: code 0 shows nothing.

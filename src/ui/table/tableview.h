@@ -7,6 +7,7 @@
 #include <QPoint>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QMenu;
@@ -69,6 +70,8 @@ private:
         int colour = -1;
         int lastCard = -2;
         std::array<int, 3> chips{-1, -1, -1}; // ones, fives, tens
+        // Eliding measures the text, so a name is elided once per change.
+        std::optional<QString> caption;
     };
     struct DrawnPot
     {

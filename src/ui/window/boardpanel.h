@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace velmora {
@@ -19,6 +20,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct Opaque
+    {
+        qint64 key = 0; // the picture's that the copy was made of
+        QPixmap pixmap;
+    };
+    static const QPixmap &withoutAlpha(const QPixmap &art, Opaque &copy);
+
+    Opaque m_opaqueTable;
+    Opaque m_opaqueHand;
 };
 
 } // namespace velmora

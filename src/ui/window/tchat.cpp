@@ -34,6 +34,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include <functional>
 
@@ -41,6 +42,8 @@ namespace velmora {
 
 namespace {
 const QColor BoardColour(255, 255, 170);
+// How long a shown window waits for its first frame before it connects.
+constexpr int FirstFrameWaitMs = 1000;
 constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
                                            Options::BotSpeed::Fast};
 
@@ -404,16 +407,32 @@ void Tchat::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    // After this show has painted the window, not inside it.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_connection->start(m_params);
-            // A solo start offers the way to the lobby and its other players.
-            if (!m_connection->role().multiPlayer())
-                showInFront(m_download);
-        },
-        Qt::QueuedConnection);
+    // After the window's first frame, not before it: the board's first paint
+    // is that frame. A window that shows without painting (minimised)
+    // starts a little later all the same.
+    m_board->installEventFilter(this);
+    QTimer::singleShot(FirstFrameWaitMs, this, &Tchat::startConnection);
+}
+
+bool Tchat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_board && event->type() == QEvent::Paint) {
+        m_board->removeEventFilter(this);
+        // Queued: the frame is still being drawn.
+        QMetaObject::invokeMethod(this, &Tchat::startConnection, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tchat::startConnection()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_connection->start(m_params);
+    // A solo start offers the way to the lobby and its other players.
+    if (!m_connection->role().multiPlayer())
+        showInFront(m_download);
 }
 
 void Tchat::hostClosed()

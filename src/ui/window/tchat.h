@@ -93,6 +93,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -113,6 +114,8 @@ private:
     void readSettings();
     // `frame` is the outer place, as the settings file keeps it.
     void placeWindow(QRect frame);
+    // Starts the game's connection once, after the first frame.
+    void startConnection();
     // Every game sound is asked for here, by name.
     void playsounds(const QString &name);
 
@@ -153,6 +156,7 @@ private:
     Tphrases *m_phrases = nullptr;
 
     bool m_shown = false;
+    bool m_started = false;
     bool m_ending = false;
     bool m_holdEnd = false;
 };

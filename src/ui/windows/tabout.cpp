@@ -80,14 +80,12 @@ Tabout::Tabout(Notifier *notifier, QWidget *parent) : QDialog(parent, Qt::Tool)
     setWindowTitle(QStringLiteral("Velmora - About"));
     setFixedSize(304, 174);
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
-    setPalette(pal);
+    TableArt::setPanelBackground(this);
 
     auto *logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image1"));
     logo->setGeometry(14, 4, 276, 55);
-    logo->setPixmap(drawLogo(logo->size()));
+    TableArt::whenShown(logo, [logo] { logo->setPixmap(drawLogo(logo->size())); });
 
     auto *link = new ClickLabel(this, [this] { Label7Click(); });
     link->setText(QLatin1String(MakerAddress));

@@ -24,9 +24,7 @@ Tgamestart::Tgamestart(Options &options, QWidget *parent)
     setWindowTitle(QStringLiteral("Velmora - Game Start"));
     setFixedSize(266, 142);
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
-    setPalette(pal);
+    TableArt::setPanelBackground(this);
 
     auto *heading = new QLabel(QStringLiteral("GAME OPTIONS"), this);
     QFont bold = heading->font();
@@ -62,7 +60,7 @@ Tgamestart::Tgamestart(Options &options, QWidget *parent)
 
     m_start = new ClickLabel(this, [this] { button_startClick(); });
     m_start->setObjectName(QStringLiteral("Image1"));
-    m_start->setPixmap(TableArt::startButton());
+    TableArt::whenShown(m_start, [this] { m_start->setPixmap(TableArt::startButton()); });
     m_start->setGeometry((266 - 157) / 2, 94, 157, 42);
 
     connect(&m_options, &Options::changed, this, &Tgamestart::optionChanged);

@@ -70,9 +70,7 @@ Thelp::Thelp(Notifier *notifier, QWidget *parent) : QWidget(parent, Qt::Window)
     panel->setObjectName(QStringLiteral("panel_buttons"));
     panel->setGeometry(0, 0, PanelWidth, height());
     panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setBrush(QPalette::Window, TableArt::panelBackground(panel->size()));
-    panel->setPalette(pal);
+    TableArt::setPanelBackground(panel);
 
     m_buttons = new QButtonGroup(this);
     m_buttons->setExclusive(true);
@@ -129,7 +127,8 @@ Thelp::Thelp(Notifier *notifier, QWidget *parent) : QWidget(parent, Qt::Window)
         auto *memo = new QTextBrowser(m_pages);
         memo->setObjectName(QStringLiteral("memo%1").arg(tag));
         memo->setOpenLinks(false);
-        memo->setHtml(readPage(Pages[tag - 1].file));
+        // Laid out when the page first shows.
+        TableArt::whenShown(memo, [memo, tag] { memo->setHtml(readPage(Pages[tag - 1].file)); });
         connect(memo, &QTextBrowser::anchorClicked, this, &Thelp::openLink);
         m_pages->addWidget(memo);
     }

@@ -16,9 +16,7 @@ Tphrases::Tphrases(Options &options, QWidget *parent)
     setWindowTitle(QStringLiteral("Velmora - Phrase Buttons"));
     setFixedSize(348, 282);
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
-    setPalette(pal);
+    TableArt::setPanelBackground(this);
 
     for (int n = 1; n <= Options::Phrases; ++n) {
         const int top = 8 + (n - 1) * 24;

@@ -26,9 +26,7 @@ Tspylist::Tspylist(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     setWindowTitle(QStringLiteral("VL -Spys"));
     setFixedSize(162, 168);
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
-    setPalette(pal);
+    TableArt::setPanelBackground(this);
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("listbox_spys"));

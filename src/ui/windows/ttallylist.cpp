@@ -42,9 +42,7 @@ Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Wind
     setWindowTitle(QStringLiteral("Velmora - Tally List"));
     setFixedSize(455, 349);
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, TableArt::panelBackground(size()));
-    setPalette(pal);
+    TableArt::setPanelBackground(this);
     m_confirm = [this](const QString &question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };

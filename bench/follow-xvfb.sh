@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The game window's processor time per host message while it follows a whole
+# game of four computer players (bench/follow_game.cpp), under Xvfb with the
+# xcb platform and openbox as window manager when installed. Processor time
+# rather than wall time: the machine's other load changes it little.
+#
+#   bench/follow-xvfb.sh [BUILD_DIR] [RUNS]      (defaults: build, 3)
+#
+# Each run: 8 rounds, computer players at 20 ms, 200 ms between rounds.
+set -euo pipefail
+
+build=${1:-build}
+runs=${2:-3}
+for program in "$build/velmora" "$build/velmora-server" "$build/bench/follow_game"; do
+    [[ -x $program ]] || { echo "missing $program" >&2; exit 2; }
+done
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+pids+=($!)
+read -r -t 10 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$display QT_QPA_PLATFORM=xcb
+if command -v openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 0.5
+fi
+
+for i in $(seq "$runs"); do
+    printf 'run %d: ' "$i"
+    "$build/bench/follow_game" "$build/velmora" "$build/velmora-server" 8 20 200 "$i"
+done
