@@ -6,6 +6,7 @@
 // and, on glibc, malloc, calloc and realloc too: Qt's containers (every
 // QByteArray message) allocate with malloc directly, not through new.
 
+#include "base/version.h"
 #include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
@@ -115,7 +116,7 @@ public:
         for (int i = 0; i < connected; ++i) {
             const int slot = m_engine.acceptSlot();
             m_engine.connected(slot);
-            m_engine.handle(slot, request(wire::loginInfo(slot, "1.2.0", "Bot")));
+            m_engine.handle(slot, request(wire::loginInfo(slot, velmora::VersionText, "Bot")));
         }
         m_connected = connected;
         startGame();

@@ -2,6 +2,7 @@
 // how long chat lines wait when one client sends a burst, how long a card
 // waits while another client floods, and how fast an idle host answers.
 
+#include "base/version.h"
 #include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "tserver.h"
@@ -65,7 +66,8 @@ void BM_NineIdleConnections(benchmark::State &state)
             auto *c = clients.back().get();
             if (!QTest::qWaitFor([c] { return !c->messages.isEmpty(); }, 5000))
                 state.SkipWithError("no login request");
-            c->socket.write(wire::loginInfo(i, "1.2.0", "player" + QByteArray::number(i)));
+            c->socket.write(
+                wire::loginInfo(i, velmora::VersionText, "player" + QByteArray::number(i)));
         }
         QTest::qWait(300);
         const long after = residentKiB();
@@ -102,7 +104,7 @@ bool logIn(Client &c, int slot, const QByteArray &name)
 {
     if (!QTest::qWaitFor([&] { return !c.messages.isEmpty(); }, 5000))
         return false;
-    c.socket.write(wire::loginInfo(slot, "1.2.0", name));
+    c.socket.write(wire::loginInfo(slot, velmora::VersionText, name));
     return QTest::qWaitFor(
         [&] {
             return c.messages.contains("CMD_newplayerinfo+" + QByteArray::number(slot) + "+" +

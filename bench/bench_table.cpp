@@ -9,6 +9,7 @@
 // 16 rounds of a default game, dummy hands on. Run it under
 // QT_QPA_PLATFORM=offscreen for numbers that compare between machines.
 
+#include "base/version.h"
 #include "../tests/support/enginerecorder.h"
 #include "cards/random.h"
 #include "client/clientsession.h"
@@ -46,7 +47,7 @@ QList<QByteArray> recordGame()
     HostEngine engine(out, random);
     const int slot = engine.acceptSlot();
     engine.connected(slot);
-    engine.handle(slot, request(wire::loginInfo(slot, "1.2.0", "You")));
+    engine.handle(slot, request(wire::loginInfo(slot, velmora::VersionText, "You")));
     engine.handle(slot, request(wire::startGameRequest("You", 100, "16", true)));
     engine.handle(slot, request(wire::justWatch(slot, 1)));
     while (engine.table().game().inProgress) {

@@ -289,7 +289,7 @@ QByteArray request(fuzz::Reader &in, int from)
         return "CMD_startgame+" + name + '+' + cash + '+' + rounds + '+' + dummy + '+';
     }
     case 4: {
-        const QByteArray version = in.flag() ? VersionText : "1.1";
+        const QByteArray version = in.flag() ? velmora::VersionText : "1.1";
         return "CMD_logininfo+" + p + '+' + version + '+' + shortText(in);
     }
     case 5: return "CMD_chat+" + p + '+' + shortText(in);

@@ -4,6 +4,7 @@
 // handlers and the client's session and table). Nothing may crash, and the
 // readers must agree with the writers.
 
+#include "base/version.h"
 #include "fuzzsupport.h"
 
 #include "../tests/support/enginerecorder.h"
@@ -131,8 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int i = 1; i <= 5; ++i) {
         const int slot = engine.acceptSlot();
         engine.connected(slot);
-        engine.handle(slot, "CMD_logininfo+" + QByteArray::number(slot) + "+1.2.0+P" +
-                                QByteArray::number(slot));
+        engine.handle(slot, "CMD_logininfo+" + QByteArray::number(slot) + "+" +
+                                velmora::VersionText + "+P" + QByteArray::number(slot));
     }
     engine.handle(1, "CMD_startgame+P1+100+2+1+");
 

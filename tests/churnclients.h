@@ -5,6 +5,7 @@
 
 #pragma once
 
+#include "base/version.h"
 #include "protocol/framer.h"
 #include "protocol/messages.h"
 
@@ -85,7 +86,7 @@ struct Peer
                 if (m.startsWith("CMD_sendlogininfo+")) {
                     slot = m.mid(18).toInt();
                     if (!name.isEmpty())
-                        send(wire::loginInfo(slot, "1.2.0", name));
+                        send(wire::loginInfo(slot, VersionText, name));
                 } else if (m == "CMD_full+") {
                     turnedAway = true;
                 } else if (slot &&

@@ -1,3 +1,4 @@
+#include "base/version.h"
 #include "clientfixture.h"
 #include "base/error.h"
 #include "protocol/fieldreader.h"
@@ -42,7 +43,7 @@ void TestClientSession::dropsUnknownWords_data()
     QTest::newRow("upper case") << QByteArray("CMD_SENDLOGININFO+1");
     QTest::newRow("chat lower case") << QByteArray("cmd_chat+1+x: y|clRed");
     QTest::newRow("empty word") << QByteArray("+CMD_full+");
-    QTest::newRow("host-only request") << QByteArray("CMD_logininfo+1+1.2.0+x");
+    QTest::newRow("host-only request") << QByteArray("CMD_logininfo+1+") + VersionText + "+x";
 }
 
 void TestClientSession::dropsUnknownWords()
@@ -71,7 +72,8 @@ void TestClientSession::loginAnswersWithVersionAndName()
     QVERIFY(session.loggedIn());
     QCOMPARE(session.ownPlayer(), 7);
     QCOMPARE(requests.size(), 1);
-    QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray("CMD_logininfo+7+1.2.0+Al+ice\xFF"));
+    QCOMPARE(requests.at(0).at(0).toByteArray(),
+             QByteArray("CMD_logininfo+7+") + VersionText + "+Al+ice\xFF");
     QCOMPARE(loggedIn.at(0).at(0).toInt(), 7);
 }
 

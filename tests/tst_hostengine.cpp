@@ -1,6 +1,7 @@
 // The host's connection handling, driven directly: slots, login, relaying,
 // just-watch, departures, and requests that must not be believed.
 
+#include "base/version.h"
 #include "enginerecorder.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
@@ -35,7 +36,7 @@ struct Table
         engine.connected(slot);
         return slot;
     }
-    int join(const QByteArray &name, const QByteArray &version = "1.2.0")
+    int join(const QByteArray &name, const QByteArray &version = VersionText)
     {
         const int slot = connect();
         engine.handle(slot, wire::loginInfo(slot, version, name).chopped(1));
@@ -86,7 +87,7 @@ private slots:
         t.join("Alice");
         const int spy = t.join("Eve");
         t.out.clear();
-        t.engine.handle(spy, wire::loginInfo(spy, "1.2.0", "Mallory").chopped(1));
+        t.engine.handle(spy, wire::loginInfo(spy, VersionText, "Mallory").chopped(1));
         QVERIFY(t.out.sent.isEmpty());
         QCOMPARE(t.engine.connection(spy).name, QByteArray("Eve"));
         // The slot's next connection logs in afresh.
@@ -379,7 +380,7 @@ private slots:
         QTest::newRow("chat") << QByteArray("CMD_chat+1+I am Alice|clRed");
         QTest::newRow("action") << QByteArray("CMD_action+1+x|clRed");
         QTest::newRow("sound") << QByteArray("CMD_playasound+1+wave1+");
-        QTest::newRow("login") << QByteArray("CMD_logininfo+1+1.2.0+Mallory");
+        QTest::newRow("login") << QByteArray("CMD_logininfo+1+") + VersionText + "+Mallory";
         QTest::newRow("just watch") << QByteArray("CMD_justwatch+1+1");
         QTest::newRow("play card") << QByteArray("CMD_playcard+1+1+");
         QTest::newRow("dummy") << QByteArray("CMD_buythedummy+1+y+");
@@ -405,7 +406,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::newRow("login without version") << QByteArray("CMD_logininfo+2");
-        QTest::newRow("login bad number") << QByteArray("CMD_logininfo+x+1.2.0+Bob");
+        QTest::newRow("login bad number") << QByteArray("CMD_logininfo+x+") + VersionText + "+Bob";
         QTest::newRow("chat bad number") << QByteArray("CMD_chat+2x+hi|clRed");
         QTest::newRow("chat no fields") << QByteArray("CMD_chat+");
         QTest::newRow("just watch seat 5") << QByteArray("CMD_justwatch+5+1");

@@ -4,6 +4,7 @@
 // without sockets or timers: a recording output keeps every message (in the
 // order sent, per slot) and every timer request.
 
+#include "base/version.h"
 #include "enginerecorder.h"
 #include "cards/deck.h"
 #include "cards/random.h"
@@ -48,7 +49,7 @@ public:
             const int slot = engine.acceptSlot();
             engine.connected(slot);
             engine.handle(slot,
-                          req(wire::loginInfo(slot, "1.2.0", "P" + QByteArray::number(slot))));
+                          req(wire::loginInfo(slot, VersionText, "P" + QByteArray::number(slot))));
         }
         out.clear();
     }
@@ -1045,7 +1046,7 @@ void TestHostRules::rejoinerIsToldLeadOrFollow()
     const int slot = t.engine.acceptSlot();
     QCOMPARE(slot, 2);
     t.engine.connected(slot);
-    t.engine.handle(slot, req(wire::loginInfo(slot, "1.2.0", "P2")));
+    t.engine.handle(slot, req(wire::loginInfo(slot, VersionText, "P2")));
     QCOMPARE(t.out.texts(2, "CMD_nextplayer"), QByteArrayList{told});
 
     t.out.clear();

@@ -1,3 +1,4 @@
+#include "base/version.h"
 #include "protocol/colourtext.h"
 #include "protocol/command.h"
 #include "protocol/fieldreader.h"
@@ -204,7 +205,7 @@ private slots:
         // A name is always the last field of its message, so "+" inside it
         // reads back whole.
         const QByteArray name = "A+B+";
-        const QByteArray messages[] = {wire::loginInfo(2, "1.2.0", name),
+        const QByteArray messages[] = {wire::loginInfo(2, VersionText, name),
                                        wire::newPlayerInfo(2, name), wire::existingPlayers(2, name),
                                        wire::playerDisconnected(2, name)};
         for (const QByteArray &m : messages) {
@@ -213,7 +214,7 @@ private slots:
             FieldReader r(split.rest);
             QCOMPARE(r.number(), std::optional<int>(2));
             if (*split.cmd == Cmd::LoginInfo)
-                QCOMPARE(r.field(), std::optional<QByteArray>("1.2.0"));
+                QCOMPARE(r.field(), std::optional<QByteArray>(VersionText));
             QCOMPARE(r.rest(), name);
         }
         QCOMPARE(splitMessage(wire::haveWrongVersion(name).chopped(1)).rest, name);

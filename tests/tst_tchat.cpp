@@ -1,3 +1,4 @@
+#include "base/version.h"
 #include "clickat.h"
 #include "fakehost.h"
 #include "recordingnotifier.h"
@@ -122,7 +123,7 @@ void TestTchat::hostingServesOthersAndEndsThem()
     Peer bob(&client);
     client.connectToHost(QHostAddress::LocalHost, window.server().listeningPort());
     QTRY_VERIFY(bob.received("CMD_sendlogininfo+2"));
-    bob.send("CMD_logininfo+2+1.2.0+Bob");
+    bob.send(QByteArray("CMD_logininfo+2+") + VersionText + "+Bob");
     QTRY_VERIFY(bob.received("CMD_existingplayers+1+Alice"));
 
     bob.send("CMD_chat+2+hello|clRed");
@@ -155,7 +156,8 @@ void TestTchat::hostRemovesAWatcherThroughTheSpyList()
         peers.push_back(std::make_unique<Peer>(sockets.back().get()));
         sockets.back()->connectToHost(QHostAddress::LocalHost, window.server().listeningPort());
         QTRY_VERIFY(peers.back()->received("CMD_sendlogininfo+" + QByteArray::number(n)));
-        peers.back()->send("CMD_logininfo+" + QByteArray::number(n) + "+1.2.0+" + names[n - 2]);
+        peers.back()->send("CMD_logininfo+" + QByteArray::number(n) + "+" + VersionText + "+" +
+                           names[n - 2]);
     }
     Tspylist *spys = window.spyList();
     auto *list = spys->findChild<QListWidget *>(QStringLiteral("listbox_spys"));
@@ -205,7 +207,7 @@ void TestTchat::joinForAnyOtherThirdWord()
 
     Peer &peer = *host.peer();
     peer.send("CMD_sendlogininfo+3");
-    QTRY_VERIFY(peer.received("CMD_logininfo+3+1.2.0+Bob"));
+    QTRY_VERIFY(peer.received(QByteArray("CMD_logininfo+3+") + VersionText + "+Bob"));
     // Words in other letter case, or without "+", are dropped.
     peer.send("CMD_SENDLOGININFO+4");
     peer.send("cmd_sendlogininfo+5");
@@ -400,7 +402,7 @@ void TestTchat::settingsReadOnceConnected()
     QTRY_VERIFY(host.peer());
     Peer &peer = *host.peer();
     peer.send("CMD_sendlogininfo+2");
-    QTRY_VERIFY(peer.received("CMD_logininfo+2+1.2.0+Bob"));
+    QTRY_VERIFY(peer.received(QByteArray("CMD_logininfo+2+") + VersionText + "+Bob"));
     QVERIFY(!window.settings().hasRead());
     QCOMPARE(window.options().botInterval(), 1000);
     // No turn sound is ticked before the file says which.
@@ -480,7 +482,7 @@ void TestTchat::dummyOfferButtonsLieOverTheHand()
     QTRY_VERIFY(host.peer());
     Peer &peer = *host.peer();
     peer.send("CMD_sendlogininfo+2");
-    QTRY_VERIFY(peer.received("CMD_logininfo+2+1.2.0+Bob"));
+    QTRY_VERIFY(peer.received(QByteArray("CMD_logininfo+2+") + VersionText + "+Bob"));
     peer.send("CMD_newplayerinfo+2+Bob");
 
     for (int size = 1; size <= 11; ++size) {

@@ -1,5 +1,6 @@
 // The host over real loopback TCP, seen from plain protocol clients.
 
+#include "base/version.h"
 #include "enginerecorder.h"
 #include "cards/random.h"
 #include "tserver.h"
@@ -89,7 +90,7 @@ class TestTServer : public QObject
         auto c = std::make_unique<RawClient>(m_server->listeningPort());
         if (!QTest::qWaitFor([&] { return c->slot() != 0; }, 5000))
             return c;
-        c->send(wire::loginInfo(c->slot(), "1.2.0", name));
+        c->send(wire::loginInfo(c->slot(), VersionText, name));
         c->waitFor(wire::newPlayerInfo(c->slot(), name).chopped(1));
         return c;
     }
