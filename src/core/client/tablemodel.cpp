@@ -85,9 +85,6 @@ QString ownWin() { return QStringLiteral("addtomine"); }
 // Values of the host's fields.
 constexpr QByteArrayView RefusedNotLowest = "low";
 constexpr QByteArrayView RefusedNotNext = "next";
-// Taking a seat back from the computer: the host takes any value but
-// JustWatchOn, and this copy has always sent 2.
-constexpr int JustWatchBack = 2;
 constexpr int SuitCount = int(Suit::Hearts) + 1;
 
 constexpr int MaxRounds = 99999;
@@ -349,13 +346,13 @@ bool TableModel::canSetJustWatch() const { return m_hosting; }
 void TableModel::setJustWatch(int seat, bool on)
 {
     if (m_login.loggedIn && isSeat(seat))
-        emit request(wire::justWatch(seat, on ? JustWatchOn : JustWatchBack));
+        emit request(wire::justWatch(seat, on ? JustWatchOn : JustWatchOff));
 }
 
 void TableModel::toggleOwnJustWatch()
 {
     if (ownSeatLoggedIn())
-        emit request(wire::justWatch(ownPlayer(), m_justWatch ? JustWatchBack : JustWatchOn));
+        emit request(wire::justWatch(ownPlayer(), m_justWatch ? JustWatchOff : JustWatchOn));
 }
 
 // ---- the hand ------------------------------------------------------------------

@@ -296,10 +296,10 @@ void HostEngine::justWatch(int from, const QByteArray &rest)
     }
     if (value == "2") {
         m_slots[n].justWatch = false;
-        sendAll(wire::justWatching(m_message, n, 2));
+        sendAll(wire::justWatching(m_message, n, JustWatchOff));
     } else if (value == "1") {
         m_slots[n].justWatch = true;
-        sendAll(wire::justWatching(m_message, n, 1));
+        sendAll(wire::justWatching(m_message, n, JustWatchOn));
         if (n == m_table.game().currentPlayer || n == m_table.game().offerSeat)
             m_out.timer(Timer::ComputerUnchanged);
     }

@@ -47,9 +47,9 @@ constexpr std::optional<TurnMode> turnModeFromWire(char c)
 }
 
 // "CMD_justwatch" / "CMD_justwatching": 1 hands the seat to the computer,
-// any other value takes it back.
+// any other value takes it back; both sides send 2 for that.
 constexpr int JustWatchOn = 1;
-constexpr int JustWatchOff = 0;
+constexpr int JustWatchOff = 2;
 
 // Money. A start request may ask for at most this much per seat (either
 // sign) ...
