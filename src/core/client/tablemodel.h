@@ -154,6 +154,9 @@ public:
     bool startButtonShown() const { return m_startShown; }
     bool justWatchTicked() const { return m_justWatch; }
     const QStringList &watchers() const { return m_watchers; }
+    // The name of the person at a player number, seat or watcher; nothing
+    // for a seat the computer plays, a free slot and an unknown number.
+    std::optional<QString> playerName(int player) const;
     // The hosting copy shows the start button while no game runs.
     void setHosting(bool hosting);
 
