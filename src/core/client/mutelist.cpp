@@ -22,8 +22,9 @@ QString MuteList::menuText(bool muted, const QString &name)
 
 QString MuteList::announcement(bool muted, const QString &name)
 {
-    return muted ? QStringLiteral("You have muted %1: you no longer see or hear his chat.").arg(name)
-                 : QStringLiteral("You have unmuted %1.").arg(name);
+    return muted
+               ? QStringLiteral("You have muted %1: you no longer see or hear his chat.").arg(name)
+               : QStringLiteral("You have unmuted %1.").arg(name);
 }
 
 } // namespace velmora

@@ -706,6 +706,9 @@ void TableModel::winner(FieldReader &f)
     if (isSeat(own)) {
         emit tallyGame(winner == own ? ownWin() : caption, loadchecklist());
         emit tallyMoney(m_seats[own].cash - StartingCash, 3);
+        for (int s = 1; s <= SeatCount; ++s)
+            if (s != own && m_seats[s].caption != text::waiting())
+                emit tallyAgainst(m_seats[s].caption, m_seats[own].cash - m_seats[s].cash);
     }
     emit gameWon(winner);
     m_winnerText = caption;

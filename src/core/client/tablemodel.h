@@ -199,6 +199,8 @@ signals:
     // seat won) and the other players at the table; then the money won.
     void tallyGame(const QString &winner, const QStringList &atTable);
     void tallyMoney(int amount, int column);
+    // Then, for each other player at the table, the own result minus his.
+    void tallyAgainst(const QString &name, int amount);
 
     // What happened, in the order it happened, for the announcer. Each is
     // emitted while the message is handled, before `changed`.

@@ -175,6 +175,9 @@ void Tchat::connectTable()
             });
     connect(&m_table, &TableModel::tallyMoney, &m_tally,
             [this](int amount, int column) { guard([&] { m_tally.addmoney(amount, column); }); });
+    connect(&m_table, &TableModel::tallyAgainst, &m_tally, [this](const QString &name, int amount) {
+        guard([&] { m_tally.addAgainst(name, amount); });
+    });
     connect(&m_table, &TableModel::changed, this,
             [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
 }
