@@ -65,6 +65,8 @@ QString describe(const Options &options, const QString &what)
         return options.raiseCards() ? QStringLiteral("on") : QStringLiteral("off");
     if (what == QLatin1String("fourColour"))
         return options.fourColourDeck() ? QStringLiteral("on") : QStringLiteral("off");
+    if (what == QLatin1String("volumes"))
+        return QStringLiteral("%1/%2").arg(options.soundVolume()).arg(options.chatterVolume());
     return QStringLiteral("?");
 }
 
@@ -193,6 +195,11 @@ void TestSettings::readingRules_data()
     row("four colours missing", "[velmora]\n", "fourColour", "off");
     row("four colours true", "[velmora]\nFourColourDeck=true", "fourColour", "on");
     row("four colours a word", "[velmora]\nFourColourDeck=yes", "fourColour", "off");
+    row("volumes missing", "[velmora]\n", "volumes", "100/100");
+    row("volumes", "[velmora]\nSoundVolume=40\nChatterVolume=0", "volumes", "40/0");
+    row("volumes beyond the ends", "[velmora]\nSoundVolume=-5\nChatterVolume=250", "volumes",
+        "0/100");
+    row("volume a word", "[velmora]\nSoundVolume=loud", "volumes", "100/100");
 }
 
 void TestSettings::readingRules()
@@ -261,6 +268,8 @@ void TestSettings::saveKeepsEverythingElse()
                                         "Playsounds=true\n"
                                         "RaiseCards=true\n"
                                         "FourColourDeck=false\n"
+                                        "SoundVolume=100\n"
+                                        "ChatterVolume=100\n"
                                         "\n"
                                         "[other]\n"
                                         "Key=Value",
@@ -274,8 +283,10 @@ void TestSettings::saveKeepsEverythingElse()
     QVERIFY2(
         saved.startsWith(withEnding("[Lobby]\nName=Bob\n[velmora]\nTextsize=12\nTop=3\n", ending)),
         saved.constData());
-    QVERIFY(saved.endsWith(withEnding(
-        "Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n", ending)));
+    QVERIFY(saved.endsWith(
+        withEnding("Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n"
+                   "SoundVolume=100\nChatterVolume=100\n",
+                   ending)));
 }
 
 void TestSettings::saveBeforeReadingKeepsStoredValues_data()
@@ -291,6 +302,9 @@ void TestSettings::saveBeforeReadingKeepsStoredValues_data()
     QTest::newRow("raised cards") << Options::Key::RaiseCards << QByteArray("RaiseCards=false\n");
     QTest::newRow("four colours") << Options::Key::FourColourDeck
                                   << QByteArray("FourColourDeck=true\n");
+    QTest::newRow("sound volume") << Options::Key::SoundVolume << QByteArray("SoundVolume=30\n");
+    QTest::newRow("chatter volume")
+        << Options::Key::ChatterVolume << QByteArray("ChatterVolume=0\n");
     QTest::newRow("window closed elsewhere")
         << Options::Key::WindowPlace << QByteArray("Top=20\nLeft=10\nWidth=820\nHeight=560\n");
 }
@@ -304,7 +318,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     const QByteArray stored = "[velmora]\nTextsize=12\nTop=100\nLeft=200\nWidth=900\nHeight=600\n"
                               "Dummy=0\nRounds=8\nTurnsound=0\nChatterSounds=false\n"
                               "Textcolor=clRed\nPlaysounds=true\nBotspeed=slow\n"
-                              "RaiseCards=true\nFourColourDeck=false\n";
+                              "RaiseCards=true\nFourColourDeck=false\nSoundVolume=80\n"
+                              "ChatterVolume=60\n";
     writeAll(m_path, stored);
     Options options;
     Settings settings(options, m_path);
@@ -316,6 +331,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     case Options::Key::BotSpeed: options.setBotSpeed(Options::BotSpeed::Fast); break;
     case Options::Key::RaiseCards: options.setRaiseCards(false); break;
     case Options::Key::FourColourDeck: options.setFourColourDeck(true); break;
+    case Options::Key::SoundVolume: options.setSoundVolume(30); break;
+    case Options::Key::ChatterVolume: options.setChatterVolume(0); break;
     case Options::Key::WindowPlace: {
         QRect window(10, 20, 820, 560);
         QVERIFY(options.rememberOnClose(window, QSize(1280, 1024)));
@@ -342,6 +359,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     QCOMPARE(options.dummy(), 0);
     QCOMPARE(options.raiseCards(), key != Options::Key::RaiseCards);
     QCOMPARE(options.fourColourDeck(), key == Options::Key::FourColourDeck);
+    QCOMPARE(options.soundVolume(), key == Options::Key::SoundVolume ? 30 : 80);
+    QCOMPARE(options.chatterVolume(), key == Options::Key::ChatterVolume ? 0 : 60);
 }
 
 void TestSettings::gameStartChoicesKeptWhenAGameStarts()

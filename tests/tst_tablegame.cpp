@@ -3,6 +3,7 @@
 
 #include "clickat.h"
 #include "recordingnotifier.h"
+#include "recordingsounds.h"
 #include "art/tableart.h"
 #include "table/handfocus.h"
 #include "window/tchat.h"
@@ -40,17 +41,6 @@ int legalPosition(const TableModel &table)
     }
     return 0;
 }
-
-// Stands in for the speakers: the names of the sounds asked for, in order.
-class RecordingSounds : public SoundPlayer
-{
-public:
-    explicit RecordingSounds(QStringList &names) : m_names(names) {}
-    void playsounds(const QString &name) override { m_names << name; }
-
-private:
-    QStringList &m_names;
-};
 
 // Pictures of the window at the game's moments, for a person to look at:
 // set VELMORA_SHOTS to a folder.

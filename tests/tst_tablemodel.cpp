@@ -270,6 +270,7 @@ private slots:
         ClientFixture t(1);
         QSignalSpy game(&t.model, &TableModel::tallyGame);
         QSignalSpy money(&t.model, &TableModel::tallyMoney);
+        QSignalSpy against(&t.model, &TableModel::tallyAgainst);
         t.model.setHosting(true);
         QVERIFY(t.model.startButtonShown());
         t.host("CMD_newplayerinfo+1+Me");
@@ -305,6 +306,13 @@ private slots:
         QCOMPARE(game[0][1].toStringList(),
                  (QStringList{QStringLiteral("Pip"), QStringLiteral("Cy"), QStringLiteral("Pax")}));
         QCOMPARE(money[0][0].toInt(), -12);
+        // Each opponent's money against ours: 88 - 0, 88 - 130, 88 - 95.
+        QCOMPARE(against.size(), 3);
+        for (const auto &[i, name, amount] :
+             {std::tuple{0, "Pip", 88}, std::tuple{1, "Cy", -42}, std::tuple{2, "Pax", -7}}) {
+            QCOMPARE(against[i][0].toString(), QLatin1String(name));
+            QCOMPARE(against[i][1].toInt(), amount);
+        }
         QCOMPARE(t.lines.last(), QStringLiteral("Cy has Won the Game!"));
         QCOMPARE(t.sounds.last(), QStringLiteral("gameover"));
     }

@@ -2,17 +2,26 @@
 #include "clickat.h"
 #include "fakehost.h"
 #include "recordingnotifier.h"
+#include "recordingsounds.h"
 #include "chat/chatview.h"
 #include "windows/tgamestart.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
 #include "windows/tspylist.h"
+#include "windows/tvolume.h"
 #include "tserver.h"
 #include "tsock.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QStyle>
+#include <QMenu>
+#include <QSlider>
+#include <QAbstractTextDocumentLayout>
 #include <QPushButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -39,6 +48,41 @@ QAction *item(Tchat &window, const char *name)
     return window.findChild<QAction *>(QLatin1String(name));
 }
 
+// Whether the chat's last line reads `text` (the view spaces a name off).
+bool lastLineIs(Tchat &window, const char *text)
+{
+    return window.mainchat()->document()->lastBlock().text().simplified() ==
+           QString::fromUtf8(text);
+}
+
+// The mute item of the context menu a right click at `at` (of `widget`'s
+// own coordinates) opens; the menu is closed again.
+QAction *muteItemAt(QWidget *widget, QPoint at)
+{
+    QContextMenuEvent press(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &press);
+    QAction *found = nullptr;
+    for (QMenu *menu : widget->window()->findChildren<QMenu *>())
+        if (menu->isVisible()) {
+            for (QAction *a : menu->actions())
+                if (a->objectName() == QLatin1String("MutePlayer1"))
+                    found = a;
+            menu->hide();
+        }
+    return found;
+}
+
+// A right click on the chat's last line.
+QAction *muteItemOnLastLine(Tchat &window)
+{
+    ChatView *chat = window.mainchat();
+    const QTextBlock last = chat->document()->lastBlock();
+    const QPointF inDocument = chat->document()->documentLayout()->blockBoundingRect(last).center();
+    const QPoint at = inDocument.toPoint() - QPoint(chat->horizontalScrollBar()->value(),
+                                                    chat->verticalScrollBar()->value());
+    return muteItemAt(chat->viewport(), at);
+}
+
 } // namespace
 
 class TestTchat : public QObject
@@ -61,6 +105,8 @@ private slots:
     void settingsReadOnceConnected();
     void dummyOfferButtonsLieOverTheHand_data();
     void dummyOfferButtonsLieOverTheHand();
+    void volumesReachThePlayer();
+    void muteHidesOnePlayer();
 
 private:
     QTcpServer m_presence;
@@ -507,3 +553,140 @@ void TestTchat::dummyOfferButtonsLieOverTheHand()
 
 QTEST_MAIN(TestTchat)
 #include "tst_tchat.moc"
+
+// A volume is taken when the slider is let go or stepped, reaches the sound
+// player at once and is heard in a sample of its kind; it is written to the
+// settings file.
+void TestTchat::volumesReachThePlayer()
+{
+    Tchat window({QStringLiteral("Bob")});
+    QStringList names;
+    QList<RecordingSounds::Played> played;
+    window.setSoundPlayer(std::make_unique<RecordingSounds>(names, &played));
+    window.show();
+    item(window, "Volume1")->trigger();
+    Tvolume *dialog = window.volumeWindow();
+    QTRY_VERIFY(dialog->isVisible());
+    auto *sound = dialog->findChild<QSlider *>(QStringLiteral("slider_sound"));
+    auto *chatter = dialog->findChild<QSlider *>(QStringLiteral("slider_chatter"));
+    QVERIFY(sound && chatter);
+    QCOMPARE(sound->value(), 100);
+
+    QTest::keyClick(sound, Qt::Key_PageDown);
+    QCOMPARE(window.options().soundVolume(), 90);
+    QTest::keyClick(chatter, Qt::Key_Home);
+    QCOMPARE(window.options().chatterVolume(), 0);
+    QCOMPARE(played.size(), 2);
+    QCOMPARE(played[0].name, QStringLiteral("playcard"));
+    QCOMPARE(played[0].volume, 90);
+    QCOMPARE(played[1].name, QStringLiteral("wave3"));
+    QCOMPARE(played[1].volume, 0);
+
+    // Dragged, the knob moves but the volume waits for the release.
+    const int knobLength = sound->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, sound);
+    const QPoint knob(QStyle::sliderPositionFromValue(0, 100, 90, sound->width() - knobLength) +
+                          knobLength / 2,
+                      sound->height() / 2);
+    QTest::mousePress(sound, Qt::LeftButton, {}, knob);
+    QTest::mouseMove(sound, QPoint(sound->width() / 2, sound->height() / 2));
+    QCOMPARE(window.options().soundVolume(), 90);
+    QCOMPARE(played.size(), 2);
+    QTest::mouseRelease(sound, Qt::LeftButton, {}, QPoint(sound->width() / 2, sound->height() / 2));
+    QVERIFY(window.options().soundVolume() < 90);
+    QCOMPARE(played.size(), 3);
+    QCOMPARE(played[2].volume, window.options().soundVolume());
+
+    // A player put in later plays at the chosen volumes too.
+    window.setSoundPlayer(std::make_unique<RecordingSounds>(names, &played));
+    window.options().setChatterSounds(true);
+    emit window.session().chatterSound(0, QStringLiteral("wave7"));
+    QCOMPARE(played.last().volume, 0);
+
+    QFile file(m_home.filePath(QStringLiteral("pelolobby.ini")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QVERIFY2(
+        saved.contains("ChatterVolume=0") &&
+            saved.contains("SoundVolume=" + QByteArray::number(window.options().soundVolume())),
+        saved.constData());
+}
+
+// A muted player's chat, actions and chatter sounds stay away from this copy;
+// what the table says about him still shows. Unmuting brings them back.
+void TestTchat::muteHidesOnePlayer()
+{
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
+                 &notifier);
+    QStringList sounds;
+    window.setSoundPlayer(std::make_unique<RecordingSounds>(sounds));
+    window.show();
+    QTRY_VERIFY(host.peer());
+    Peer &peer = *host.peer();
+    peer.send("CMD_sendlogininfo+2");
+    peer.send("CMD_newplayerinfo+2+Bob");
+    peer.send("CMD_newplayerinfo+3+Cy");
+    peer.send("CMD_newplayerinfo+6+Eve");
+    peer.send("CMD_chat+3+Cy: first|clRed");
+    QTRY_VERIFY(lastLineIs(window, "Cy: first"));
+    window.options().setChatterSounds(true);
+
+    // Muted from his chat line.
+    QAction *mute = muteItemOnLastLine(window);
+    QVERIFY(mute);
+    QCOMPARE(mute->text(), QStringLiteral("Mute Cy"));
+    mute->trigger();
+    QVERIFY(lastLineIs(window, "You have muted Cy: you no longer see or hear his chat."));
+    // The own lines and the system's offer nothing.
+    QVERIFY(!muteItemOnLastLine(window));
+
+    // Muted from the watchers list.
+    window.spyList()->show();
+    auto *list = window.spyList()->findChild<QListWidget *>(QStringLiteral("listbox_spys"));
+    QTRY_COMPARE(list->count(), 1);
+    mute = muteItemAt(list->viewport(), list->visualItemRect(list->item(0)).center());
+    QVERIFY(mute);
+    QCOMPARE(mute->text(), QStringLiteral("Mute Eve"));
+    mute->trigger();
+
+    peer.send("CMD_chat+3+Cy: hidden|clRed");
+    peer.send("CMD_action+6+Eve waves|clBlue");
+    peer.send("CMD_playasound+3+wave5+");
+    peer.send("CMD_playasound+6+wave6+");
+    peer.send("CMD_chat+0+marker|clGreen");
+    QTRY_VERIFY(lastLineIs(window, "marker"));
+    QVERIFY(!chatText(window).contains(QStringLiteral("hidden")));
+    QVERIFY(!chatText(window).contains(QStringLiteral("waves")));
+    QVERIFY(!sounds.contains(QStringLiteral("wave5")) && !sounds.contains(QStringLiteral("wave6")));
+    // The table's word about him is no chat of his.
+    peer.send("CMD_playerdisconnected+6+Eve");
+    QTRY_VERIFY(lastLineIs(window, "Eve has left."));
+
+    // Unmuted from his seat's name; another Eve at number 6 is not muted.
+    auto *seatName = window.findChild<QLabel *>(QStringLiteral("label_playername3"));
+    QVERIFY(seatName);
+    QString offered;
+    QTimer::singleShot(0, &window, [&] {
+        QWidget *popup = QApplication::activePopupWidget();
+        for (QAction *a : popup ? popup->actions() : QList<QAction *>())
+            if (a->objectName() == QLatin1String("MutePlayer1")) {
+                offered = a->text();
+                a->trigger();
+            }
+        if (popup)
+            popup->close();
+    });
+    QVERIFY(clickOn(seatName, Qt::RightButton));
+    QCOMPARE(offered, QStringLiteral("Unmute Cy"));
+    QVERIFY(lastLineIs(window, "You have unmuted Cy."));
+    peer.send("CMD_newplayerinfo+6+Eve2");
+    peer.send("CMD_chat+3+Cy: back|clRed");
+    peer.send("CMD_action+6+Eve2 waves|clBlue");
+    peer.send("CMD_playasound+3+wave5+");
+    QTRY_VERIFY(lastLineIs(window, "Eve2 waves"));
+    QVERIFY(chatText(window).simplified().contains(QStringLiteral("Cy: back")));
+    QTRY_VERIFY(sounds.contains(QStringLiteral("wave5")));
+    QVERIFY(notifier.errors.isEmpty());
+}

@@ -1,6 +1,7 @@
 // The tally window: what it shows and what the player's clicks change.
 
 #include "tally/tallycodec.h"
+#include "windows/tallychart.h"
 #include "windows/ttallylist.h"
 
 #include <QFile>
@@ -165,6 +166,50 @@ private slots:
         QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$x7"));
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(in.readAll(), stored);
+    }
+
+    // The chart's points are the running money against the selected
+    // opponent as the file holds it, and follow each new game; the totals
+    // beside it are the file's.
+    void chartShowsTheRunningMoney()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("chart.tld"));
+        TallyGrid grid;
+        grid.columnCount = 10;
+        grid.rows = {{"0", "7", "2", "40", "0", "0", "0", "0", "0", ""},
+                     {"Bob", "4", "1", "2", "1", "0", "0", "0", "0", "5 -3 x 12"},
+                     {"Cy", "3", "1", "1", "1", "0", "0", "0", "0", ""}};
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(compressTallyText(writeTallyText(grid), TallyMethod::Lzh));
+        }
+        Tally tally(file);
+        Ttallylist w(tally);
+        QCOMPARE(tally.load(), QString());
+        w.listbox_tallyClick(0);
+        QCOMPARE(w.chart()->points(), (QList<int>{5, 2, 14}));
+        QCOMPARE(text(w, "label_1"), QStringLiteral("4"));
+        QCOMPARE(text(w, "mylabel_3"), QStringLiteral("$40"));
+        // The highest point is drawn above the lowest, all inside the chart.
+        QVERIFY(w.chart()->pointAt(2).y() < w.chart()->pointAt(1).y());
+        QVERIFY(w.chart()->rect().contains(w.chart()->pointAt(0).toPoint()));
+
+        tally.addAgainst(QStringLiteral("Bob"), -20);
+        tally.addAgainst(QStringLiteral("Zed"), 99); // not tallied: nothing
+        QCOMPARE(w.chart()->points(), (QList<int>{5, 2, 14, -6}));
+        w.listbox_tallyClick(1);
+        QVERIFY(w.chart()->points().isEmpty());
+
+        // Kept across runs, and only the latest games once there are many.
+        for (int n = 0; n < TallyTable::HistoryLimit; ++n)
+            tally.addAgainst(QStringLiteral("Cy"), 1);
+        Tally stored(file);
+        QCOMPARE(stored.load(), QString());
+        QCOMPARE(stored.table().runningAgainst(1), (QList<int>{5, 2, 14, -6}));
+        QCOMPARE(stored.table().runningAgainst(2).size(), TallyTable::HistoryLimit);
+        QCOMPARE(stored.table().runningAgainst(2).last(), TallyTable::HistoryLimit);
+        QCOMPARE(stored.table().cell(1, 1), QStringLiteral("4"));
     }
 
     void closingOnlyHides()

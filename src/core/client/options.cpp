@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 Options::Options(QObject *parent) : QObject(parent)
@@ -68,6 +70,18 @@ void Options::setFourColourDeck(bool on)
 {
     m_fourColourDeck = on;
     emit changed(Key::FourColourDeck);
+}
+
+void Options::setSoundVolume(int percent)
+{
+    m_soundVolume = std::clamp(percent, 0, 100);
+    emit changed(Key::SoundVolume);
+}
+
+void Options::setChatterVolume(int percent)
+{
+    m_chatterVolume = std::clamp(percent, 0, 100);
+    emit changed(Key::ChatterVolume);
 }
 
 void Options::setChatColour(ColourValue colour)

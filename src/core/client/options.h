@@ -37,6 +37,8 @@ public:
         Phrases,
         RaiseCards,
         FourColourDeck,
+        SoundVolume,
+        ChatterVolume,
     };
     Q_ENUM(Key)
 
@@ -73,6 +75,13 @@ public:
     // black at card size.
     bool fourColourDeck() const { return m_fourColourDeck; }
     void setFourColourDeck(bool on);
+
+    // The game sounds' and the chatter sounds' volumes in percent, 0..100;
+    // a value outside is taken as the nearest end.
+    int soundVolume() const { return m_soundVolume; }
+    void setSoundVolume(int percent);
+    int chatterVolume() const { return m_chatterVolume; }
+    void setChatterVolume(int percent);
 
     ColourValue chatColour() const { return m_chatColour; }
     void setChatColour(ColourValue colour);
@@ -111,6 +120,8 @@ private:
     bool m_turnSoundNew = false;
     bool m_raiseCards = true;
     bool m_fourColourDeck = false;
+    int m_soundVolume = 100;
+    int m_chatterVolume = 100;
     ColourValue m_chatColour = 0; // black
     std::array<QString, Phrases + 1> m_phrases;
     QString m_roundsText = QStringLiteral("16");

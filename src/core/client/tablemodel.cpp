@@ -279,6 +279,21 @@ void TableModel::newplayerinfo(FieldReader &f)
     }
 }
 
+std::optional<QString> TableModel::playerName(int player) const
+{
+    if (isSeat(player)) {
+        const SeatView &s = m_seats[player];
+        if (s.caption.isEmpty() || s.caption == s.computerName || s.caption == text::waiting())
+            return std::nullopt;
+        return s.caption;
+    }
+    const QString prefix = QString::number(player) + QStringLiteral(": ");
+    for (const QString &line : m_watchers)
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size());
+    return std::nullopt;
+}
+
 void TableModel::movethem(int own)
 {
     // Seat s is shown at position ((s - own) mod 4) + 1: the own seat at the
@@ -691,6 +706,9 @@ void TableModel::winner(FieldReader &f)
     if (isSeat(own)) {
         emit tallyGame(winner == own ? ownWin() : caption, loadchecklist());
         emit tallyMoney(m_seats[own].cash - StartingCash, 3);
+        for (int s = 1; s <= SeatCount; ++s)
+            if (s != own && m_seats[s].caption != text::waiting())
+                emit tallyAgainst(m_seats[s].caption, m_seats[own].cash - m_seats[s].cash);
     }
     emit gameWon(winner);
     m_winnerText = caption;

@@ -154,6 +154,9 @@ public:
     bool startButtonShown() const { return m_startShown; }
     bool justWatchTicked() const { return m_justWatch; }
     const QStringList &watchers() const { return m_watchers; }
+    // The name of the person at a player number, seat or watcher; nothing
+    // for a seat the computer plays, a free slot and an unknown number.
+    std::optional<QString> playerName(int player) const;
     // The hosting copy shows the start button while no game runs.
     void setHosting(bool hosting);
 
@@ -196,6 +199,8 @@ signals:
     // seat won) and the other players at the table; then the money won.
     void tallyGame(const QString &winner, const QStringList &atTable);
     void tallyMoney(int amount, int column);
+    // Then, for each other player at the table, the own result minus his.
+    void tallyAgainst(const QString &name, int amount);
 
     // What happened, in the order it happened, for the announcer. Each is
     // emitted while the message is handled, before `changed`.

@@ -20,10 +20,11 @@ constexpr int MaxTextSize = 72;
 
 // The order in which a save writes the keys.
 constexpr std::initializer_list<Options::Key> SavedKeys{
-    Options::Key::TextSize,   Options::Key::WindowPlace,    Options::Key::Dummy,
-    Options::Key::Rounds,     Options::Key::TurnSound,      Options::Key::ChatterSounds,
-    Options::Key::TextColour, Options::Key::PlaySounds,     Options::Key::BotSpeed,
-    Options::Key::RaiseCards, Options::Key::FourColourDeck,
+    Options::Key::TextSize,      Options::Key::WindowPlace,    Options::Key::Dummy,
+    Options::Key::Rounds,        Options::Key::TurnSound,      Options::Key::ChatterSounds,
+    Options::Key::TextColour,    Options::Key::PlaySounds,     Options::Key::BotSpeed,
+    Options::Key::RaiseCards,    Options::Key::FourColourDeck, Options::Key::SoundVolume,
+    Options::Key::ChatterVolume,
 };
 } // namespace
 
@@ -101,6 +102,8 @@ void Settings::loadinifile()
     // Keys of our own, which the lobby program never writes.
     m_options.setRaiseCards(value(QStringLiteral("RaiseCards")) != QStringLiteral("false"));
     m_options.setFourColourDeck(value(QStringLiteral("FourColourDeck")) == QStringLiteral("true"));
+    m_options.setSoundVolume(number(QStringLiteral("SoundVolume"), 100));
+    m_options.setChatterVolume(number(QStringLiteral("ChatterVolume"), 100));
 }
 
 void Settings::saveinifile() { save(SavedKeys); }
@@ -186,6 +189,12 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         break;
     case Options::Key::FourColourDeck:
         set(QStringLiteral("FourColourDeck"), onOff(m_options.fourColourDeck()));
+        break;
+    case Options::Key::SoundVolume:
+        set(QStringLiteral("SoundVolume"), QString::number(m_options.soundVolume()));
+        break;
+    case Options::Key::ChatterVolume:
+        set(QStringLiteral("ChatterVolume"), QString::number(m_options.chatterVolume()));
         break;
     case Options::Key::Phrases:
         for (int n = 1; n <= Options::Phrases; ++n)

@@ -39,6 +39,15 @@ void Tally::addgame(const QString &winner, const QStringList &atTable)
     emit changed();
 }
 
+void Tally::addAgainst(const QString &name, int amount)
+{
+    if (m_table.rowOf(name) == 0)
+        return;
+    m_table.addAgainst(name, amount);
+    save();
+    emit changed();
+}
+
 void Tally::addmoney(int amount, int column)
 {
     bool number = false;

@@ -39,6 +39,9 @@ public:
     // Adds a signed amount to an own total (column 3: the winnings). A cell
     // that holds no number is left alone, and so is everything else.
     void addmoney(int amount, int column);
+    // A finished game's money against a tallied opponent (own result minus
+    // his), for the chart of how the two stand.
+    void addAgainst(const QString &name, int amount);
     // Starts tallying a player; false when he already is.
     bool tally(const QString &name);
     // Forgets a tallied player's record (row 1..).

@@ -2,6 +2,9 @@
 
 #include "base/error.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace velmora {
 
 namespace {
@@ -69,6 +72,42 @@ int TallyTable::addit(int column, int row)
         throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
     setCell(column, row, QString::number(value + 1));
     return value + 1;
+}
+
+void TallyTable::addAgainst(const QString &name, int amount)
+{
+    const int r = rowOf(name);
+    if (r == 0)
+        return;
+    if (m_grid.columnCount <= HistoryColumn) {
+        m_grid.columnCount = HistoryColumn + 1;
+        for (QStringList &row : m_grid.rows)
+            while (row.size() < m_grid.columnCount)
+                row.append(QString());
+    }
+    QStringList games = cell(HistoryColumn, r).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    games.append(QString::number(amount));
+    if (games.size() > HistoryLimit)
+        games = games.mid(games.size() - HistoryLimit);
+    setCell(HistoryColumn, r, games.join(QLatin1Char(' ')));
+}
+
+QList<int> TallyTable::runningAgainst(int row) const
+{
+    QList<int> running;
+    qint64 sum = 0;
+    for (const QString &word :
+         cell(HistoryColumn, row).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int amount = word.toInt(&ok);
+        if (!ok)
+            continue;
+        // A hand-edited file could hold sums no game reaches; they stop at
+        // the ends of int rather than wrap round.
+        sum = std::clamp<qint64>(sum + amount, INT_MIN, INT_MAX);
+        running.append(int(sum));
+    }
+    return running;
 }
 
 int TallyTable::addtomine(int column) { return addit(column, 0); }

@@ -10,7 +10,10 @@ namespace velmora {
 // The player's private record of finished games: row 0 holds the own totals
 // (games, wins, net winnings), every further row one opponent the player
 // chose to tally, with games together and who won them, in total (columns
-// 1..4) and for this run of the program (columns 5..8). Cells are decimal
+// 1..4) and for this run of the program (columns 5..8). A tenth column,
+// added with the first game that has one, holds the money against each
+// opponent game by game: the own result minus his, as signed numbers
+// separated by spaces. Cells are decimal
 // text, as the tally file stores them. The list of tallied players is the
 // rows' names in row order, so it is never kept twice.
 class TallyTable
@@ -19,6 +22,10 @@ public:
     static constexpr int Columns = 9;
     // The winner text that means the local player won.
     static constexpr char Mine[] = "addtomine";
+    static constexpr int HistoryColumn = 9;
+    // Games kept per opponent; the oldest go first, so the file stays small
+    // over years of play.
+    static constexpr int HistoryLimit = 500;
 
     TallyTable() { clear(); }
 
@@ -38,6 +45,12 @@ public:
     // Adds a signed amount to an own total; a cell that holds no number is
     // left alone.
     void addmoney(int amount, int column);
+    // One finished game's money against a tallied opponent (own result
+    // minus his); nothing for a player who is not tallied.
+    void addAgainst(const QString &name, int amount);
+    // The running money against the opponent of row r, one figure per game
+    // kept; a word in the cell that is no number is passed over.
+    QList<int> runningAgainst(int row) const;
     // Adds 1 to an own total and returns the new value.
     int addtomine(int column);
     // Adds 1 to one cell and returns the new value. Raises Error when the

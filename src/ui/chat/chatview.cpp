@@ -4,10 +4,13 @@
 #include "common/notifier.h"
 #include "smileys.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -73,7 +76,6 @@ ChatView::ChatView(QWidget *parent) : QTextBrowser(parent)
     m_scrollOff->setCheckable(true);
     m_scrollOff->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addActions({selectAll, clear, copy, separator, m_scrollOff});
-    setContextMenuPolicy(Qt::ActionsContextMenu);
 
     m_sizes = new QActionGroup(this);
     for (int size : TextSizes) {
@@ -138,6 +140,8 @@ void ChatView::addLine(int sender, const QString &text, ColourValue colour)
     cursor.movePosition(QTextCursor::End);
     if (!document()->isEmpty())
         cursor.insertBlock();
+    // Whose line it is, for the context menu; the text may not say it.
+    cursor.block().setUserState(sender);
     for (const ChatItem &item : line.items) {
         switch (item.kind) {
         case ChatItem::Kind::Text: cursor.insertText(item.text, lineFormat); break;
@@ -157,6 +161,33 @@ void ChatView::addLine(int sender, const QString &text, ColourValue colour)
     }
     if (!scrollOff())
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+int ChatView::senderAt(const QPoint &viewportPos) const
+{
+    const QTextBlock block = cursorForPosition(viewportPos).block();
+    // Past the last line the cursor still lands on it.
+    if (!block.isValid() || !block.layout() ||
+        !document()
+             ->documentLayout()
+             ->blockBoundingRect(block)
+             .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value())
+             .contains(viewportPos))
+        return 0;
+    return std::max(block.userState(), 0);
+}
+
+void ChatView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The view's own actions, then the window's about the line's sender.
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("popup_chat"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(actions());
+    const int sender = senderAt(event->pos());
+    if (m_playerMenu && sender > 0)
+        m_playerMenu(*menu, sender);
+    menu->popup(event->globalPos());
 }
 
 void ChatView::recolour(int style)

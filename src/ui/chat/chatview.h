@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chat/chatformatter.h"
+#include "common/playermenu.h"
 #include "protocol/colourtext.h"
 
 #include <QTextBrowser>
@@ -48,6 +49,12 @@ public:
     // Who shows "Cannot open Webpage" and opens links; the view works
     // without one but then opens nothing.
     void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+    // Items of the window's own about the sender of the line under the
+    // pointer, at the end of the context menu.
+    void setPlayerMenu(PlayerMenu items) { m_playerMenu = std::move(items); }
+    // The sender of the line at a point of the viewport; 0 for a system
+    // line or no line.
+    int senderAt(const QPoint &viewportPos) const;
 
     // One line from `sender` (0..9); `text` is what follows its number.
     void addLine(int sender, const QString &text, ColourValue colour);
@@ -88,6 +95,7 @@ signals:
 
 protected:
     QMimeData *createMimeDataFromSelection() const override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void recolour(int style);
@@ -95,6 +103,7 @@ private:
 
     ChatFormatter m_formatter;
     Notifier *m_notifier = nullptr;
+    PlayerMenu m_playerMenu;
     std::array<std::optional<QColor>, StyleCount> m_styleColours{};
     int m_textSize = InitialTextSize;
     QAction *m_scrollOff = nullptr;

@@ -1,5 +1,6 @@
 #include "effectplayer.h"
 
+#include <QAudio>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
@@ -35,7 +36,25 @@ void EffectPlayer::playsounds(const QString &name)
         m_current->stop();
     m_current = next;
     m_currentName = name.toLower();
+    applyVolume(next, m_currentName);
     next->play();
+}
+
+void EffectPlayer::setVolume(Channel channel, int percent)
+{
+    SoundPlayer::setVolume(channel, percent);
+    if (m_current && channelOf(m_currentName) == channel)
+        applyVolume(m_current, m_currentName);
+}
+
+void EffectPlayer::applyVolume(QSoundEffect *effect, const QString &name) const
+{
+    // The ear hears loudness logarithmically: a slider at half should sound
+    // half as loud, not barely quieter.
+    const qreal linear = QAudio::convertVolume(volume(channelOf(name)) / qreal(100),
+                                               QAudio::LogarithmicVolumeScale,
+                                               QAudio::LinearVolumeScale);
+    effect->setVolume(linear);
 }
 
 QString EffectPlayer::playing() const

@@ -28,6 +28,7 @@ public:
     explicit EffectPlayer(QObject *parent = nullptr);
 
     void playsounds(const QString &name) override;
+    void setVolume(Channel channel, int percent) override;
 
     // The name of the sound that is playing now; empty when silent.
     QString playing() const;
@@ -40,6 +41,7 @@ private:
     void watchOutputs();
     void useOutput(const QAudioDevice &device);
     QSoundEffect *effect(const QString &name);
+    void applyVolume(QSoundEffect *effect, const QString &name) const;
 
     QMediaDevices *m_devices = nullptr;
     QAudioDevice m_device;

@@ -2,6 +2,8 @@
 
 #include "chat/chattersounds.h"
 
+#include <algorithm>
+
 // The sounds are compiled into this static library; without a reference from
 // code the linker would drop their registration.
 static void registerSoundResources() { Q_INIT_RESOURCE(sounds); }
@@ -35,6 +37,25 @@ QString SoundPlayer::resourcePath(const QString &name)
     if (!isKnown(name))
         return {};
     return QStringLiteral(":/sounds/") + name.toUpper() + QStringLiteral(".wav");
+}
+
+void SoundPlayer::setVolume(Channel channel, int percent)
+{
+    (channel == Channel::Chatter ? m_chatterVolume : m_gameVolume) = std::clamp(percent, 0, 100);
+}
+
+int SoundPlayer::volume(Channel channel) const
+{
+    return channel == Channel::Chatter ? m_chatterVolume : m_gameVolume;
+}
+
+SoundPlayer::Channel SoundPlayer::channelOf(const QString &name)
+{
+    const auto &chatter = chatterSounds();
+    const bool isChatter = std::any_of(chatter.begin(), chatter.end(), [&](const Chatter &c) {
+        return c.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return isChatter ? Channel::Chatter : Channel::Game;
 }
 
 const QList<SoundPlayer::Chatter> &SoundPlayer::chatterSounds()

@@ -24,9 +24,18 @@ public:
         QString caption; // the menu item's caption and tooltip
     };
 
+    // Game sounds and chatter sounds have volumes of their own.
+    enum class Channel { Game, Chatter };
+
     virtual ~SoundPlayer() = default;
 
     virtual void playsounds(const QString &name) = 0;
+
+    // In percent, 0..100 (a value outside is taken as the nearest end); a
+    // sound plays at its channel's volume from the moment it is set.
+    virtual void setVolume(Channel channel, int percent);
+    int volume(Channel channel) const;
+    static Channel channelOf(const QString &name);
 
     // Every sound of the set by its lower-case name: the game sounds, then
     // "wave1".."wave20".
@@ -37,6 +46,10 @@ public:
     static QString resourcePath(const QString &name);
     // The twenty chatter sounds in menu order.
     static const QList<Chatter> &chatterSounds();
+
+private:
+    int m_gameVolume = 100;
+    int m_chatterVolume = 100;
 };
 
 } // namespace velmora

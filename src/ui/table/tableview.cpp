@@ -561,6 +561,8 @@ void TableView::showSeatMenu(int position, const QPoint &globalPos)
     remove->setEnabled(m_model.canRemove(seat));
     set->setEnabled(m_model.canSetJustWatch());
     unset->setEnabled(m_model.canSetJustWatch());
+    if (m_playerMenu)
+        m_playerMenu(menu, seat);
     QAction *chosen = menu.exec(globalPos);
     if (chosen == remove)
         emit m_model.removeFromGame(seat);

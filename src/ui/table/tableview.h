@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/tablemodel.h"
+#include "common/playermenu.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -45,6 +46,8 @@ public:
 
     // The own hand's keyboard stop.
     HandFocus *handFocus() const { return m_handFocus; }
+    // Items of the window's own at the end of a seat's menu.
+    void setPlayerMenu(PlayerMenu items) { m_playerMenu = std::move(items); }
     void focusHand();
 
 signals:
@@ -93,8 +96,9 @@ private:
     TableModel &m_model;
     QWidget *m_board;
     std::array<SeatWidgets, 5> m_seats{}; // by screen position 1..4
-    std::array<QLabel *, 12> m_cards{};   // by hand display position 1..11
-    std::array<QLabel *, 10> m_pots{};    // by pot 1..9
+    PlayerMenu m_playerMenu;
+    std::array<QLabel *, 12> m_cards{}; // by hand display position 1..11
+    std::array<QLabel *, 10> m_pots{};  // by pot 1..9
     QLabel *m_thelast = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_pot = nullptr;

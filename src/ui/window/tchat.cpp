@@ -23,6 +23,7 @@
 #include "windows/tspylist.h"
 #include "windows/tphrases.h"
 #include "windows/ttallylist.h"
+#include "windows/tvolume.h"
 
 #include <QApplication>
 
@@ -30,6 +31,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -96,7 +98,11 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
         m_startGame->setEnabled(true);
     });
     connect(m_connection, &GameConnection::hostClosed, this, &Tchat::hostClosed);
-    connect(&m_session, &ClientSession::chatLine, m_mainchat, &ChatView::addLine);
+    connect(&m_session, &ClientSession::chatLine, m_mainchat,
+            [this](int sender, const QString &text, ColourValue colour) {
+                if (sender == 0 || !muted(sender))
+                    m_mainchat->addLine(sender, text, colour);
+            });
     connect(&m_session, &ClientSession::gameFull, this, &Tchat::gameIsFull);
     connectTable();
     m_settings.setCurrentPlace([this] { return frameGeometry(); });
@@ -111,7 +117,8 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key :
          {Options::Key::BotSpeed, Options::Key::PlaySounds, Options::Key::ChatterSounds,
-          Options::Key::TextSize, Options::Key::RaiseCards, Options::Key::FourColourDeck})
+          Options::Key::TextSize, Options::Key::RaiseCards, Options::Key::FourColourDeck,
+          Options::Key::SoundVolume, Options::Key::ChatterVolume})
         showOptions(key);
     // Neither turn sound is ticked until the settings are read or the
     // player picks one; the classic sound plays meanwhile.
@@ -168,6 +175,9 @@ void Tchat::connectTable()
             });
     connect(&m_table, &TableModel::tallyMoney, &m_tally,
             [this](int amount, int column) { guard([&] { m_tally.addmoney(amount, column); }); });
+    connect(&m_table, &TableModel::tallyAgainst, &m_tally, [this](const QString &name, int amount) {
+        guard([&] { m_tally.addAgainst(name, amount); });
+    });
     connect(&m_table, &TableModel::changed, this,
             [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
 }
@@ -178,7 +188,34 @@ void Tchat::playsounds(const QString &name)
         m_sounds->playsounds(name);
 }
 
-void Tchat::setSoundPlayer(std::unique_ptr<SoundPlayer> player) { m_sounds = std::move(player); }
+bool Tchat::muted(int player) const
+{
+    const std::optional<QString> name = m_table.playerName(player);
+    return name && m_mutes.isMuted(player, *name);
+}
+
+void Tchat::addMuteItem(QMenu &menu, int player)
+{
+    const std::optional<QString> name = m_table.playerName(player);
+    if (!name || player == m_table.ownPlayer())
+        return;
+    if (!menu.isEmpty())
+        menu.addSeparator();
+    // A name may hold "&", which a menu would take for a shortcut mark.
+    QString text = MuteList::menuText(m_mutes.isMuted(player, *name), *name);
+    QAction *item = menu.addAction(text.replace(QLatin1Char('&'), QStringLiteral("&&")));
+    item->setObjectName(QStringLiteral("MutePlayer1"));
+    connect(item, &QAction::triggered, this, [this, player, name = *name] {
+        m_session.systemLine(MuteList::announcement(m_mutes.toggle(player, name), name));
+    });
+}
+
+void Tchat::setSoundPlayer(std::unique_ptr<SoundPlayer> player)
+{
+    m_sounds = std::move(player);
+    m_sounds->setVolume(SoundPlayer::Channel::Game, m_options.soundVolume());
+    m_sounds->setVolume(SoundPlayer::Channel::Chatter, m_options.chatterVolume());
+}
 
 // The watchers list, the lobby download window, help and about: created
 // hidden, shown from the menus, the logo and a solo start.
@@ -197,6 +234,19 @@ void Tchat::buildSideWindows()
     connect(m_spyList, &Tspylist::removeRequested, m_connection, &GameConnection::removeFromGame);
     // The installer or the lobby program has started: this game ends.
     connect(m_download, &Tdownload::quitRequested, this, &QWidget::close);
+
+    const PlayerMenu muteItem = [this](QMenu &menu, int player) { addMuteItem(menu, player); };
+    m_spyList->setPlayerMenu(muteItem);
+    m_tableView->setPlayerMenu(muteItem);
+    m_mainchat->setPlayerMenu(muteItem);
+
+    m_volume = new Tvolume(m_options, this);
+    // The sample plays whether or not sounds are on: the player asked to
+    // hear the volume he chose.
+    connect(m_volume, &Tvolume::sampleWanted, this, [this](SoundPlayer::Channel channel) {
+        m_sounds->playsounds(channel == SoundPlayer::Channel::Chatter ? QStringLiteral("wave3")
+                                                                      : QStringLiteral("playcard"));
+    });
 }
 
 // The chat entry, phrase and sound buttons, and the phrase editor.
@@ -215,6 +265,8 @@ void Tchat::buildChat()
     connect(m_mainchat, &ChatView::chatCleared, m_chat, &ChatControls::focusEntry);
     connect(&m_session, &ClientSession::chatterSound, this,
             [this](int sender, const QString &sound) {
+                if (muted(sender))
+                    return;
                 std::optional<QString> seatName;
                 if (isSeat(sender))
                     seatName = m_table.seat(sender).caption;
@@ -348,6 +400,12 @@ void Tchat::buildMenus()
         m_justWatch->setChecked(m_table.justWatchTicked());
         guard([this] { m_table.toggleOwnJustWatch(); });
     });
+    options->addSeparator();
+    QAction *volume = addItem(options, QStringLiteral("&Volume\u2026"), "Volume1");
+    connect(volume, &QAction::triggered, this, [this] {
+        m_volume->showVolumes();
+        showInFront(m_volume);
+    });
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     QAction *viewTally = addItem(view, QStringLiteral("View &Tally"), "ViewTally1");
@@ -396,6 +454,13 @@ void Tchat::showOptions(Options::Key key)
             TableArt::setFourColourDeck(m_options.fourColourDeck());
             m_tableView->artChanged();
         }
+        break;
+    case Options::Key::SoundVolume:
+    case Options::Key::ChatterVolume:
+        m_sounds->setVolume(SoundPlayer::Channel::Game, m_options.soundVolume());
+        m_sounds->setVolume(SoundPlayer::Channel::Chatter, m_options.chatterVolume());
+        if (m_volume)
+            m_volume->showVolumes();
         break;
     default: break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/clientsession.h"
+#include "client/mutelist.h"
 #include "client/options.h"
 #include "client/startrole.h"
 #include "client/tableannouncer.h"
@@ -33,6 +34,7 @@ class Thelp;
 class Tspylist;
 class Tphrases;
 class Ttallylist;
+class Tvolume;
 class TServer;
 class TSock;
 
@@ -70,6 +72,7 @@ public:
     Tdownload *download() const { return m_download; }
     Thelp *help() const { return m_help; }
     Tabout *about() const { return m_about; }
+    Tvolume *volumeWindow() const { return m_volume; }
     // The sounds go through this player (tests put a recorder in).
     void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
     ChatView *mainchat() const { return m_mainchat; }
@@ -118,6 +121,10 @@ private:
     void startConnection();
     // Every game sound is asked for here, by name.
     void playsounds(const QString &name);
+    // Whether what the player at this number says is kept from view.
+    bool muted(int player) const;
+    // "Mute NAME" or "Unmute NAME" in a menu about the player.
+    void addMuteItem(QMenu &menu, int player);
 
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
@@ -130,6 +137,7 @@ private:
     TableModel m_table;
     TableAnnouncer m_announcer{m_table};
     Tally m_tally;
+    MuteList m_mutes;
     GameConnection *m_connection = nullptr;
 
     BoardPanel *m_board = nullptr;
@@ -154,6 +162,7 @@ private:
     std::unique_ptr<SoundPlayer> m_sounds;
     ChatControls *m_chat = nullptr;
     Tphrases *m_phrases = nullptr;
+    Tvolume *m_volume = nullptr;
 
     bool m_shown = false;
     bool m_started = false;

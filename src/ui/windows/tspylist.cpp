@@ -100,6 +100,15 @@ void Tspylist::listbox_spysContextMenu(const QPoint &pos)
     // the player points at whom he means.
     const QListWidgetItem *item = m_list->itemAt(pos);
     m_rowAtMenu = item ? m_list->row(item) : -1;
+    // The window's items are made for the watcher under the pointer, so the
+    // last menu's go.
+    for (QAction *action : m_menu->actions())
+        if (action != m_kick) {
+            m_menu->removeAction(action);
+            action->deleteLater();
+        }
+    if (m_playerMenu && m_rowAtMenu >= 0 && m_rowAtMenu < int(m_watchers.size()))
+        m_playerMenu(*m_menu, m_watchers[std::size_t(m_rowAtMenu)].number);
     m_menu->popup(m_list->viewport()->mapToGlobal(pos));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/playermenu.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -32,6 +34,8 @@ public:
     // Only the hosting copy can close connections.
     void setHosting(bool hosting);
     bool hosting() const { return m_hosting; }
+    // Items of the window's own below "Remove From Game".
+    void setPlayerMenu(PlayerMenu items) { m_playerMenu = std::move(items); }
 
 signals:
     // "Remove From Game" on a watcher's line: the receiver asks the host in
@@ -53,6 +57,7 @@ private:
     QListWidget *m_list = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_kick = nullptr;
+    PlayerMenu m_playerMenu;
     int m_rowAtMenu = -1;
     bool m_hosting = false;
 };

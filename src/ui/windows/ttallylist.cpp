@@ -1,6 +1,7 @@
 #include "ttallylist.h"
 
 #include "art/tableart.h"
+#include "tallychart.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -27,6 +28,8 @@ QLabel *addLabel(QWidget *parent, const QString &text, int x, int y, int w, int 
     return label;
 }
 
+constexpr int ChartHeight = 100;
+
 QFrame *addPanel(QWidget *parent, int x, int y, int w, int h)
 {
     auto *panel = new QFrame(parent);
@@ -40,7 +43,8 @@ Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Wind
 {
     setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(QStringLiteral("Velmora - Tally List"));
-    setFixedSize(455, 349);
+    // The totals keep their places; the chart is a strip below them.
+    setFixedSize(455, 349 + ChartHeight + 24);
     setAutoFillBackground(true);
     TableArt::setPanelBackground(this);
     m_confirm = [this](const QString &question) {
@@ -108,6 +112,11 @@ Ttallylist::Ttallylist(Tally &tally, QWidget *parent) : QWidget(parent, Qt::Wind
     done->setGeometry(344, 314, 105, 28);
     connect(done, &QPushButton::clicked, this, &QWidget::hide);
 
+    addLabel(this, QStringLiteral("Money Against Him, Game by Game"), 8, 350, 440, 16,
+             QStringLiteral("label_charttitle"), true);
+    m_chart = new TallyChart(this);
+    m_chart->setGeometry(6, 368, 443, ChartHeight);
+
     connect(&m_tally, &Tally::changed, this, &Ttallylist::loadtally);
     loadtally();
 }
@@ -169,6 +178,9 @@ void Ttallylist::showSelected()
         label(QStringLiteral("label_%1").arg(c))->setText(table.cell(c, row + 1));
     label(QStringLiteral("label_hisname"))->setText(name + QStringLiteral(" Wins:"));
     label(QStringLiteral("label_hisnametop"))->setText(name + QStringLiteral("'s Tally"));
+    label(QStringLiteral("label_charttitle"))
+        ->setText(QStringLiteral("Money Against ") + name + QStringLiteral(", Game by Game"));
+    m_chart->setPoints(table.runningAgainst(row + 1));
 }
 
 void Ttallylist::clearSelected()
@@ -178,6 +190,9 @@ void Ttallylist::clearSelected()
         label(QStringLiteral("label_%1").arg(c))->setText(QStringLiteral("0"));
     label(QStringLiteral("label_hisname"))->setText(QStringLiteral("XX Wins:"));
     label(QStringLiteral("label_hisnametop"))->clear();
+    label(QStringLiteral("label_charttitle"))
+        ->setText(QStringLiteral("Money Against Him, Game by Game"));
+    m_chart->setPoints({});
 }
 
 void Ttallylist::loadchecklist()
@@ -242,6 +257,7 @@ void Ttallylist::button_resetClick()
         showOwn(c, QStringLiteral("0"));
     for (int c = 1; c <= 8; ++c)
         label(QStringLiteral("label_%1").arg(c))->setText(QStringLiteral("0"));
+    m_chart->setPoints({});
 }
 
 void Ttallylist::closeEvent(QCloseEvent *event)

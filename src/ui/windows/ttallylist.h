@@ -12,6 +12,8 @@ class QListWidgetItem;
 
 namespace velmora {
 
+class TallyChart;
+
 // The tally window: the own totals, the selected opponent's record, the
 // players of the current game (tick one to start tallying him) and the
 // tallied players (untick one to forget him). It shows the tally and edits
@@ -37,6 +39,8 @@ public:
     void button_resetClick();
 
     QLabel *label(const QString &name) const;
+    // The selected opponent's money game by game.
+    TallyChart *chart() const { return m_chart; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -55,6 +59,7 @@ private:
     Confirm m_confirm;
     QListWidget *m_checklist = nullptr;
     QListWidget *m_tallied = nullptr;
+    TallyChart *m_chart = nullptr;
     bool m_filling = false;
     // The opponent the middle panel shows, if any.
     QString m_shown;
