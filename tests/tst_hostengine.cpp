@@ -42,7 +42,34 @@ struct Table
         engine.handle(slot, wire::loginInfo(slot, version, name).chopped(1));
         return slot;
     }
+    // Alice (seat 1, the dealer) and Bob (seat 2) at a game with a turn
+    // limit; the dummy hand is offered to Alice first, or Bob leads.
+    void startTimedGame(bool dummy, const QByteArray &bob = "Bob")
+    {
+        join("Alice");
+        join(bob);
+        engine.setTurnLimit(TurnLimit);
+        engine.handle(1, QByteArray("CMD_startgame+Alice+100+16+") + (dummy ? "1+" : "0+"));
+    }
+    // Lets the turn clock run out after `ms`, as the server's timer would.
+    void expireAfter(qint64 ms)
+    {
+        now += ms;
+        engine.turnClockFired();
+    }
+    static constexpr qint64 TurnLimit = 30000;
 };
+
+// The lowest card of a hand is the lowest of its suit: always a lead the
+// rules take.
+int lowestSlot(const Hand &hand)
+{
+    int best = 0;
+    for (int k = 1; k <= HandSlots; ++k)
+        if (inSlot(hand, k) != NoCard && (best == 0 || inSlot(hand, k) < inSlot(hand, best)))
+            best = k;
+    return best;
+}
 
 } // namespace
 
@@ -180,6 +207,12 @@ private slots:
         t.out.clear();
         t.engine.closed(2);
         QVERIFY(t.out.sent.isEmpty());
+        // A connection that never logged in leaves as unheard as it came.
+        const int silent = t.connect();
+        t.out.clear();
+        t.engine.closed(silent);
+        QVERIFY(t.out.sent.isEmpty());
+        QVERIFY(!t.engine.connection(silent).inUse);
     }
 
     void departedConnectionsQueueIsDropped()
@@ -552,6 +585,7 @@ private slots:
         Table t;
         for (int i = 0; i < 4; ++i)
             t.join("p" + QByteArray::number(i));
+        t.engine.setTurnLimit(30000);
         t.engine.handle(1, "CMD_startgame+p0+100+8+1+");
         Random r(77);
         // (No game starts: a start with other cash would change the total.)
@@ -566,6 +600,10 @@ private slots:
             case 1: t.engine.roundOverTimerFired(); break;
             case 2: t.engine.closed(slot); break;
             case 3: t.connect(); break;
+            case 4:
+                t.now += 20000;
+                t.engine.turnClockFired();
+                break;
             default: {
                 QByteArray m = words[r.below(std::size(words))];
                 const int fields = int(r.below(6));
@@ -584,6 +622,112 @@ private slots:
                 QCOMPARE(money, 400);
             }
         }
+    }
+
+    // A turn or offer a person lets run past the limit is made for him by
+    // the computer, after a system line that names him; time spent before
+    // the wait began, or in a wait that has ended, never counts.
+    void turnClock_data()
+    {
+        QTest::addColumn<bool>("dummy");
+        QTest::addColumn<qint64>("waited");
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("turn at the limit") << false << Table::TurnLimit << true;
+        QTest::newRow("turn just before it") << false << Table::TurnLimit - 1 << false;
+        QTest::newRow("offer at the limit") << true << Table::TurnLimit << true;
+        QTest::newRow("offer just before it") << true << Table::TurnLimit - 1 << false;
+    }
+    void turnClock()
+    {
+        QFETCH(bool, dummy);
+        QFETCH(qint64, waited);
+        QFETCH(bool, moved);
+        Table t;
+        t.startTimedGame(dummy);
+        const int seat = dummy ? 1 : 2;
+        const QByteArray name = dummy ? "Alice" : "Bob";
+        QCOMPARE(t.out.turnClockMs, Table::TurnLimit);
+        const quint64 turns = t.engine.table().turnsHandedOut();
+        t.out.clear();
+        t.expireAfter(waited);
+        const QByteArray line = ff("CMD_chat+0+" + name + HostEngine::OutOfTimeText + "|clGreen");
+        QCOMPARE(t.out.to(2).contains(line), moved);
+        QCOMPARE(t.engine.table().turnsHandedOut() > turns, moved);
+        if (!moved) {
+            // The timer fired early: it runs again for the rest.
+            QCOMPARE(t.out.turnClockMs, 1);
+            return;
+        }
+        // The move goes out like any other, after the line.
+        const QByteArrayList toBob = t.out.to(2);
+        const QByteArray answer = dummy ? "CMD_nextplayer" : "CMD_hiscard+2+";
+        const auto move = std::find_if(toBob.begin(), toBob.end(),
+                                       [&](const QByteArray &m) { return m.startsWith(answer); });
+        QVERIFY(move != toBob.end());
+        QVERIFY(toBob.indexOf(line) < move - toBob.begin());
+        QVERIFY(t.engine.table().game().offerSeat != seat);
+    }
+
+    // A turn that ends just before the limit: the timer of the old turn
+    // must not move the next one.
+    void turnEndingJustBeforeTheLimit()
+    {
+        Table t;
+        t.startTimedGame(false);
+        t.now += Table::TurnLimit - 1;
+        t.engine.handle(2, "CMD_playcard+2+" +
+                               QByteArray::number(lowestSlot(t.engine.table().seat(2).hand)) + "+");
+        QVERIFY(t.engine.table().seat(2).lastCard != NoCard);
+        t.out.clear();
+        t.expireAfter(1);
+        QVERIFY(!t.out.anySent("CMD_chat"));
+        QVERIFY(!t.out.anySent("CMD_hiscard"));
+    }
+
+    // A seat on just-watch is the computer's; cleared, its player's time
+    // starts only then. Switching back and forth never lets the table wait
+    // longer than one limit from the last switch.
+    void justWatchClearedWhileOnTurn()
+    {
+        Table t;
+        t.startTimedGame(false);
+        t.now += 20000;
+        t.engine.handle(2, "CMD_justwatch+2+1");
+        QCOMPARE(t.out.turnClockMs, -1);
+        t.now += 100;
+        t.engine.handle(2, "CMD_justwatch+2+2");
+        QCOMPARE(t.out.turnClockMs, Table::TurnLimit);
+        // The computer's timer, started by the switch, finds a person there.
+        t.out.clear();
+        t.engine.computerTimerFired();
+        t.expireAfter(Table::TurnLimit - 1);
+        QVERIFY(!t.out.anySent("CMD_hiscard"));
+        t.expireAfter(1);
+        QVERIFY(t.out.anySent("CMD_hiscard"));
+        QVERIFY(t.out.to(1).first().startsWith("CMD_chat+0+Bob ran out of time"));
+    }
+
+    void turnClockOffAndNames()
+    {
+        // Off: no clock at all.
+        Table off;
+        off.join("Alice");
+        off.join("Bob");
+        off.engine.handle(1, "CMD_startgame+Alice+100+16+0+");
+        QCOMPARE(off.out.turnClockMs, -1);
+        // A "|" in the name would cut the line and spoil its colour.
+        Table t;
+        t.startTimedGame(false, "B|ob");
+        t.out.clear();
+        t.expireAfter(Table::TurnLimit);
+        QCOMPARE(t.out.to(1).first(),
+                 ff("CMD_chat+0+B/ob" + QByteArray(HostEngine::OutOfTimeText) + "|clGreen"));
+        // The player leaving on his turn stops his clock: the computer has
+        // the seat.
+        Table left;
+        left.startTimedGame(false);
+        left.engine.closed(2);
+        QCOMPARE(left.out.turnClockMs, -1);
     }
 
     void disconnectSockClosesOnlySlotsInUse()
