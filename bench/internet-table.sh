@@ -120,9 +120,10 @@ start_server
 player "$hns" 127.0.0.1 Alice "$work/alice.log"
 wait_for "$work/alice.log" "CMD_newplayerinfo+1+Alice" 5
 ip netns exec "$pns" bash -c '
-    end=$(($(date +%s) + 60)) joins=0
+    end=$(($(date +%s) + 60)) tries=0 joins=0
     ff=$(printf "\377")
     while [ "$(date +%s)" -lt $end ]; do
+        tries=$((tries + 1))
         exec 3<>/dev/tcp/$1/$2 || continue
         if IFS= read -r -d "$ff" m <&3 && [[ $m == CMD_sendlogininfo+* ]]; then
             printf "CMD_logininfo+%s+1.2.0+Flood\377" "${m#*+}" >&3
@@ -130,11 +131,11 @@ ip netns exec "$pns" bash -c '
         fi
         exec 3>&-
     done
-    echo $joins
+    echo $tries $joins
 ' flood $haddr $port >"$work/flood.log"
 sleep 0.5
-tries=$(grep -c "connection from 10.231.78.2" "$work/server.log" || true)
-echo "   $tries connections, $(cat "$work/flood.log") logged in;" \
+read -r tries joins <"$work/flood.log"
+echo "   $tries connections, $joins logged in;" \
      "$(grep -cE " CMD_(newplayerinfo|playerdisconnected)\+[2-9]\+" "$work/alice.log" || true)" \
      "arrivals and departures announced at the table in the minute"
 stop_players

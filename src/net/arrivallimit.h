@@ -31,9 +31,14 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setExempt(QList<QHostAddress> addresses) { m_exempt = std::move(addresses); }
 
+    enum class Verdict {
+        Admitted,
+        Refused,      // the first time in this address's current window
+        RefusedAgain, // not worth another line in the log
+    };
     // Whether a connection from `from` may come in now; one that may is
     // counted.
-    bool admit(const QHostAddress &from);
+    Verdict admit(const QHostAddress &from);
 
 private:
     bool isExempt(const QHostAddress &address) const;
@@ -41,8 +46,12 @@ private:
 
     Clock m_clock;
     std::optional<QList<QHostAddress>> m_exempt;
-    // The times of each address's arrivals within the window, oldest first.
-    QHash<QHostAddress, std::deque<qint64>> m_arrivals;
+    struct Arrivals
+    {
+        std::deque<qint64> times; // within the window, oldest first
+        bool refused = false;     // since the oldest of them
+    };
+    QHash<QHostAddress, Arrivals> m_arrivals;
 };
 
 } // namespace velmora

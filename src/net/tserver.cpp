@@ -72,10 +72,12 @@ void TServer::Sock1Accept()
     TSock *sock = m_sock1->Accept();
     if (!sock)
         return;
-    if (!m_arrivals.admit(QHostAddress(sock->hostName()))) {
-        emit logLine(QStringLiteral("connection from %1 turned away: more than %2 a minute")
-                         .arg(sock->hostName())
-                         .arg(ArrivalLimit::PerWindow));
+    if (const ArrivalLimit::Verdict verdict = m_arrivals.admit(QHostAddress(sock->hostName()));
+        verdict != ArrivalLimit::Verdict::Admitted) {
+        if (verdict == ArrivalLimit::Verdict::Refused)
+            emit logLine(QStringLiteral("connections from %1 turned away: more than %2 a minute")
+                             .arg(sock->hostName())
+                             .arg(ArrivalLimit::PerWindow));
         // Nothing is said and nothing is heard of it again.
         sock->disconnect(this);
         sock->Close();
@@ -104,7 +106,7 @@ void TServer::Sock1Accept()
     // Real copies log in at once; a connection that does not only holds a
     // slot that a player could have. The timer goes with the connection.
     if (slot <= SlotCount && m_loginDeadlineMs > 0) {
-        QTimer::singleShot(m_loginDeadlineMs, sock, [this, sock, slot] {
+        QTimer::singleShot(m_loginDeadlineMs, Qt::PreciseTimer, sock, [this, sock, slot] {
             if (slotSock(slot) != sock || m_engine.connection(slot).loggedIn)
                 return;
             emit logLine(QStringLiteral("player %1 did not log in in time; closing").arg(slot));
