@@ -20,6 +20,7 @@ haddr=10.231.78.1 port=7772
 work=$(mktemp -d)
 server_pid=
 cleanup() {
+    set +e
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
     jobs -p | xargs -r kill 2>/dev/null
     ip netns del "$hns" 2>/dev/null
