@@ -466,10 +466,6 @@ void Tchat::showOptions(Options::Key key)
         m_raiseCards->setChecked(m_options.raiseCards());
         m_table.setRaisePlayable(m_options.raiseCards());
         break;
-    case Options::Key::TurnLimit:
-        for (std::size_t i = 0; i < m_turnLimits.size(); ++i)
-            m_turnLimits[i]->setChecked(Options::TurnLimits[i] == m_options.turnLimit());
-        break;
     case Options::Key::FourColourDeck:
         m_fourColourDeck->setChecked(m_options.fourColourDeck());
         if (TableArt::fourColourDeck() != m_options.fourColourDeck()) {
@@ -483,6 +479,10 @@ void Tchat::showOptions(Options::Key key)
         m_sounds->setVolume(SoundPlayer::Channel::Chatter, m_options.chatterVolume());
         if (m_volume)
             m_volume->showVolumes();
+        break;
+    case Options::Key::TurnLimit:
+        for (std::size_t i = 0; i < m_turnLimits.size(); ++i)
+            m_turnLimits[i]->setChecked(Options::TurnLimits[i] == m_options.turnLimit());
         break;
     default: break;
     }
