@@ -42,7 +42,34 @@ struct Table
         engine.handle(slot, wire::loginInfo(slot, version, name).chopped(1));
         return slot;
     }
+    // Alice (seat 1, the dealer) and Bob (seat 2) at a game with a turn
+    // limit; the dummy hand is offered to Alice first, or Bob leads.
+    void startTimedGame(bool dummy, const QByteArray &bob = "Bob")
+    {
+        join("Alice");
+        join(bob);
+        engine.setTurnLimit(TurnLimit);
+        engine.handle(1, QByteArray("CMD_startgame+Alice+100+16+") + (dummy ? "1+" : "0+"));
+    }
+    // Lets the turn clock run out after `ms`, as the server's timer would.
+    void expireAfter(qint64 ms)
+    {
+        now += ms;
+        engine.turnClockFired();
+    }
+    static constexpr qint64 TurnLimit = 30000;
 };
+
+// The lowest card of a hand is the lowest of its suit: always a lead the
+// rules take.
+int lowestSlot(const Hand &hand)
+{
+    int best = 0;
+    for (int k = 1; k <= HandSlots; ++k)
+        if (inSlot(hand, k) != NoCard && (best == 0 || inSlot(hand, k) < inSlot(hand, best)))
+            best = k;
+    return best;
+}
 
 } // namespace
 
@@ -180,6 +207,12 @@ private slots:
         t.out.clear();
         t.engine.closed(2);
         QVERIFY(t.out.sent.isEmpty());
+        // A connection that never logged in leaves as unheard as it came.
+        const int silent = t.connect();
+        t.out.clear();
+        t.engine.closed(silent);
+        QVERIFY(t.out.sent.isEmpty());
+        QVERIFY(!t.engine.connection(silent).inUse);
     }
 
     void departedConnectionsQueueIsDropped()
@@ -552,6 +585,7 @@ private slots:
         Table t;
         for (int i = 0; i < 4; ++i)
             t.join("p" + QByteArray::number(i));
+        t.engine.setTurnLimit(30000);
         t.engine.handle(1, "CMD_startgame+p0+100+8+1+");
         Random r(77);
         // (No game starts: a start with other cash would change the total.)
@@ -566,6 +600,10 @@ private slots:
             case 1: t.engine.roundOverTimerFired(); break;
             case 2: t.engine.closed(slot); break;
             case 3: t.connect(); break;
+            case 4:
+                t.now += 20000;
+                t.engine.turnClockFired();
+                break;
             default: {
                 QByteArray m = words[r.below(std::size(words))];
                 const int fields = int(r.below(6));
@@ -584,6 +622,85 @@ private slots:
                 QCOMPARE(money, 400);
             }
         }
+    }
+
+    // A turn or offer a person lets run past the limit is made for him by
+    // the computer, after a system line that names him. A timer that fires
+    // early runs again for the rest.
+    void turnClock_data()
+    {
+        QTest::addColumn<bool>("dummy");
+        QTest::addColumn<qint64>("waited");
+        QTest::newRow("turn at the limit") << false << Table::TurnLimit;
+        QTest::newRow("turn just before it") << false << Table::TurnLimit - 1;
+        QTest::newRow("offer at the limit") << true << Table::TurnLimit;
+        QTest::newRow("offer just before it") << true << Table::TurnLimit - 1;
+    }
+    void turnClock()
+    {
+        QFETCH(bool, dummy);
+        QFETCH(qint64, waited);
+        const bool moved = waited == Table::TurnLimit;
+        Table t;
+        t.startTimedGame(dummy, dummy ? "Alice" : "B|ob");
+        QCOMPARE(t.out.turnClockMs, Table::TurnLimit);
+        t.out.clear();
+        t.expireAfter(waited);
+        // Alice is the dealer, offered the dummy hand first; a "|" in a name
+        // would cut the line and spoil its colour.
+        const QByteArray line = ff("CMD_chat+0+" + QByteArray(dummy ? "Alice" : "B/ob") +
+                                   HostEngine::OutOfTimeText + "|clGreen");
+        const QByteArrayList toBob = t.out.to(2);
+        QCOMPARE(toBob.value(0) == line, moved);
+        if (!moved) {
+            QCOMPARE(t.out.turnClockMs, 1);
+            return;
+        }
+        // The move goes out like any other, after the line.
+        const QByteArrayList next =
+            dummy ? QByteArrayList{"CMD_nextplayer+1+2+b+", "CMD_boughtdummy+1+"}
+                  : QByteArrayList{"CMD_addtocash+2+", "CMD_hiscard+2+"};
+        QVERIFY2(toBob.value(1).startsWith(next[0]) || toBob.value(1).startsWith(next[1]),
+                 toBob.value(1).constData());
+    }
+
+    // Time spent in a wait that has ended never counts: not a turn played
+    // just before the limit, not the time the seat was the computer's. A
+    // player who leaves on his turn takes his clock with him.
+    void turnClockStartsAfresh()
+    {
+        Table t;
+        t.startTimedGame(false);
+        t.now += Table::TurnLimit - 1;
+        t.engine.handle(2, "CMD_playcard+2+" +
+                               QByteArray::number(lowestSlot(t.engine.table().seat(2).hand)) + "+");
+        QVERIFY(t.engine.table().seat(2).lastCard != NoCard);
+        t.out.clear();
+        t.expireAfter(1);
+        QVERIFY(!t.out.anySent("CMD_chat"));
+
+        Table w;
+        w.startTimedGame(false);
+        w.now += 20000;
+        w.engine.handle(2, "CMD_justwatch+2+1");
+        QCOMPARE(w.out.turnClockMs, -1);
+        w.engine.handle(2, "CMD_justwatch+2+2");
+        QCOMPARE(w.out.turnClockMs, Table::TurnLimit);
+        w.out.clear();
+        w.engine.computerTimerFired(); // started by the switch: finds a person there
+        w.expireAfter(Table::TurnLimit - 1);
+        QVERIFY(!w.out.anySent("CMD_hiscard"));
+        w.expireAfter(1);
+        QVERIFY(w.out.anySent("CMD_hiscard"));
+
+        Table left;
+        left.startTimedGame(false);
+        left.engine.closed(2);
+        QCOMPARE(left.out.turnClockMs, -1);
+        // Off, there is no clock at all.
+        left.engine.setTurnLimit(0);
+        left.join("Bob");
+        QCOMPARE(left.out.turnClockMs, -1);
     }
 
     void disconnectSockClosesOnlySlotsInUse()

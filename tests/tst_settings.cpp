@@ -67,6 +67,8 @@ QString describe(const Options &options, const QString &what)
         return options.fourColourDeck() ? QStringLiteral("on") : QStringLiteral("off");
     if (what == QLatin1String("volumes"))
         return QStringLiteral("%1/%2").arg(options.soundVolume()).arg(options.chatterVolume());
+    if (what == QLatin1String("turnLimit"))
+        return QString::number(options.turnLimit());
     return QStringLiteral("?");
 }
 
@@ -200,6 +202,10 @@ void TestSettings::readingRules_data()
     row("volumes beyond the ends", "[velmora]\nSoundVolume=-5\nChatterVolume=250", "volumes",
         "0/100");
     row("volume a word", "[velmora]\nSoundVolume=loud", "volumes", "100/100");
+    row("turn limit 60", "[velmora]\nTurnLimit=60", "turnLimit", "60");
+    row("turn limit 120", "[velmora]\nTurnLimit=120", "turnLimit", "120");
+    row("turn limit not offered", "[velmora]\nTurnLimit=45", "turnLimit", "0");
+    row("turn limit a word", "[velmora]\nTurnLimit=30s", "turnLimit", "0");
 }
 
 void TestSettings::readingRules()
@@ -270,6 +276,7 @@ void TestSettings::saveKeepsEverythingElse()
                                         "FourColourDeck=false\n"
                                         "SoundVolume=100\n"
                                         "ChatterVolume=100\n"
+                                        "TurnLimit=0\n"
                                         "\n"
                                         "[other]\n"
                                         "Key=Value",
@@ -285,7 +292,7 @@ void TestSettings::saveKeepsEverythingElse()
         saved.constData());
     QVERIFY(saved.endsWith(
         withEnding("Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n"
-                   "SoundVolume=100\nChatterVolume=100\n",
+                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\n",
                    ending)));
 }
 

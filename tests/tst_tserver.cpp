@@ -48,10 +48,13 @@ bool spinUntil(Pred done, int timeoutMs = 5000)
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port)
+    // `from` is the loopback address it comes from.
+    explicit RawClient(quint16 port, const QHostAddress &from = {})
     {
         QObject::connect(&m_socket, &QTcpSocket::readyRead,
                          [this] { m_framer.feed(m_socket.readAll(), m_messages); });
+        if (!from.isNull())
+            m_socket.bind(from);
         m_socket.connectToHost(QHostAddress::LocalHost, port);
     }
     QTcpSocket &socket() { return m_socket; }
@@ -85,9 +88,9 @@ class TestTServer : public QObject
     std::unique_ptr<TServer> m_server;
     QStringList m_log;
 
-    std::unique_ptr<RawClient> join(const QByteArray &name)
+    std::unique_ptr<RawClient> join(const QByteArray &name, const QHostAddress &from = {})
     {
-        auto c = std::make_unique<RawClient>(m_server->listeningPort());
+        auto c = std::make_unique<RawClient>(m_server->listeningPort(), from);
         if (!QTest::qWaitFor([&] { return c->slot() != 0; }, 5000))
             return c;
         c->send(wire::loginInfo(c->slot(), VersionText, name));
@@ -397,6 +400,53 @@ private slots:
         alice->send(burst);
         QVERIFY(QTest::qWaitFor([&] { return alice->messages().size() == 21; }, 5000));
         QVERIFY(clock.elapsed() >= 20 * 10 - 5);
+    }
+
+    // A connection that never logs in is closed at the deadline, unheard
+    // of; its slot goes to the next comer. A player who logged in stays.
+    void loginDeadline()
+    {
+        m_server->setLoginDeadline(300);
+        auto alice = join("Alice");
+        RawClient silent(m_server->listeningPort());
+        QTRY_COMPARE(silent.slot(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(silent.closed(), 3000);
+        QTRY_COMPARE(join("Bob")->slot(), 2);
+        QTest::qWait(400);
+        QVERIFY(!alice->closed());
+        for (const QByteArray &m : alice->messages())
+            QVERIFY2(!m.startsWith("CMD_playerdisconnected+2+") ||
+                         m == "CMD_playerdisconnected+2+Bob",
+                     m.constData());
+    }
+
+    // One address comes in at most six times a minute; the seventh is
+    // closed before it takes a slot, and the table hears nothing of it.
+    // Other addresses, and exempt ones, are not held back.
+    void arrivalsPerAddress()
+    {
+        qint64 now = 0;
+        m_server->arrivalLimit().setClock([&now] { return now; });
+        m_server->arrivalLimit().setExempt({QHostAddress(QStringLiteral("127.0.0.1"))});
+        const QHostAddress flooder(QStringLiteral("127.0.0.2"));
+        auto alice = join("Alice");
+        for (int i = 0; i < 6; ++i) {
+            auto c = join("Flood", flooder);
+            QCOMPARE(c->slot(), 2);
+            c->socket().disconnectFromHost();
+            QVERIFY(alice->waitFor("CMD_playerdisconnected+2+Flood"));
+            alice->messages().clear();
+        }
+        RawClient seventh(m_server->listeningPort(), flooder);
+        QTRY_VERIFY(seventh.closed());
+        QVERIFY(seventh.messages().isEmpty());
+        const auto carol = join("Carol", QHostAddress(QStringLiteral("127.0.0.3")));
+        QCOMPARE(carol->slot(), 2);
+        QCOMPARE(alice->messages(), QList<QByteArray>{"CMD_newplayerinfo+2+Carol"});
+        for (int i = 0; i < 7; ++i)
+            QVERIFY(join("Own")->slot() != 0);
+        now += 60000;
+        QVERIFY(join("Flood again", flooder)->slot() != 0);
     }
 };
 

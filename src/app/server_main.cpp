@@ -67,11 +67,16 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("seed"),
                       QStringLiteral("Seed of the random generator (default: from the clock)."),
                       QStringLiteral("N")});
+    parser.addOption({QStringLiteral("turn-limit"),
+                      QStringLiteral("Seconds a player may take over a turn before the computer "
+                                     "moves for him (default 0: no limit)."),
+                      QStringLiteral("SECONDS")});
     parser.process(app);
 
     bool ok = true;
     const int botMs = positiveOption(parser, QStringLiteral("bot-ms"), 1000, ok);
     const int pauseMs = positiveOption(parser, QStringLiteral("round-pause-ms"), 10000, ok);
+    const int turnLimit = positiveOption(parser, QStringLiteral("turn-limit"), 0, ok);
     QString port = velmora::gamePort();
     if (parser.isSet(QStringLiteral("port")))
         port = parser.value(QStringLiteral("port"));
@@ -108,6 +113,7 @@ int main(int argc, char *argv[])
     server.setBotInterval([botMs] { return botMs; });
     server.setRoundPause(pauseMs);
     server.setPortName(port);
+    server.setTurnLimit(turnLimit);
     QObject::connect(&server, &velmora::TServer::logLine, &printLine);
     try {
         server.startListening();

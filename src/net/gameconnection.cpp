@@ -22,6 +22,11 @@ GameConnection::GameConnection(ClientSession &session, Options &options, Random 
     // The options outlive this connection: both belong to the game window,
     // which declares the options first.
     m_server->setBotInterval([&options] { return options.botInterval(); });
+    m_server->setTurnLimit(options.turnLimit());
+    connect(&options, &Options::changed, this, [this, &options](Options::Key key) {
+        if (key == Options::Key::TurnLimit)
+            m_server->setTurnLimit(options.turnLimit());
+    });
 
     m_sock = new TSock(this);
     m_sock->setObjectName(QStringLiteral("sock"));

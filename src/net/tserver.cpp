@@ -2,10 +2,13 @@
 
 #include "base/config.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace velmora {
 
 TServer::TServer(Random &random, QObject *parent)
-    : QObject(parent), m_engine(*this, random, VersionText)
+    : QObject(parent), m_engine(*this, random, VersionText), m_loginDeadlineMs(loginDeadlineMs())
 {
     m_sock1 = new TSock(this);
     m_sock1->setPortName(gamePort());
@@ -26,6 +29,14 @@ TServer::TServer(Random &random, QObject *parent)
     m_roundovertimer.setSingleShot(true);
     m_roundovertimer.setInterval(10000);
     connect(&m_roundovertimer, &QTimer::timeout, this, &TServer::roundovertimerTimer);
+    m_turntimer.setSingleShot(true);
+    m_turntimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_turntimer, &QTimer::timeout, this, [this] { m_engine.turnClockFired(); });
+}
+
+void TServer::startTurnClock(qint64 ms)
+{
+    m_turntimer.start(std::chrono::milliseconds(std::max<qint64>(ms, 0)));
 }
 
 void TServer::setPortName(const QString &port) { m_sock1->setPortName(port); }
@@ -61,6 +72,18 @@ void TServer::Sock1Accept()
     TSock *sock = m_sock1->Accept();
     if (!sock)
         return;
+    if (const ArrivalLimit::Verdict verdict = m_arrivals.admit(QHostAddress(sock->hostName()));
+        verdict != ArrivalLimit::Verdict::Admitted) {
+        if (verdict == ArrivalLimit::Verdict::Refused)
+            emit logLine(QStringLiteral("connections from %1 turned away: more than %2 a minute")
+                             .arg(sock->hostName())
+                             .arg(ArrivalLimit::PerWindow));
+        // Nothing is said and nothing is heard of it again.
+        sock->disconnect(this);
+        sock->Close();
+        sock->deleteLater();
+        return;
+    }
     const int slot = m_engine.acceptSlot();
     if (TSock *old = m_socks[slot]) {
         // A connection the engine gave up without hearing of its close.
@@ -80,6 +103,16 @@ void TServer::Sock1Accept()
         emit logLine(
             QStringLiteral("connection from %1 is player %2").arg(sock->hostName()).arg(slot));
     m_engine.connected(slot);
+    // Real copies log in at once; a connection that does not only holds a
+    // slot that a player could have. The timer goes with the connection.
+    if (slot <= SlotCount && m_loginDeadlineMs > 0) {
+        QTimer::singleShot(m_loginDeadlineMs, Qt::PreciseTimer, sock, [this, sock, slot] {
+            if (slotSock(slot) != sock || m_engine.connection(slot).loggedIn)
+                return;
+            emit logLine(QStringLiteral("player %1 did not log in in time; closing").arg(slot));
+            sock->Close();
+        });
+    }
 }
 
 void TServer::Sock1Read(TSock *sock, int slot, const QByteArray &bytes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "arrivallimit.h"
 #include "host/hostengine.h"
 #include "protocol/framer.h"
 #include "tsock.h"
@@ -15,9 +16,13 @@ namespace velmora {
 class Random;
 
 // The host as the program runs it: the listening endpoint Sock1, one
-// connection per slot, the receive queue's dispatch timer and the computer
-// and round-over timers. It cuts received bytes into messages and carries
-// out what the HostEngine decides; the rules live there.
+// connection per slot, the receive queue's dispatch timer, the computer,
+// round-over and turn timers. It cuts received bytes into messages and
+// carries out what the HostEngine decides; the rules live there.
+//
+// It keeps out who would hold the table up without playing: a connection
+// that has not logged in within the login deadline is closed, and an
+// address that comes too often is turned away before it takes a slot.
 //
 // The connections belong to Sock1 (their QObject parent); a connection
 // that has closed leaves its slot at once and is deleted later.
@@ -46,6 +51,12 @@ public:
     void setBotInterval(std::function<int()> interval) { m_botInterval = std::move(interval); }
     void setRoundPause(int ms) { m_roundovertimer.setInterval(ms); }
     void setSlotOneIsHost(bool hosted) { m_engine.setSlotOneIsHost(hosted); }
+    // How long a person may take over a turn, in seconds; 0: no limit.
+    void setTurnLimit(int seconds) { m_engine.setTurnLimit(qint64(seconds) * 1000); }
+    // Applies to connections accepted from now on.
+    void setLoginDeadline(int ms) { m_loginDeadlineMs = ms; }
+    void setDeadLinkSeconds(int seconds) { m_sock1->setDeadLinkSeconds(seconds); }
+    ArrivalLimit &arrivalLimit() { return m_arrivals; }
 
     HostEngine &engine() { return m_engine; }
     int computerInterval() const { return m_computertimer.interval(); }
@@ -62,6 +73,8 @@ private:
     void closeSlot(int slot) override;
     void timer(HostEngine::Timer request) override;
     void log(const QString &line) override { emit logLine(line); }
+    void startTurnClock(qint64 ms) override;
+    void stopTurnClock() override { m_turntimer.stop(); }
 
     void Sock1Accept();
     void Sock1Read(TSock *sock, int slot, const QByteArray &bytes);
@@ -79,7 +92,10 @@ private:
     QTimer m_socktimer;
     QTimer m_computertimer;
     QTimer m_roundovertimer;
+    QTimer m_turntimer;
     std::function<int()> m_botInterval = [] { return 1000; };
+    int m_loginDeadlineMs;
+    ArrivalLimit m_arrivals;
 };
 
 } // namespace velmora

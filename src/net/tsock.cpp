@@ -6,8 +6,14 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "base/config.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace velmora {
 
@@ -18,9 +24,34 @@ bool startsWithDigit(const QString &text) { return !text.isEmpty() && text[0].is
 // A closing socket gets this long to hand over what is queued.
 constexpr int LingerMs = 5000;
 
+// Without keepalive a peer that vanished without a word is waited for as
+// long as we send nothing, and with the system's keepalive timers for over
+// two hours. Qt switches keepalive on but has no setting for its timers or
+// for the limit on unacknowledged data, so those go to the descriptor. The
+// first probe goes out after 2/5 of the time, then one every 1/5; the user
+// timeout ends the connection at the full time, whether it is silent (the
+// probes go unanswered) or sending (its data is not acknowledged).
+void watchForDeadLink(QTcpSocket *socket, int seconds)
+{
+    if (seconds <= 0)
+        return;
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const int fd = int(socket->socketDescriptor());
+    if (fd < 0)
+        return;
+    const int idle = std::max(1, seconds * 2 / 5);
+    const int interval = std::max(1, seconds / 5);
+    const int probes = 3;
+    const unsigned userTimeoutMs = unsigned(seconds) * 1000;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+}
+
 } // namespace
 
-TSock::TSock(QObject *parent) : QObject(parent) {}
+TSock::TSock(QObject *parent) : QObject(parent), m_deadLinkSeconds(velmora::deadLinkSeconds()) {}
 
 TSock::~TSock() { releaseSocket(); }
 
@@ -108,6 +139,7 @@ void TSock::adopt(QTcpSocket *socket)
 void TSock::onConnected()
 {
     m_state = State::Connected;
+    watchForDeadLink(m_tcp, m_deadLinkSeconds);
     flushOutgoing();
     emit connected();
 }
@@ -222,7 +254,9 @@ TSock *TSock::Accept()
     sock->m_portName = m_portName;
     sock->m_hostName = socket->peerAddress().toString();
     sock->m_pendingLimit = m_pendingLimit;
+    sock->m_deadLinkSeconds = m_deadLinkSeconds;
     sock->adopt(socket);
+    watchForDeadLink(socket, m_deadLinkSeconds);
     sock->m_state = State::Connected;
     // Data may already be waiting, and a peer may already have gone; the
     // new owner connects to the signals first.

@@ -55,6 +55,12 @@ public:
     // TooMuchPending (0: no limit). Accepted connections take the
     // listener's limit.
     void setPendingLimit(qint64 bytes) { m_pendingLimit = bytes; }
+    // A connection whose other end stops answering (a laptop that sleeps, a
+    // dropped link: no close ever arrives) ends with TimedOut after about
+    // this many seconds, whether we wait for it or send to it. 0 leaves it
+    // to the system. Accepted connections take the listener's.
+    void setDeadLinkSeconds(int seconds) { m_deadLinkSeconds = seconds; }
+    int deadLinkSeconds() const { return m_deadLinkSeconds; }
 
     // Starts or stops listening on every local IPv4 address at portName.
     // Raises when the port cannot be looked up or bound; a listener that
@@ -120,6 +126,7 @@ private:
     State m_state = State::Idle;
     bool m_listening = false;
     qint64 m_pendingLimit = 0;
+    int m_deadLinkSeconds;
     QTcpSocket *m_tcp = nullptr;
     QTcpServer *m_server = nullptr;
     QByteArray m_outgoing; // held until the connection completes

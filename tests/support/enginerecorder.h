@@ -48,6 +48,7 @@ public:
     QStringList logs;
     bool computerArmed = false;
     bool roundOverArmed = false;
+    qint64 turnClockMs = -1;   // the turn clock's interval while it runs, else -1
     bool unterminated = false; // a kept message lacked its terminator
     std::uint64_t bytes = 0;
     PerSeat<bool> computerSeats{true, true, true, true};
@@ -81,6 +82,8 @@ public:
         if (m_keep != NoSlot)
             keepTimer(request);
     }
+    void startTurnClock(qint64 ms) override { turnClockMs = ms; }
+    void stopTurnClock() override { turnClockMs = -1; }
     void log(const QString &line) override
     {
         if (m_keep != NoSlot)

@@ -16,7 +16,19 @@ bool canWriteIn(const QString &folder)
     QTemporaryFile probe(folder + QStringLiteral("/.velmora-XXXXXX"));
     return probe.open();
 }
+
+// A whole number of 0 or more from the environment, or `fallback`.
+int environmentNumber(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value >= 0 ? value : fallback;
+}
 } // namespace
+
+int deadLinkSeconds() { return environmentNumber("VELMORA_DEAD_LINK_SECONDS", 25); }
+
+int loginDeadlineMs() { return environmentNumber("VELMORA_LOGIN_DEADLINE_MS", 10000); }
 
 QString programFolder()
 {

@@ -17,6 +17,15 @@ inline QString gamePort()
     return env.isEmpty() ? QStringLiteral("7772") : QString::fromLatin1(env);
 }
 
+// How long a connection whose other end has stopped answering is kept,
+// in seconds: 25, or VELMORA_DEAD_LINK_SECONDS when set (tests shorten it).
+// 0 leaves it to the system, which takes hours.
+int deadLinkSeconds();
+
+// How long a new connection may take to log in before it is closed, in
+// milliseconds: 10000, or VELMORA_LOGIN_DEADLINE_MS when set.
+int loginDeadlineMs();
+
 // The one folder of the program's own files, the settings file and the
 // tally: the program's folder, where they have always lived and where the
 // lobby program shares the settings file; but an installed program's folder

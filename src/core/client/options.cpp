@@ -147,4 +147,15 @@ bool Options::rememberOnClose(QRect &window, const QSize &workArea)
     return true;
 }
 
+bool Options::isTurnLimit(int seconds)
+{
+    return std::find(TurnLimits.begin(), TurnLimits.end(), seconds) != TurnLimits.end();
+}
+
+void Options::setTurnLimit(int seconds)
+{
+    m_turnLimit = isTurnLimit(seconds) ? seconds : 0;
+    emit changed(Key::TurnLimit);
+}
+
 } // namespace velmora

@@ -39,6 +39,7 @@ public:
         FourColourDeck,
         SoundVolume,
         ChatterVolume,
+        TurnLimit,
     };
     Q_ENUM(Key)
 
@@ -109,6 +110,14 @@ public:
     // the place changed.
     bool rememberOnClose(QRect &window, const QSize &workArea);
 
+    // The hosting copy's turn clock: the seconds a person may take over a
+    // turn before the computer moves for him, one of TurnLimits; 0 is off.
+    static constexpr std::array<int, 4> TurnLimits{0, 30, 60, 120};
+    static bool isTurnLimit(int seconds);
+    int turnLimit() const { return m_turnLimit; }
+    // Any other number is taken as off.
+    void setTurnLimit(int seconds);
+
 signals:
     void changed(velmora::Options::Key key);
 
@@ -127,6 +136,7 @@ private:
     QString m_roundsText = QStringLiteral("16");
     int m_dummy = 1;
     QRect m_windowPlace = DefaultPlace;
+    int m_turnLimit = 0;
 };
 
 } // namespace velmora

@@ -130,13 +130,18 @@ void GameTable::findPlayer()
     const int first = m_game.dummyHandsOn ? m_game.dealer : m_game.currentPlayer;
     if (m_game.dummyHandsOn) {
         m_game.offerSeat = m_game.dealer;
-        m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, TurnMode::Offer));
+        handOut(m_game.offerSeat, TurnMode::Offer);
     } else {
-        m_host.toAll(
-            wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, TurnMode::Lead));
+        handOut(m_game.currentPlayer, TurnMode::Lead);
     }
     if (m_host.isComputerDriven(first))
         m_host.timer(Timer::ComputerUnchanged);
+}
+
+void GameTable::handOut(int seat, TurnMode mode)
+{
+    ++m_turns;
+    m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, seat, mode));
 }
 
 void GameTable::dealCards()
@@ -175,12 +180,10 @@ void GameTable::answerOffer(int seat, bool buy)
         m_game.offerSeat = nextSeat(m_game.offerSeat);
         if (m_game.offerSeat == m_game.dealer) {
             m_game.offerSeat = 0;
-            m_host.toAll(
-                wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, TurnMode::Lead));
+            handOut(m_game.currentPlayer, TurnMode::Lead);
             startComputerFor(m_game.currentPlayer);
         } else {
-            m_host.toAll(
-                wire::nextPlayer(m_message, m_game.dealer, m_game.offerSeat, TurnMode::Offer));
+            handOut(m_game.offerSeat, TurnMode::Offer);
             startComputerFor(m_game.offerSeat);
         }
         return;
@@ -193,7 +196,7 @@ void GameTable::answerOffer(int seat, bool buy)
     dealer.cash += DummyPrice;
     m_host.toAll(wire::boughtDummy(m_message, seat, buyer.cash, m_game.dealer, dealer.cash));
     m_game.offerSeat = 0;
-    m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, TurnMode::Lead));
+    handOut(m_game.currentPlayer, TurnMode::Lead);
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -332,7 +335,7 @@ void GameTable::setCard(int seat, int handSlot)
     }
     if (mode == TurnMode::Lead)
         m_game.currentPlayer = seat;
-    m_host.toAll(wire::nextPlayer(m_message, m_game.dealer, m_game.currentPlayer, mode));
+    handOut(m_game.currentPlayer, mode);
     startComputerFor(m_game.currentPlayer);
 }
 
@@ -370,26 +373,35 @@ void GameTable::computerTimerFired()
     // holds no cards, and playing for it would end the round a second time.
     if (!m_game.inProgress || m_game.roundOver)
         return;
+    // The lead waits until the dummy hand's offer is settled.
+    const int seat = m_game.offerSeat != 0 ? m_game.offerSeat : m_game.currentPlayer;
+    if (m_host.isComputerDriven(seat))
+        moveFor(seat);
+}
+
+bool GameTable::moveFor(int seat)
+{
+    if (!m_game.inProgress || m_game.roundOver || !isSeat(seat))
+        return false;
     if (m_game.offerSeat != 0) {
-        // The lead waits until the dummy hand's offer is settled.
-        const int seat = m_game.offerSeat;
-        if (m_host.isComputerDriven(seat))
-            answerOffer(seat, m_computer->buysDummy(*this, seat));
-        return;
+        if (seat != m_game.offerSeat)
+            return false;
+        answerOffer(seat, m_computer->buysDummy(*this, seat));
+        return true;
     }
-    const int seat = m_game.currentPlayer;
-    if (!m_host.isComputerDriven(seat))
-        return;
+    if (seat != m_game.currentPlayer)
+        return false;
     const int slot = m_computer->chooseSlot(*this, seat);
     // Only a position set up by hand leaves the seat to play with no card.
     if (slot == 0 && cardsHeld(seat) == 0) {
         endRound(seat);
-        return;
+        return true;
     }
     // A choice the rules refuse would leave the table waiting for a seat
     // nobody plays.
     if (!play(seat, slot))
         play(seat, allowedSlot(seat));
+    return true;
 }
 
 } // namespace velmora

@@ -90,10 +90,17 @@ public:
     void answerOffer(int seat, bool buy);
     void computerTimerFired();
     void roundOverTimerFired();
+    // The computer makes the one move `seat` owes now, the answer to the
+    // dummy-hand offer or a card, whoever plays the seat. False when `seat`
+    // owes none.
+    bool moveFor(int seat);
     // Tells a player who joins a game in progress where it stands.
     void bringUpToDate(int player);
 
     const Game &game() const { return m_game; }
+    // Counts the turns and offers handed out, so that the same seat's next
+    // turn tells apart from the one it had.
+    quint64 turnsHandedOut() const { return m_turns; }
     // `seat` is 1..4.
     const Seat &seat(int seat) const { return m_seats[seat - 1]; }
     int cardsHeld(int seat) const;
@@ -105,6 +112,7 @@ private:
     PerSeat<int> cashOfSeats() const;
     void startRound();
     void findPlayer();
+    void handOut(int seat, TurnMode mode);
     void dealCards();
     void startComputerFor(int seat);
     bool checkForLowest(int seat, int handSlot) const;
@@ -120,6 +128,7 @@ private:
     Game m_game;
     PerSeat<Seat> m_seats{};
     Deck m_deck;
+    quint64 m_turns = 0;
     // Every message is built here and lent to the Host: once it has grown
     // to the longest message, building allocates nothing.
     QByteArray m_message;

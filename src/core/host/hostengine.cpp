@@ -50,18 +50,23 @@ void HostEngine::connected(int slot)
     if (!isSlot(slot) || !m_slots[slot].inUse)
         return;
     sendTo(slot, wire::sendLoginInfo(m_message, slot));
+    // A person in the seat whose turn it is: his time starts now.
+    updateTurnClock();
 }
 
 void HostEngine::closed(int slot)
 {
     if (!isSlot(slot) || !m_slots[slot].inUse)
         return;
-    sendAllBut(slot, wire::playerDisconnected(m_message, slot, m_slots[slot].name));
+    // A connection that never logged in was never announced either.
+    if (m_slots[slot].loggedIn)
+        sendAllBut(slot, wire::playerDisconnected(m_message, slot, m_slots[slot].name));
     m_slots[slot] = Connection{};
     // What the departed connection still had queued is no longer anybody's:
     // acting on it later would act for whoever takes the slot next.
     dropQueue(slot);
 
+    updateTurnClock();
     const GameTable::Game &game = m_table.game();
     if (!game.inProgress || game.roundOver || !isSeat(slot))
         return;
@@ -70,6 +75,82 @@ void HostEngine::closed(int slot)
     const bool offer = slot == game.offerSeat;
     if (turn || offer)
         m_out.timer(Timer::ComputerWithBotInterval);
+}
+
+void HostEngine::computerTimerFired()
+{
+    m_table.computerTimerFired();
+    updateTurnClock();
+}
+
+void HostEngine::roundOverTimerFired()
+{
+    m_table.roundOverTimerFired();
+    updateTurnClock();
+}
+
+void HostEngine::setTurnLimit(qint64 ms)
+{
+    m_turnLimit = std::max<qint64>(ms, 0);
+    m_timed = Wait{};
+    m_out.stopTurnClock();
+    updateTurnClock();
+}
+
+HostEngine::Wait HostEngine::personWaitedFor() const
+{
+    const GameTable::Game &game = m_table.game();
+    if (m_turnLimit == 0 || !game.inProgress || game.roundOver)
+        return {};
+    const int seat = game.offerSeat != 0 ? game.offerSeat : game.currentPlayer;
+    if (!isSeat(seat) || isComputerDriven(seat))
+        return {};
+    return {seat, m_table.turnsHandedOut()};
+}
+
+void HostEngine::updateTurnClock()
+{
+    const Wait wait = personWaitedFor();
+    if (wait == m_timed)
+        return;
+    m_timed = wait;
+    if (wait.seat == 0) {
+        m_out.stopTurnClock();
+        return;
+    }
+    m_timedSince = m_clock();
+    m_out.startTurnClock(m_turnLimit);
+}
+
+void HostEngine::turnClockFired()
+{
+    const Wait wait = personWaitedFor();
+    if (wait.seat == 0 || !(wait == m_timed)) {
+        // A late expiry of a wait that has ended since.
+        updateTurnClock();
+        return;
+    }
+    // A timer may fire a little early; the rest of the time still counts.
+    const qint64 waited = m_clock() - m_timedSince;
+    if (waited < m_turnLimit) {
+        m_out.startTurnClock(m_turnLimit - waited);
+        return;
+    }
+    outOfTime(wait.seat);
+    updateTurnClock();
+}
+
+void HostEngine::outOfTime(int seat)
+{
+    QByteArray name = m_slots[seat].name;
+    if (name.isEmpty())
+        name = "Player " + QByteArray::number(seat);
+    // A "|" would end the line early and make the rest a colour.
+    name.replace('|', '/');
+    m_out.log(QStringLiteral("slot %1: out of time; the computer moves").arg(seat));
+    m_message = "CMD_chat+0+" + name + OutOfTimeText + "|clGreen\xFF";
+    sendAll(m_message);
+    m_table.moveFor(seat);
 }
 
 void HostEngine::disconnectSock(int slot)
@@ -148,6 +229,7 @@ void HostEngine::handle(int slot, const QByteArray &message)
     case Cmd::BuyTheDummy: buyTheDummyRequest(slot, split.rest); break;
     default: break; // host-to-client words are not requests
     }
+    updateTurnClock();
 }
 
 // The message's array is lent out while it is handed over and taken back

@@ -35,7 +35,9 @@ class Random;
 // queues take turns (one message per dispatch), a connection that lets more
 // than QueueLimit messages or QueueBytesLimit bytes pile up is closed, and
 // chat, actions and chatter sounds pass at most ChatBurst at once and then
-// one per ChatIntervalMs; game requests are never held back.
+// one per ChatIntervalMs; game requests are never held back. With a turn
+// limit set, a person who lets his turn or the dummy-hand offer run past it
+// has that one move made for him by the computer, and the table is told.
 class HostEngine : private GameTable::Host
 {
 public:
@@ -53,6 +55,9 @@ public:
     // again until its allowance has filled up again.
     static constexpr const char *TooFastNotice =
         "You are sending too fast; some lines or sounds were not sent.";
+    // Follows the name of a player whose turn ran out, as a system line to
+    // everybody.
+    static constexpr const char *OutOfTimeText = " ran out of time; the computer made the move.";
 
     // Milliseconds on a steady clock, for the chatter allowance.
     using Clock = std::function<qint64()>;
@@ -69,6 +74,9 @@ public:
         virtual void closeSlot(int slot) = 0;
         virtual void timer(Timer request) = 0;
         virtual void log(const QString &line) { (void)line; }
+        // The turn clock: expire in `ms` from now (restarting it), or not.
+        virtual void startTurnClock(qint64 ms) { (void)ms; }
+        virtual void stopTurnClock() {}
     };
 
     struct Connection
@@ -91,8 +99,14 @@ public:
     // the table is ending anyway, so its departure does not start the
     // computer. A headless table server has no such copy.
     void setSlotOneIsHost(bool hosted) { m_slotOneIsHost = hosted; }
-    // Tests drive the chatter allowance with a clock of their own.
+    // Tests drive the chatter allowance and the turn clock with a clock of
+    // their own.
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    // How long a person may take over a turn or the dummy offer, in ms; 0
+    // (the default) lets him take as long as he likes. A turn under way
+    // starts its time afresh.
+    void setTurnLimit(qint64 ms);
+    qint64 turnLimit() const { return m_turnLimit; }
 
     // A connection is waiting: picks its slot (the lowest free one), marks it
     // in use and returns it. Returns TurnedAwaySlot when all nine are taken.
@@ -120,8 +134,9 @@ public:
     // Handles one message at once, bypassing the queue.
     void handle(int slot, const QByteArray &message);
 
-    void computerTimerFired() { m_table.computerTimerFired(); }
-    void roundOverTimerFired() { m_table.roundOverTimerFired(); }
+    void computerTimerFired();
+    void roundOverTimerFired();
+    void turnClockFired();
 
     bool isComputerDriven(int seat) const override;
 
@@ -145,6 +160,20 @@ private:
     void drop(int slot, const QByteArray &message, const char *why);
     void dropQueue(int slot);
     bool chatterAllowed(int slot);
+
+    // The turn clock times one wait for a person: a seat's turn or offer,
+    // told apart from the same seat's next one by the table's count.
+    struct Wait
+    {
+        int seat = 0; // 0: nobody is waited for
+        quint64 turn = 0;
+        friend bool operator==(const Wait &, const Wait &) = default;
+    };
+    Wait personWaitedFor() const;
+    // Starts, restarts or stops the clock after anything that may have
+    // moved the turn, handed a seat to the computer or back.
+    void updateTurnClock();
+    void outOfTime(int seat);
 
     // connection handlers
     void loginInfo(int from, const QByteArray &rest);
@@ -171,6 +200,9 @@ private:
     qsizetype m_queued = 0;
     int m_lastServed = 0;
     Clock m_clock;
+    qint64 m_turnLimit = 0;
+    Wait m_timed;
+    qint64 m_timedSince = 0;
     // Every outgoing message is built here, one at a time, and this one
     // array is handed to all its addressees: once it has grown to the
     // longest message, sending allocates nothing. An Output that keeps the

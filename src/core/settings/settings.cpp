@@ -24,7 +24,7 @@ constexpr std::initializer_list<Options::Key> SavedKeys{
     Options::Key::Rounds,        Options::Key::TurnSound,      Options::Key::ChatterSounds,
     Options::Key::TextColour,    Options::Key::PlaySounds,     Options::Key::BotSpeed,
     Options::Key::RaiseCards,    Options::Key::FourColourDeck, Options::Key::SoundVolume,
-    Options::Key::ChatterVolume,
+    Options::Key::ChatterVolume, Options::Key::TurnLimit,
 };
 } // namespace
 
@@ -104,6 +104,7 @@ void Settings::loadinifile()
     m_options.setFourColourDeck(value(QStringLiteral("FourColourDeck")) == QStringLiteral("true"));
     m_options.setSoundVolume(number(QStringLiteral("SoundVolume"), 100));
     m_options.setChatterVolume(number(QStringLiteral("ChatterVolume"), 100));
+    m_options.setTurnLimit(number(QStringLiteral("TurnLimit"), 0));
 }
 
 void Settings::saveinifile() { save(SavedKeys); }
@@ -195,6 +196,9 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         break;
     case Options::Key::ChatterVolume:
         set(QStringLiteral("ChatterVolume"), QString::number(m_options.chatterVolume()));
+        break;
+    case Options::Key::TurnLimit:
+        set(QStringLiteral("TurnLimit"), QString::number(m_options.turnLimit()));
         break;
     case Options::Key::Phrases:
         for (int n = 1; n <= Options::Phrases; ++n)

@@ -96,6 +96,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(m_connection, &GameConnection::hostingStarted, this, [this] {
         m_table.setHosting(true);
         m_startGame->setEnabled(true);
+        m_turnLimitMenu->menuAction()->setVisible(true);
     });
     connect(m_connection, &GameConnection::hostClosed, this, &Tchat::hostClosed);
     connect(&m_session, &ClientSession::chatLine, m_mainchat,
@@ -118,7 +119,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     for (Options::Key key :
          {Options::Key::BotSpeed, Options::Key::PlaySounds, Options::Key::ChatterSounds,
           Options::Key::TextSize, Options::Key::RaiseCards, Options::Key::FourColourDeck,
-          Options::Key::SoundVolume, Options::Key::ChatterVolume})
+          Options::Key::SoundVolume, Options::Key::ChatterVolume, Options::Key::TurnLimit})
         showOptions(key);
     // Neither turn sound is ticked until the settings are read or the
     // player picks one; the classic sound plays meanwhile.
@@ -406,6 +407,23 @@ void Tchat::buildMenus()
         m_volume->showVolumes();
         showInFront(m_volume);
     });
+    // The turn clock runs in the host, so only the copy that hosts has it.
+    m_turnLimitMenu = options->addMenu(QStringLiteral("Turn Time &Limit"));
+    m_turnLimitMenu->setObjectName(QStringLiteral("TurnTimeLimit1"));
+    m_turnLimitMenu->menuAction()->setVisible(false);
+    auto *turnLimits = new QActionGroup(this);
+    const char *const limitItems[][2] = {{"&Off", "TurnLimitOff1"},
+                                         {"&30 s", "TurnLimit301"},
+                                         {"&60 s", "TurnLimit601"},
+                                         {"&2 min", "TurnLimit1201"}};
+    for (std::size_t i = 0; i < m_turnLimits.size(); ++i) {
+        QAction *item =
+            addCheckItem(m_turnLimitMenu, QLatin1String(limitItems[i][0]), limitItems[i][1]);
+        turnLimits->addAction(item);
+        connect(item, &QAction::triggered, this,
+                [this, i] { guard([&] { m_options.setTurnLimit(Options::TurnLimits[i]); }); });
+        m_turnLimits[i] = item;
+    }
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     QAction *viewTally = addItem(view, QStringLiteral("View &Tally"), "ViewTally1");
@@ -461,6 +479,10 @@ void Tchat::showOptions(Options::Key key)
         m_sounds->setVolume(SoundPlayer::Channel::Chatter, m_options.chatterVolume());
         if (m_volume)
             m_volume->showVolumes();
+        break;
+    case Options::Key::TurnLimit:
+        for (std::size_t i = 0; i < m_turnLimits.size(); ++i)
+            m_turnLimits[i]->setChecked(Options::TurnLimits[i] == m_options.turnLimit());
         break;
     default: break;
     }

@@ -152,6 +152,8 @@ private:
     QAction *m_raiseCards = nullptr;
     QAction *m_fourColourDeck = nullptr;
     std::array<QAction *, 3> m_botSpeeds{}; // slow, normal, fast
+    QMenu *m_turnLimitMenu = nullptr;       // only in the copy that hosts
+    std::array<QAction *, Options::TurnLimits.size()> m_turnLimits{};
     TableView *m_tableView = nullptr;
     Tgamestart *m_gameStart = nullptr;
     Ttallylist *m_tallyList = nullptr;
