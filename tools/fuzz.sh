@@ -30,7 +30,7 @@ else
     shift || true
 fi
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_protocol fuzz_hostengine fuzz_client fuzz_tally fuzz_settings)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_protocol fuzz_hostengine fuzz_client fuzz_tally fuzz_settings fuzz_lan)
 
 # build DIR OPTIMISATION SANITIZERS: Debug keeps Qt's own index assertions.
 build() {

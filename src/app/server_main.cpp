@@ -3,11 +3,13 @@
 
 #include "cards/random.h"
 #include "base/config.h"
+#include "lanbeacon.h"
 #include "tserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSysInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -67,6 +69,8 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("seed"),
                       QStringLiteral("Seed of the random generator (default: from the clock)."),
                       QStringLiteral("N")});
+    parser.addOption({QStringLiteral("no-announce"),
+                      QStringLiteral("Do not announce the table on the local network.")});
     parser.process(app);
 
     bool ok = true;
@@ -115,7 +119,16 @@ int main(int argc, char *argv[])
         printLine(e.message());
         return 1;
     }
+    // The table has no hosting player; the machine names it.
+    velmora::LanBeacon beacon(
+        [&server] { return velmora::describeTable(server, QSysInfo::machineHostName()); });
+    if (!parser.isSet(QStringLiteral("no-announce"))) {
+        if (!beacon.start())
+            printLine(QStringLiteral("cannot listen on UDP port %1; announcing only")
+                          .arg(velmora::discoveryPort()));
+    }
     const int rc = app.exec();
+    beacon.stop();
     server.stopListening();
     return rc;
 }

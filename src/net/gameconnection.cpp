@@ -6,6 +6,7 @@
 #include "client/clientsession.h"
 #include "client/options.h"
 #include "client/tablemodel.h"
+#include "lanbeacon.h"
 #include "tserver.h"
 
 namespace velmora {
@@ -70,6 +71,10 @@ void GameConnection::start(const QStringList &params)
     guarded([&] {
         m_session.setLoginName({});
         m_role = StartRole::fromArguments(params);
+        if (m_role.port != 0) {
+            m_server->setPortName(QString::number(m_role.port));
+            m_sock->setPortName(QString::number(m_role.port));
+        }
         if (!m_role.multiPlayer()) {
             m_session.systemLine(QStringLiteral("Loading Solo Game..Please wait."));
             hostpress();
@@ -98,6 +103,13 @@ void GameConnection::hostpress()
     m_sock->setPortName(QString::number(m_server->listeningPort()));
     m_sock->setHostName(Loopback);
     m_sock->Open();
+    // A solo game is nobody else's business; a hosted table tells the
+    // local network where it is.
+    if (m_role.kind == StartRole::Kind::Host) {
+        m_beacon =
+            new LanBeacon([this] { return describeTable(*m_server, m_role.playerName); }, this);
+        m_beacon->start();
+    }
 }
 
 void GameConnection::joinpress()
@@ -165,6 +177,8 @@ void GameConnection::shutDown()
     m_timer1.stop();
     m_sock->Close();
     m_sock11->Close();
+    if (m_beacon)
+        m_beacon->stop();
     m_server->stopListening();
 }
 

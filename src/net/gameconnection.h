@@ -13,6 +13,7 @@ namespace velmora {
 
 class ChatComposer;
 class ClientSession;
+class LanBeacon;
 class Options;
 class Random;
 class TableModel;
@@ -47,6 +48,8 @@ public:
     TServer &server() const { return *m_server; }
     TSock &sock() const { return *m_sock; }
     TSock &presenceSock() const { return *m_sock11; }
+    // The hosted table's announcer; null unless hosting a table.
+    LanBeacon *beacon() const { return m_beacon; }
 
     // The table's requests and the chat entry's go out from here on.
     void takeRequests(TableModel &table, ChatComposer &composer);
@@ -89,6 +92,7 @@ private:
     TServer *m_server = nullptr;
     TSock *m_sock = nullptr;
     TSock *m_sock11 = nullptr;
+    LanBeacon *m_beacon = nullptr; // while hosting a table
     QTimer m_timer1;
     std::function<bool()> m_held = [] { return false; };
     bool m_hosting = false;
