@@ -3,6 +3,8 @@
 #include "lan/lantables.h"
 #include "lanbeacon.h"
 #include "lanlistener.h"
+#include "igdstub.h"
+#include "portmapper.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -48,6 +50,9 @@ private slots:
     void startRoleCarriesPortAndRouter();
     void listenersHearBeacons();
     void questionIsAnsweredAtOnce();
+    void routerMapsRenewsAndRemoves_data();
+    void routerMapsRenewsAndRemoves();
+    void noRouterFails();
 };
 
 void TestLan::roundTrip_data()
@@ -218,6 +223,71 @@ void TestLan::questionIsAnsweredAtOnce()
     listener.setTargets({LoopbackBroadcast});
     listener.start();
     QTRY_COMPARE_WITH_TIMEOUT(listener.tables().entries().size(), std::size_t(1), 1000);
+}
+
+void TestLan::routerMapsRenewsAndRemoves_data()
+{
+    QTest::addColumn<QList<int>>("refusals");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QByteArray>("lease");
+    QTest::newRow("lease renewed") << QList<int>{} << true << QByteArray("2");
+    // Only mappings without an end: asked again without one, never renewed.
+    QTest::newRow("permanent only") << QList<int>{725} << true << QByteArray("0");
+    QTest::newRow("port taken") << QList<int>{718} << false << QByteArray("2");
+}
+
+void TestLan::routerMapsRenewsAndRemoves()
+{
+    QFETCH(QList<int>, refusals);
+    QFETCH(bool, opens);
+    QFETCH(QByteArray, lease);
+    IgdStub router;
+    router.addErrors = refusals;
+    PortMapper mapper(7772);
+    mapper.setDescriptionUrl(router.descriptionUrl());
+    mapper.setLeaseSeconds(2);
+    QSignalSpy opened(&mapper, &PortMapper::opened);
+    QSignalSpy failed(&mapper, &PortMapper::failed);
+    QSignalSpy renewed(&mapper, &PortMapper::renewed);
+    mapper.open();
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size() + failed.size(), 1, 5000);
+    QCOMPARE(mapper.isOpen(), opens);
+    const IgdStub::Call add = router.calls().value(opens ? refusals.size() : 0);
+    QCOMPARE(add.action, QByteArray("AddPortMapping"));
+    QCOMPARE(add.arg("NewLeaseDuration"), lease);
+    if (!opens) {
+        mapper.close();
+        QCOMPARE(router.actions(), QByteArrayList({"AddPortMapping"}));
+        return;
+    }
+    QCOMPARE(add.arg("NewExternalPort"), QByteArray("7772"));
+    QCOMPARE(add.arg("NewInternalPort"), QByteArray("7772"));
+    QCOMPARE(add.arg("NewInternalClient"), QByteArray("127.0.0.1"));
+    QCOMPARE(add.arg("NewProtocol"), QByteArray("TCP"));
+    QCOMPARE(opened.at(0).at(0).toString(), QStringLiteral("203.0.113.7"));
+    if (lease != "0")
+        QTRY_COMPARE_WITH_TIMEOUT(renewed.size(), 1, 3000);
+    mapper.close();
+    const QByteArrayList actions = router.actions();
+    QCOMPARE(actions.count("AddPortMapping"), refusals.size() + 1 + renewed.size());
+    QCOMPARE(actions.last(), QByteArray("DeletePortMapping"));
+    QCOMPARE(router.calls().last().arg("NewExternalPort"), QByteArray("7772"));
+}
+
+void TestLan::noRouterFails()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    PortMapper mapper(7772);
+    mapper.setDescriptionUrl(QStringLiteral("http://127.0.0.1:%1/rootDesc.xml").arg(port));
+    QSignalSpy failed(&mapper, &PortMapper::failed);
+    mapper.open();
+    QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 5000);
+    QCOMPARE(PortMapper::failureText(7772),
+             QStringLiteral("Your router did not open port 7772; forward TCP port 7772 to this "
+                            "computer, see Help > Connecting"));
 }
 
 QTEST_GUILESS_MAIN(TestLan)

@@ -4,6 +4,7 @@
 #include "cards/random.h"
 #include "base/config.h"
 #include "lanbeacon.h"
+#include "portmapper.h"
 #include "tserver.h"
 
 #include <QCommandLineParser>
@@ -71,6 +72,8 @@ int main(int argc, char *argv[])
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("no-announce"),
                       QStringLiteral("Do not announce the table on the local network.")});
+    parser.addOption({QStringLiteral("upnp"),
+                      QStringLiteral("Ask the router to forward the port to this machine.")});
     parser.process(app);
 
     bool ok = true;
@@ -127,7 +130,18 @@ int main(int argc, char *argv[])
             printLine(QStringLiteral("cannot listen on UDP port %1; announcing only")
                           .arg(velmora::discoveryPort()));
     }
+    velmora::PortMapper mapper(server.listeningPort());
+    QObject::connect(&mapper, &velmora::PortMapper::opened, [&](const QString &address) {
+        printLine(QStringLiteral("the router forwards port %1 (public address %2)")
+                      .arg(mapper.port())
+                      .arg(address.isEmpty() ? QStringLiteral("unknown") : address));
+    });
+    QObject::connect(&mapper, &velmora::PortMapper::failed,
+                     [&] { printLine(velmora::PortMapper::failureText(mapper.port())); });
+    if (parser.isSet(QStringLiteral("upnp")))
+        mapper.open();
     const int rc = app.exec();
+    mapper.close();
     beacon.stop();
     server.stopListening();
     return rc;

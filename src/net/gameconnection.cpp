@@ -7,6 +7,7 @@
 #include "client/options.h"
 #include "client/tablemodel.h"
 #include "lanbeacon.h"
+#include "portmapper.h"
 #include "tserver.h"
 
 namespace velmora {
@@ -110,6 +111,12 @@ void GameConnection::hostpress()
             new LanBeacon([this] { return describeTable(*m_server, m_role.playerName); }, this);
         m_beacon->start();
     }
+    if (m_role.kind == StartRole::Kind::Host && m_role.openRouter) {
+        m_mapper = new PortMapper(m_server->listeningPort(), this);
+        connect(m_mapper, &PortMapper::opened, this, &GameConnection::routerOpened);
+        connect(m_mapper, &PortMapper::failed, this, &GameConnection::routerFailed);
+        m_mapper->open();
+    }
 }
 
 void GameConnection::joinpress()
@@ -179,6 +186,8 @@ void GameConnection::shutDown()
     m_sock11->Close();
     if (m_beacon)
         m_beacon->stop();
+    if (m_mapper)
+        m_mapper->close();
     m_server->stopListening();
 }
 

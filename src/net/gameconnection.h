@@ -14,6 +14,7 @@ namespace velmora {
 class ChatComposer;
 class ClientSession;
 class LanBeacon;
+class PortMapper;
 class Options;
 class Random;
 class TableModel;
@@ -74,6 +75,10 @@ signals:
     // The connection to the host ended, from either side, for whatever
     // reason; not sent when the host was never reached.
     void hostClosed();
+    // The hosted table's port is open on the router (asked for with the
+    // role), or the router would not open it.
+    void routerOpened(const QString &publicAddress);
+    void routerFailed();
     // Something raised while handling the host's messages or sending.
     void error(const QString &message);
 
@@ -92,7 +97,8 @@ private:
     TServer *m_server = nullptr;
     TSock *m_sock = nullptr;
     TSock *m_sock11 = nullptr;
-    LanBeacon *m_beacon = nullptr; // while hosting a table
+    LanBeacon *m_beacon = nullptr;  // while hosting a table
+    PortMapper *m_mapper = nullptr; // while hosting with the router opened
     QTimer m_timer1;
     std::function<bool()> m_held = [] { return false; };
     bool m_hosting = false;

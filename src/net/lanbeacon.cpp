@@ -41,6 +41,15 @@ QList<QHostAddress> broadcastTargets()
     return targets;
 }
 
+QStringList localAddresses()
+{
+    QStringList addresses;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            addresses.append(address.toString());
+    return addresses;
+}
+
 TableDatagram describeTable(TServer &server, const QString &name)
 {
     const HostEngine &engine = server.engine();

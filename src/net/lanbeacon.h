@@ -24,6 +24,9 @@ quint16 discoveryPort();
 // tests keep their broadcasts on the loopback network with it.
 QList<QHostAddress> broadcastTargets();
 
+// This machine's IPv4 addresses that others on its networks can reach.
+QStringList localAddresses();
+
 // What the host tells the network about its table.
 TableDatagram describeTable(TServer &server, const QString &name);
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -39,6 +40,8 @@ public:
         FourColourDeck,
         SoundVolume,
         ChatterVolume,
+        PlayerName,
+        RecentTables,
     };
     Q_ENUM(Key)
 
@@ -109,6 +112,16 @@ public:
     // the place changed.
     bool rememberOnClose(QRect &window, const QSize &workArea);
 
+    // The name this player hosts and joins tables under, and the addresses
+    // he joined last, newest first, at most MaxRecentTables, each once.
+    static constexpr int MaxRecentTables = 8;
+    const QString &playerName() const { return m_playerName; }
+    void setPlayerName(const QString &name);
+    const QStringList &recentTables() const { return m_recentTables; }
+    void setRecentTables(const QStringList &addresses);
+    // `address` moves to the front of the recent tables.
+    void addRecentTable(const QString &address);
+
 signals:
     void changed(velmora::Options::Key key);
 
@@ -127,6 +140,8 @@ private:
     QString m_roundsText = QStringLiteral("16");
     int m_dummy = 1;
     QRect m_windowPlace = DefaultPlace;
+    QString m_playerName;
+    QStringList m_recentTables;
 };
 
 } // namespace velmora
