@@ -179,8 +179,8 @@ void TestLan::startRoleCarriesPortAndRouter()
              words.mid(0, 3));
 }
 
-// Two copies on one machine both hear a table; the table leaves the list
-// when it falls silent.
+// Two copies on one machine both hear a table and its changes; the table
+// leaves the list when it falls silent.
 void TestLan::listenersHearBeacons()
 {
     const quint16 port = freeUdpPort();
@@ -192,7 +192,8 @@ void TestLan::listenersHearBeacons()
         listener->setClock([&now] { return now; });
         QVERIFY(listener->start());
     }
-    LanBeacon beacon([] { return sample(); });
+    TableDatagram table = sample();
+    LanBeacon beacon([&table] { return table; });
     beacon.setPort(port);
     beacon.setTargets({LoopbackBroadcast});
     QVERIFY(beacon.start());
@@ -201,6 +202,10 @@ void TestLan::listenersHearBeacons()
         QCOMPARE(listener->tables().entries().front().table, sample());
         QCOMPARE(listener->tables().entries().front().address, QStringLiteral("127.0.0.1"));
     }
+    // A seat taken is told at once, not at the next regular announcement.
+    table.seatsTaken = 3;
+    QTRY_COMPARE_WITH_TIMEOUT(first.tables().entries().front().table.seatsTaken, 3,
+                              LanBeacon::IntervalMs / 2);
     beacon.stop();
     now += LanTables::ExpiryMs;
     QSignalSpy gone(&first, &LanListener::changed);

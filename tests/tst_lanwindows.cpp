@@ -96,7 +96,7 @@ void TestLanWindows::hostRestartsIntoHosting()
     {
         QFile ini(m_home.filePath(QStringLiteral("pelolobby.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[velmora]\nPlayerName=Zed\n");
+        ini.write("[velmora]\nPlayerName=Zed\nRecentTables=a.lan, 10.0.0.1:7800,,a.lan\n");
     }
     RecordingNotifier notifier;
     Tchat window({QStringLiteral("Me"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
@@ -106,6 +106,8 @@ void TestLanWindows::hostRestartsIntoHosting()
     Thost *host = window.hostWindow();
     QVERIFY(host->isVisible());
     QCOMPARE(host->nameEdit()->text(), QStringLiteral("Zed"));
+    QCOMPARE(window.options().recentTables(),
+             QStringList({QStringLiteral("a.lan"), QStringLiteral("10.0.0.1:7800")}));
     typeInto(host->nameEdit(), QStringLiteral("  "));
     QVERIFY(!host->hostButton()->isEnabled());
     typeInto(host->nameEdit(), QStringLiteral("Anna"));

@@ -66,8 +66,8 @@ TableDatagram describeTable(TServer &server, const QString &name)
 
 LanBeacon::LanBeacon(Source source, QObject *parent) : QObject(parent), m_source(std::move(source))
 {
-    m_timer.setInterval(IntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &LanBeacon::announce);
+    m_timer.setInterval(CheckMs);
+    connect(&m_timer, &QTimer::timeout, this, &LanBeacon::tick);
     connect(&m_socket, &QUdpSocket::readyRead, this, &LanBeacon::readQuestions);
 }
 
@@ -76,7 +76,7 @@ bool LanBeacon::start()
     const bool bound = m_socket.bind(QHostAddress::AnyIPv4, m_port,
                                      QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
     m_timer.start();
-    announce();
+    announce(m_source().write());
     return bound;
 }
 
@@ -86,9 +86,17 @@ void LanBeacon::stop()
     m_socket.close();
 }
 
-void LanBeacon::announce()
+void LanBeacon::tick()
 {
     const QByteArray datagram = m_source().write();
+    if (datagram != m_lastSent || m_sinceSent.hasExpired(IntervalMs))
+        announce(datagram);
+}
+
+void LanBeacon::announce(const QByteArray &datagram)
+{
+    m_lastSent = datagram;
+    m_sinceSent.start();
     for (const QHostAddress &target : std::as_const(m_targets))
         m_socket.writeDatagram(datagram, target, m_port);
 }

@@ -2,6 +2,7 @@
 
 #include "lan/tabledatagram.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -31,7 +32,8 @@ QStringList localAddresses();
 TableDatagram describeTable(TServer &server, const QString &name);
 
 // A hosted table's voice on the local network: announces the table every
-// IntervalMs to the broadcast targets and answers a question at once, to
+// IntervalMs to the broadcast targets, and within CheckMs when a seat is
+// taken or left or a game starts, and answers a question at once, to
 // whoever asked. It listens on the discovery port with a shared binding,
 // as the join window of a copy on the same machine listens there too.
 class LanBeacon : public QObject
@@ -39,6 +41,7 @@ class LanBeacon : public QObject
     Q_OBJECT
 public:
     static constexpr int IntervalMs = 2000;
+    static constexpr int CheckMs = 250;
     // A question costs us an answer; a flood of questions gets at most
     // this many a second.
     static constexpr int AnswersPerSecond = 20;
@@ -56,7 +59,8 @@ public:
     bool running() const { return m_timer.isActive(); }
 
 private:
-    void announce();
+    void tick();
+    void announce(const QByteArray &datagram);
     void readQuestions();
 
     Source m_source;
@@ -64,6 +68,8 @@ private:
     QList<QHostAddress> m_targets = broadcastTargets();
     QUdpSocket m_socket;
     QTimer m_timer;
+    QByteArray m_lastSent;
+    QElapsedTimer m_sinceSent;
     qint64 m_windowStart = 0;
     int m_answersInWindow = 0;
 };

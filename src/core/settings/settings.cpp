@@ -217,9 +217,15 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
     case Options::Key::ChatterVolume:
         set(QStringLiteral("ChatterVolume"), QString::number(m_options.chatterVolume()));
         break;
-    case Options::Key::PlayerName: set(QStringLiteral("PlayerName"), m_options.playerName()); break;
+    // Written once there is something to keep: the file is the lobby
+    // program's too, and a player who never hosted or joined has neither.
+    case Options::Key::PlayerName:
+        if (!m_options.playerName().isEmpty())
+            set(QStringLiteral("PlayerName"), m_options.playerName());
+        break;
     case Options::Key::RecentTables:
-        set(QStringLiteral("RecentTables"), m_options.recentTables().join(QLatin1Char(',')));
+        if (!m_options.recentTables().isEmpty())
+            set(QStringLiteral("RecentTables"), m_options.recentTables().join(QLatin1Char(',')));
         break;
     case Options::Key::Phrases:
         for (int n = 1; n <= Options::Phrases; ++n)

@@ -52,8 +52,9 @@ Tjoin::Tjoin(Options &options, QWidget *parent) : QDialog(parent), m_options(opt
     m_tables->setHeaderLabels({QStringLiteral("Table"), QStringLiteral("Seats"),
                                QStringLiteral("Watchers"), QStringLiteral("Game"),
                                QStringLiteral("Address")});
-    m_tables->header()->setSectionResizeMode(TableColumn, QHeaderView::Stretch);
     m_tables->header()->setStretchLastSection(false);
+    m_tables->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tables->header()->setSectionResizeMode(TableColumn, QHeaderView::Stretch);
     column->addWidget(m_tables, 1);
     connect(m_tables, &QTreeWidget::currentItemChanged, this, &Tjoin::tableChosen);
     connect(m_tables, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
