@@ -1,9 +1,11 @@
 #pragma once
 
-// A router on the loopback address as UPnP clients see it: the device
-// description of an Internet Gateway Device with one WANIPConnection
-// service, and that service's SOAP actions. It runs on a thread of its own,
-// because the program's side may wait for an answer on the main thread.
+// A router on the loopback address as UPnP clients see it: the answer to an
+// SSDP search (only where a test has set up multicast on a loopback of a
+// network namespace of its own), the device description of an Internet
+// Gateway Device with one WANIPConnection service, and that service's SOAP
+// actions. It runs on a thread of its own, because the program's side may
+// wait for an answer on the main thread.
 
 #include <QByteArray>
 #include <QList>
@@ -12,6 +14,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QUdpSocket>
 
 class IgdStub : public QObject
 {
@@ -31,8 +34,14 @@ public:
     // succeeds.
     QList<int> addErrors;
 
-    IgdStub()
+    explicit IgdStub(bool answerSearches = false)
     {
+        if (answerSearches) {
+            m_ssdp.bind(QHostAddress::AnyIPv4, 1900, QUdpSocket::ShareAddress);
+            m_ssdp.joinMulticastGroup(QHostAddress(QStringLiteral("239.255.255.250")));
+            connect(&m_ssdp, &QUdpSocket::readyRead, this, [this] { answerSearch(); });
+            m_ssdp.moveToThread(&m_thread);
+        }
         m_server.listen(QHostAddress::LocalHost);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *s = m_server.nextPendingConnection()) {
@@ -68,6 +77,26 @@ public:
     }
 
 private:
+    void answerSearch()
+    {
+        while (m_ssdp.hasPendingDatagrams()) {
+            QHostAddress from;
+            quint16 port = 0;
+            QByteArray search(2048, Qt::Uninitialized);
+            search.truncate(
+                qMax<qint64>(0, m_ssdp.readDatagram(search.data(), search.size(), &from, &port)));
+            const QRegularExpression target(QStringLiteral("(?i)\\r\\nST:\\s*([^\\r]+)"));
+            const QByteArray st = target.match(QString::fromLatin1(search)).captured(1).toLatin1();
+            if (!search.startsWith("M-SEARCH") || st.isEmpty())
+                continue;
+            m_ssdp.writeDatagram("HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: " + st +
+                                     "\r\nUSN: uuid:stub-router::" + st +
+                                     "\r\nEXT:\r\nSERVER: Linux UPnP/1.1 stub/1\r\nLOCATION: " +
+                                     descriptionUrl().toLatin1() + "\r\n\r\n",
+                                 from, port);
+        }
+    }
+
     void onData(QTcpSocket *s)
     {
         QByteArray &buffer = m_buffers[s];
@@ -100,6 +129,10 @@ private:
         QByteArray inner;
         if (call.action == "GetExternalIPAddress")
             inner = "<NewExternalIPAddress>203.0.113.7</NewExternalIPAddress>";
+        if (call.action == "GetStatusInfo")
+            inner = "<NewConnectionStatus>Connected</NewConnectionStatus>"
+                    "<NewLastConnectionError>ERROR_NONE</NewLastConnectionError>"
+                    "<NewUptime>100</NewUptime>";
         reply(s, 200,
               envelope("<u:" + call.action + "Response xmlns:u=\"" + ServiceType + "\">" + inner +
                        "</u:" + call.action + "Response>"));
@@ -139,7 +172,11 @@ private:
                "<specVersion><major>1</major><minor>0</minor></specVersion><device>"
                "<deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType>"
                "<friendlyName>Stub router</friendlyName><deviceList><device>"
-               "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><deviceList>"
+               "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><serviceList>"
+               "<service><serviceType>urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1"
+               "</serviceType><serviceId>urn:upnp-org:serviceId:WANCommonIFC1</serviceId>"
+               "<controlURL>/ctl/CmnIfCfg</controlURL><eventSubURL>/evt/CmnIfCfg</eventSubURL>"
+               "<SCPDURL>/WANCfg.xml</SCPDURL></service></serviceList><deviceList>"
                "<device><deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1"
                "</deviceType><serviceList><service><serviceType>" +
                QByteArray(ServiceType) +
@@ -153,6 +190,7 @@ private:
 
     QThread m_thread;
     QTcpServer m_server;
+    QUdpSocket m_ssdp;
     QHash<QTcpSocket *, QByteArray> m_buffers;
     mutable QMutex m_mutex;
     QList<Call> m_calls;
