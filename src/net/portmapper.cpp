@@ -30,7 +30,7 @@ public:
         if (UPNP_GetExternalIPAddress(m_urls.controlURL, m_data.first.servicetype, external) !=
             UPNPCOMMAND_SUCCESS)
             external[0] = '\0';
-        emit opened(QString::fromLatin1(external));
+        emit opened(QString::fromLatin1(external), m_lease);
     }
 
     void renew()
@@ -48,7 +48,9 @@ public:
     }
 
 signals:
-    void opened(const QString &publicAddress);
+    // `lease` is the one the router took: 0 when it keeps only mappings
+    // without an end.
+    void opened(const QString &publicAddress, int lease);
     void failed();
     void renewed();
 
@@ -114,13 +116,13 @@ PortMapper::PortMapper(quint16 port, QObject *parent)
     m_thread = new QThread;
     m_worker = new MappingWorker;
     m_worker->moveToThread(m_thread);
-    connect(m_worker, &MappingWorker::opened, this, [this](const QString &publicAddress) {
-        m_open = true;
-        if (m_lease > 0) {
-            m_renew.start(m_lease * 1000 / 2);
-        }
-        emit opened(publicAddress);
-    });
+    connect(m_worker, &MappingWorker::opened, this,
+            [this](const QString &publicAddress, int lease) {
+                m_open = true;
+                if (lease > 0)
+                    m_renew.start(lease * 1000 / 2);
+                emit opened(publicAddress);
+            });
     connect(m_worker, &MappingWorker::failed, this, &PortMapper::failed);
     connect(m_worker, &MappingWorker::renewed, this, &PortMapper::renewed);
     connect(&m_renew, &QTimer::timeout, m_worker, &MappingWorker::renew);
