@@ -1,6 +1,7 @@
 #include "base/version.h"
 #include "clickat.h"
 #include "fakehost.h"
+#include "igdstub.h"
 #include "recordingnotifier.h"
 #include "chat/chatview.h"
 #include "lanbeacon.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -60,6 +62,7 @@ private slots:
     void addressForms_data();
     void addressForms();
     void playWithOthersOpensJoin();
+    void hostingCopySaysOnceWhereToJoin_data();
     void hostingCopySaysOnceWhereToJoin();
     void restartedCopyHostsUnderTheChosenName();
 
@@ -217,30 +220,46 @@ void TestLanWindows::playWithOthersOpensJoin()
     QCOMPARE(window.help()->currentPage(), 2);
 }
 
-// Once connected, a hosting copy says where others can join it and, when
-// the router would not open the port, what to do by hand.
+void TestLanWindows::hostingCopySaysOnceWhereToJoin_data()
+{
+    QTest::addColumn<bool>("routerOpens");
+    QTest::addColumn<QString>("routerLine"); // %1: the port
+    QTest::newRow("router opens") << true << "From the internet:  203.0.113.7:%1";
+    QTest::newRow("no router") << false
+                               << " Your router did not open port %1; forward TCP port %1 to "
+                                  "this computer, see Help > Connecting";
+}
+
+// Once connected, a hosting copy says where others can join it and what
+// became of the router: its public address, or what to do by hand.
 void TestLanWindows::hostingCopySaysOnceWhereToJoin()
 {
+    QFETCH(bool, routerOpens);
+    QFETCH(QString, routerLine);
+    IgdStub router;
     QTcpServer noRouter;
     QVERIFY(noRouter.listen(QHostAddress::LocalHost, 0));
     qputenv("VELMORA_IGD_URL",
-            "http://127.0.0.1:" + QByteArray::number(noRouter.serverPort()) + "/rootDesc.xml");
+            routerOpens ? router.descriptionUrl().toLatin1()
+                        : "http://127.0.0.1:" + QByteArray::number(noRouter.serverPort()) +
+                              "/rootDesc.xml");
     noRouter.close();
     RecordingNotifier notifier;
     Tchat window({QStringLiteral("Anna"), QStringLiteral("127.0.0.1"), QStringLiteral("true"),
                   QStringLiteral("upnp")},
                  &notifier);
+    // Read when the table opens: the router is never searched for on the
+    // real network.
+    const auto forget = qScopeGuard([] { qunsetenv("VELMORA_IGD_URL"); });
     window.show();
     QTRY_COMPARE(window.session().ownPlayer(), 1);
     const QString port = QString::number(window.server().listeningPort());
-    const QString chat = window.mainchat()->document()->toPlainText();
-    QCOMPARE(chat.count(QStringLiteral("Others can join this table")), 1);
-    QVERIFY(chat.indexOf(QStringLiteral("You are Connected.")) <
-            chat.indexOf(QStringLiteral("Others can join")));
-    QVERIFY2(chat.contains(QLatin1Char(':') + port), qPrintable(chat));
-    QTRY_VERIFY(window.mainchat()->document()->toPlainText().contains(
-        QStringLiteral("Your router did not open port %1; forward TCP port %1").arg(port)));
-    qunsetenv("VELMORA_IGD_URL");
+    const auto chat = [&] { return window.mainchat()->document()->toPlainText(); };
+    QTRY_VERIFY2(chat().contains(routerLine.arg(port)), qPrintable(chat()));
+    QCOMPARE(chat().count(QStringLiteral("Others can join this table")), 1);
+    QVERIFY(chat().indexOf(QStringLiteral("You are Connected.")) <
+            chat().indexOf(QStringLiteral("Others can join")));
+    QVERIFY(chat().contains(QLatin1Char(':') + port));
     // The table is announced with the hosting player's name.
     LanListener listener;
     listener.start();

@@ -208,7 +208,8 @@ void Tchat::buildTableWindows()
     });
     connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::sayWhereToJoin);
     connect(m_connection, &GameConnection::routerOpened, this, [this](const QString &address) {
-        m_publicAddress = address.isEmpty() ? QStringLiteral("?") : address;
+        m_routerOpened = true;
+        m_publicAddress = address;
         sayRouter();
     });
     connect(m_connection, &GameConnection::routerFailed, this, [this] {
@@ -224,10 +225,10 @@ void Tchat::sayRouter()
     const quint16 port = server().listeningPort();
     if (m_routerFailed)
         m_session.systemLine(PortMapper::failureText(port));
-    else if (m_publicAddress == QLatin1String("?"))
+    else if (m_routerOpened && m_publicAddress.isEmpty())
         m_session.systemLine(
             QStringLiteral("Your router opened port %1 to the internet.").arg(port));
-    else if (!m_publicAddress.isEmpty())
+    else if (m_routerOpened)
         m_session.systemLine(
             QStringLiteral("From the internet: %1:%2").arg(m_publicAddress).arg(port));
 }

@@ -189,6 +189,7 @@ private:
     bool m_saidWhereToJoin = false;
     // What the router said, kept until the chat says where to join.
     QString m_publicAddress;
+    bool m_routerOpened = false;
     bool m_routerFailed = false;
 };
 
