@@ -9,7 +9,8 @@ cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev libjpeg-dev
           libbenchmark-dev xvfb xauth openbox fonts-liberation2 fonts-dejavu-core
-          clang-format clang libclang-rt-14-dev git iproute2)
+          clang-format clang libclang-rt-14-dev git iproute2
+          libminiupnpc-dev)
 
 install_missing() {
     local missing=()

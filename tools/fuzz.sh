@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets and runs them.
 #   tools/fuzz.sh [SECONDS] [TARGET...]   the brief run CI does: each target
 #                                         for SECONDS (default 12, about a
-#                                         minute for all five) under
+#                                         minute for all six) under
 #                                         AddressSanitizer and
 #                                         UndefinedBehaviorSanitizer
 #   tools/fuzz.sh --long [TARGET...]      the long run: RUNS inputs per target
@@ -30,7 +30,7 @@ else
     shift || true
 fi
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_protocol fuzz_hostengine fuzz_client fuzz_tally fuzz_settings)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_protocol fuzz_hostengine fuzz_client fuzz_tally fuzz_settings fuzz_lan)
 
 # build DIR OPTIMISATION SANITIZERS: Debug keeps Qt's own index assertions.
 build() {

@@ -1,11 +1,13 @@
 // velmora: the game. Without parameters it sets up a solo game; a lobby
-// starts it with a player name, the host's address and "true" to host.
+// starts it with a player name, the host's address and "true" to host, and
+// so does the game itself when the player hosts or joins from the window.
 
 #include "firstframenote.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
 
 #include <QApplication>
+#include <QProcess>
 
 int main(int argc, char *argv[])
 {
@@ -26,5 +28,15 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("VELMORA_FIRST_FRAME_FILE"))
         window.installEventFilter(&firstFrame);
     window.show();
-    return app.exec();
+    const int rc = app.exec();
+    // Hosting or joining from the window: this copy has ended as after
+    // "Exit" (the tally saved, the table closed); the new copy must find
+    // no running copy to hand over to.
+    if (!window.restartParameters().isEmpty()) {
+        instance.release();
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                     window.restartParameters()))
+            return 1;
+    }
+    return rc;
 }

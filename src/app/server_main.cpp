@@ -3,11 +3,14 @@
 
 #include "cards/random.h"
 #include "base/config.h"
+#include "lanbeacon.h"
+#include "portmapper.h"
 #include "tserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSysInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -71,6 +74,10 @@ int main(int argc, char *argv[])
                       QStringLiteral("Seconds a player may take over a turn before the computer "
                                      "moves for him (default 0: no limit)."),
                       QStringLiteral("SECONDS")});
+    parser.addOption({QStringLiteral("no-announce"),
+                      QStringLiteral("Do not announce the table on the local network.")});
+    parser.addOption({QStringLiteral("upnp"),
+                      QStringLiteral("Ask the router to forward the port to this machine.")});
     parser.process(app);
 
     bool ok = true;
@@ -121,7 +128,27 @@ int main(int argc, char *argv[])
         printLine(e.message());
         return 1;
     }
+    // The table has no hosting player; the machine names it.
+    velmora::LanBeacon beacon(
+        [&server] { return velmora::describeTable(server, QSysInfo::machineHostName()); });
+    if (!parser.isSet(QStringLiteral("no-announce"))) {
+        if (!beacon.start())
+            printLine(QStringLiteral("cannot listen on UDP port %1; announcing only")
+                          .arg(velmora::discoveryPort()));
+    }
+    velmora::PortMapper mapper(server.listeningPort());
+    QObject::connect(&mapper, &velmora::PortMapper::opened, [&](const QString &address) {
+        printLine(QStringLiteral("the router forwards port %1 (public address %2)")
+                      .arg(mapper.port())
+                      .arg(address.isEmpty() ? QStringLiteral("unknown") : address));
+    });
+    QObject::connect(&mapper, &velmora::PortMapper::failed,
+                     [&] { printLine(velmora::PortMapper::failureText(mapper.port())); });
+    if (parser.isSet(QStringLiteral("upnp")))
+        mapper.open();
     const int rc = app.exec();
+    mapper.close();
+    beacon.stop();
     server.stopListening();
     return rc;
 }

@@ -6,6 +6,8 @@
 #include "client/clientsession.h"
 #include "client/options.h"
 #include "client/tablemodel.h"
+#include "lanbeacon.h"
+#include "portmapper.h"
 #include "tserver.h"
 
 namespace velmora {
@@ -75,6 +77,10 @@ void GameConnection::start(const QStringList &params)
     guarded([&] {
         m_session.setLoginName({});
         m_role = StartRole::fromArguments(params);
+        if (m_role.port != 0) {
+            m_server->setPortName(QString::number(m_role.port));
+            m_sock->setPortName(QString::number(m_role.port));
+        }
         if (!m_role.multiPlayer()) {
             m_session.systemLine(QStringLiteral("Loading Solo Game..Please wait."));
             hostpress();
@@ -103,6 +109,19 @@ void GameConnection::hostpress()
     m_sock->setPortName(QString::number(m_server->listeningPort()));
     m_sock->setHostName(Loopback);
     m_sock->Open();
+    // A solo game is nobody else's business; a hosted table tells the
+    // local network where it is.
+    if (m_role.kind == StartRole::Kind::Host) {
+        m_beacon =
+            new LanBeacon([this] { return describeTable(*m_server, m_role.playerName); }, this);
+        m_beacon->start();
+    }
+    if (m_role.kind == StartRole::Kind::Host && m_role.openRouter) {
+        m_mapper = new PortMapper(m_server->listeningPort(), this);
+        connect(m_mapper, &PortMapper::opened, this, &GameConnection::routerOpened);
+        connect(m_mapper, &PortMapper::failed, this, &GameConnection::routerFailed);
+        m_mapper->open();
+    }
 }
 
 void GameConnection::joinpress()
@@ -170,6 +189,10 @@ void GameConnection::shutDown()
     m_timer1.stop();
     m_sock->Close();
     m_sock11->Close();
+    if (m_beacon)
+        m_beacon->stop();
+    if (m_mapper)
+        m_mapper->close();
     m_server->stopListening();
 }
 

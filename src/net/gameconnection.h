@@ -13,6 +13,8 @@ namespace velmora {
 
 class ChatComposer;
 class ClientSession;
+class LanBeacon;
+class PortMapper;
 class Options;
 class Random;
 class TableModel;
@@ -47,6 +49,8 @@ public:
     TServer &server() const { return *m_server; }
     TSock &sock() const { return *m_sock; }
     TSock &presenceSock() const { return *m_sock11; }
+    // The hosted table's announcer; null unless hosting a table.
+    LanBeacon *beacon() const { return m_beacon; }
 
     // The table's requests and the chat entry's go out from here on.
     void takeRequests(TableModel &table, ChatComposer &composer);
@@ -71,6 +75,10 @@ signals:
     // The connection to the host ended, from either side, for whatever
     // reason; not sent when the host was never reached.
     void hostClosed();
+    // The hosted table's port is open on the router (asked for with the
+    // role), or the router would not open it.
+    void routerOpened(const QString &publicAddress);
+    void routerFailed();
     // Something raised while handling the host's messages or sending.
     void error(const QString &message);
 
@@ -89,6 +97,8 @@ private:
     TServer *m_server = nullptr;
     TSock *m_sock = nullptr;
     TSock *m_sock11 = nullptr;
+    LanBeacon *m_beacon = nullptr;  // while hosting a table
+    PortMapper *m_mapper = nullptr; // while hosting with the router opened
     QTimer m_timer1;
     std::function<bool()> m_held = [] { return false; };
     bool m_hosting = false;

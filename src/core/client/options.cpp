@@ -84,6 +84,30 @@ void Options::setChatterVolume(int percent)
     emit changed(Key::ChatterVolume);
 }
 
+void Options::setPlayerName(const QString &name)
+{
+    m_playerName = name.trimmed();
+    emit changed(Key::PlayerName);
+}
+
+void Options::setRecentTables(const QStringList &addresses)
+{
+    m_recentTables.clear();
+    for (const QString &address : addresses) {
+        const QString trimmed = address.trimmed();
+        // The settings file keeps them on one line, separated by commas.
+        if (!trimmed.isEmpty() && !trimmed.contains(QLatin1Char(',')) &&
+            !m_recentTables.contains(trimmed) && m_recentTables.size() < MaxRecentTables)
+            m_recentTables.append(trimmed);
+    }
+    emit changed(Key::RecentTables);
+}
+
+void Options::addRecentTable(const QString &address)
+{
+    setRecentTables(QStringList{address} + m_recentTables);
+}
+
 void Options::setChatColour(ColourValue colour)
 {
     m_chatColour = colour;

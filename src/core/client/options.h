@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -40,6 +41,8 @@ public:
         SoundVolume,
         ChatterVolume,
         TurnLimit,
+        PlayerName,
+        RecentTables,
     };
     Q_ENUM(Key)
 
@@ -117,6 +120,15 @@ public:
     int turnLimit() const { return m_turnLimit; }
     // Any other number is taken as off.
     void setTurnLimit(int seconds);
+    // The name this player hosts and joins tables under, and the addresses
+    // he joined last, newest first, at most MaxRecentTables, each once.
+    static constexpr int MaxRecentTables = 8;
+    const QString &playerName() const { return m_playerName; }
+    void setPlayerName(const QString &name);
+    const QStringList &recentTables() const { return m_recentTables; }
+    void setRecentTables(const QStringList &addresses);
+    // `address` moves to the front of the recent tables.
+    void addRecentTable(const QString &address);
 
 signals:
     void changed(velmora::Options::Key key);
@@ -137,6 +149,8 @@ private:
     int m_dummy = 1;
     QRect m_windowPlace = DefaultPlace;
     int m_turnLimit = 0;
+    QString m_playerName;
+    QStringList m_recentTables;
 };
 
 } // namespace velmora

@@ -8,6 +8,11 @@ namespace velmora {
 // What this copy does, decided once from its command line: a solo game with
 // no parameters; with a name, an address and a third word, host ("true",
 // exactly) or join; with fewer than three words it only waits.
+//
+// The address may end in ":PORT", the table's port in place of the usual
+// one (a table found on the network or typed with its port). A fourth word
+// "upnp" asks a hosting copy to open its port on the router. Other words
+// after the third are ignored.
 struct StartRole
 {
     enum class Kind { Solo, Host, Join, Waiting };
@@ -15,10 +20,16 @@ struct StartRole
     Kind kind = Kind::Waiting;
     QString playerName;
     QString hostAddress;
+    // The port from the address; 0 keeps the usual one.
+    quint16 port = 0;
+    bool openRouter = false;
 
-    // `params` excludes the program's own name; words after the third are
-    // ignored.
+    // `params` excludes the program's own name.
     static StartRole fromArguments(const QStringList &params);
+    // The command line that starts a copy in `kind` (Host or Join) with
+    // this name and address (which may carry a port).
+    static QStringList arguments(Kind kind, const QString &name, const QString &address,
+                                 bool openRouter = false);
 
     bool multiPlayer() const { return kind != Kind::Solo; }
     // Only a lobby-started game (host or join) holds the presence connection.

@@ -24,7 +24,8 @@ constexpr std::initializer_list<Options::Key> SavedKeys{
     Options::Key::Rounds,        Options::Key::TurnSound,      Options::Key::ChatterSounds,
     Options::Key::TextColour,    Options::Key::PlaySounds,     Options::Key::BotSpeed,
     Options::Key::RaiseCards,    Options::Key::FourColourDeck, Options::Key::SoundVolume,
-    Options::Key::ChatterVolume, Options::Key::TurnLimit,
+    Options::Key::ChatterVolume, Options::Key::TurnLimit,      Options::Key::PlayerName,
+    Options::Key::RecentTables,
 };
 } // namespace
 
@@ -105,6 +106,27 @@ void Settings::loadinifile()
     m_options.setSoundVolume(number(QStringLiteral("SoundVolume"), 100));
     m_options.setChatterVolume(number(QStringLiteral("ChatterVolume"), 100));
     m_options.setTurnLimit(number(QStringLiteral("TurnLimit"), 0));
+    readTableChoices(file);
+}
+
+void Settings::loadTableChoices()
+{
+    ProfileFile file(m_path);
+    if (!file.read())
+        emit error(QStringLiteral("Cannot read %1: %2").arg(m_path, file.errorString()));
+    const bool wasLoading = m_loading;
+    m_loading = true;
+    readTableChoices(file);
+    m_loading = wasLoading;
+}
+
+void Settings::readTableChoices(const ProfileFile &file)
+{
+    m_options.setPlayerName(
+        file.value(section(), QStringLiteral("PlayerName")).value_or(QString()));
+    m_options.setRecentTables(file.value(section(), QStringLiteral("RecentTables"))
+                                  .value_or(QString())
+                                  .split(QLatin1Char(','), Qt::SkipEmptyParts));
 }
 
 void Settings::saveinifile() { save(SavedKeys); }
@@ -199,6 +221,16 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
         break;
     case Options::Key::TurnLimit:
         set(QStringLiteral("TurnLimit"), QString::number(m_options.turnLimit()));
+        break;
+    // Written once there is something to keep: the file is the lobby
+    // program's too, and a player who never hosted or joined has neither.
+    case Options::Key::PlayerName:
+        if (!m_options.playerName().isEmpty())
+            set(QStringLiteral("PlayerName"), m_options.playerName());
+        break;
+    case Options::Key::RecentTables:
+        if (!m_options.recentTables().isEmpty())
+            set(QStringLiteral("RecentTables"), m_options.recentTables().join(QLatin1Char(',')));
         break;
     case Options::Key::Phrases:
         for (int n = 1; n <= Options::Phrases; ++n)

@@ -43,6 +43,9 @@ public:
     // Reads the whole section into the options; what is missing or
     // unreadable takes its default. Writes nothing.
     void loadinifile();
+    // Reads only the player's name and recent tables, which the windows
+    // for hosting and joining need before any connection is made.
+    void loadTableChoices();
     // Writes every option but the phrases.
     void saveinifile();
     // Writes the ten phrases.
@@ -63,6 +66,7 @@ private:
     void optionChanged(Options::Key key);
     void save(std::initializer_list<Options::Key> keys);
     void writeKey(ProfileFile &file, Options::Key key) const;
+    void readTableChoices(const ProfileFile &file);
 
     Options &m_options;
     QString m_path;

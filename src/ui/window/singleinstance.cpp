@@ -47,4 +47,10 @@ bool SingleInstance::listen()
     return true;
 }
 
+void SingleInstance::release()
+{
+    if (m_server)
+        m_server->close();
+}
+
 } // namespace velmora

@@ -25,6 +25,9 @@ public:
     // taken over. Returns false when no server could be set up; the program
     // then simply runs without the guard.
     bool listen();
+    // Stop being the running copy, so that a copy started next takes over
+    // instead of handing over to this one, which is ending.
+    void release();
 
 signals:
     void activateRequested();

@@ -20,6 +20,10 @@
 #include "windows/tdownload.h"
 #include "windows/tgamestart.h"
 #include "windows/thelp.h"
+#include "windows/thost.h"
+#include "windows/tjoin.h"
+#include "lanbeacon.h"
+#include "portmapper.h"
 #include "windows/tspylist.h"
 #include "windows/tphrases.h"
 #include "windows/ttallylist.h"
@@ -44,6 +48,7 @@ namespace velmora {
 
 namespace {
 const QColor BoardColour(255, 255, 170);
+const char Loopback[] = "127.0.0.1";
 // How long a shown window waits for its first frame before it connects.
 constexpr int FirstFrameWaitMs = 1000;
 constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
@@ -114,6 +119,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::readSettings);
     buildChat();
     buildSideWindows();
+    buildTableWindows();
 
     connect(&m_options, &Options::changed, this, &Tchat::showOptions);
     for (Options::Key key :
@@ -181,6 +187,87 @@ void Tchat::connectTable()
     });
     connect(&m_table, &TableModel::changed, this,
             [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
+}
+
+// Hosting and joining a table from the window: both end this copy and
+// start one in the chosen role.
+void Tchat::buildTableWindows()
+{
+    m_hostWindow = new Thost(m_options, this);
+    m_joinWindow = new Tjoin(m_options, this);
+    connect(m_hostWindow, &Thost::hostRequested, this, [this](const QString &name, bool router) {
+        restartAs(
+            StartRole::arguments(StartRole::Kind::Host, name, QLatin1String(Loopback), router));
+    });
+    connect(m_joinWindow, &Tjoin::joinRequested, this,
+            [this](const QString &name, const QString &address) {
+                restartAs(StartRole::arguments(StartRole::Kind::Join, name, address));
+            });
+    connect(m_download, &Tdownload::joinRequested, this, [this] {
+        m_download->close();
+        showTableWindow(m_joinWindow);
+    });
+    connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::sayWhereToJoin);
+    connect(m_connection, &GameConnection::routerOpened, this, [this](const QString &address) {
+        m_routerOpened = true;
+        m_publicAddress = address;
+        sayRouter();
+    });
+    connect(m_connection, &GameConnection::routerFailed, this, [this] {
+        m_routerFailed = true;
+        sayRouter();
+    });
+}
+
+void Tchat::sayRouter()
+{
+    if (!m_saidWhereToJoin)
+        return;
+    const quint16 port = server().listeningPort();
+    if (m_routerFailed)
+        m_session.systemLine(PortMapper::failureText(port));
+    else if (m_routerOpened && m_publicAddress.isEmpty())
+        m_session.systemLine(
+            QStringLiteral("Your router opened port %1 to the internet.").arg(port));
+    else if (m_routerOpened)
+        m_session.systemLine(
+            QStringLiteral("From the internet: %1:%2").arg(m_publicAddress).arg(port));
+}
+
+void Tchat::showTableWindow(QWidget *window)
+{
+    guard([&] {
+        // Before the first connection the settings are not read yet; the
+        // name and the recent tables are wanted now.
+        if (!m_settings.hasRead())
+            m_settings.loadTableChoices();
+        showInFront(window);
+    });
+}
+
+void Tchat::sayWhereToJoin()
+{
+    if (m_saidWhereToJoin || role().kind != StartRole::Kind::Host)
+        return;
+    m_saidWhereToJoin = true;
+    const QString port = QString::number(server().listeningPort());
+    QStringList places;
+    for (const QString &address : localAddresses())
+        places.append(address + QLatin1Char(':') + port);
+    // The chat takes what comes before the first colon for a name and
+    // breaks lines only between words, so an address stays whole.
+    m_session.systemLine(
+        places.isEmpty()
+            ? QStringLiteral("Others can join this table on this computer only: 127.0.0.1:") + port
+            : QStringLiteral("Others can join this table at: ") +
+                  places.join(QStringLiteral(" or ")));
+    sayRouter();
+}
+
+void Tchat::restartAs(const QStringList &params)
+{
+    m_restartParams = params;
+    close();
 }
 
 void Tchat::playsounds(const QString &name)
@@ -337,6 +424,10 @@ void Tchat::buildMenus()
     m_startGame->setEnabled(false);
     connect(m_startGame, &QAction::triggered, this,
             [this] { guard([this] { m_table.startClicked(); }); });
+    QAction *hostTable = addItem(file, QStringLiteral("&Host a Table\u2026"), "HostTable1");
+    connect(hostTable, &QAction::triggered, this, [this] { showTableWindow(m_hostWindow); });
+    QAction *joinTable = addItem(file, QStringLiteral("&Join a Table\u2026"), "JoinTable1");
+    connect(joinTable, &QAction::triggered, this, [this] { showTableWindow(m_joinWindow); });
     file->addSeparator();
     QAction *exit = addItem(file, QStringLiteral("E&xit"), "Exit1");
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -443,6 +534,11 @@ void Tchat::buildMenus()
     QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");
     content->setShortcut(QKeySequence(Qt::Key_F1));
     connect(content, &QAction::triggered, this, [this] { showInFront(m_help); });
+    QAction *connecting = addItem(help, QStringLiteral("Co&nnecting"), "HelpConnecting1");
+    connect(connecting, &QAction::triggered, this, [this] {
+        m_help->SelButton1Click(2);
+        showInFront(m_help);
+    });
     help->addSeparator();
     QAction *about = addItem(help, QStringLiteral("&About"), "About1");
     connect(about, &QAction::triggered, this, [this] { showInFront(m_about); });

@@ -31,6 +31,8 @@ class Tabout;
 class Tdownload;
 class Tgamestart;
 class Thelp;
+class Thost;
+class Tjoin;
 class Tspylist;
 class Tphrases;
 class Ttallylist;
@@ -73,6 +75,8 @@ public:
     Thelp *help() const { return m_help; }
     Tabout *about() const { return m_about; }
     Tvolume *volumeWindow() const { return m_volume; }
+    Thost *hostWindow() const { return m_hostWindow; }
+    Tjoin *joinWindow() const { return m_joinWindow; }
     // The sounds go through this player (tests put a recorder in).
     void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
     ChatView *mainchat() const { return m_mainchat; }
@@ -86,6 +90,12 @@ public:
 
     // Another copy was started: come to the front, restored if minimised.
     void activateFromOtherInstance();
+
+    // Ends this copy as "Exit" does; the program then starts a new copy
+    // with these command-line words (see restartParameters).
+    void restartAs(const QStringList &params);
+    // The words the next copy is to start with; empty when none is to.
+    const QStringList &restartParameters() const { return m_restartParams; }
 
     // Ends the program by closing the game window (the application ends
     // with its last window). Tests override or watch programEnding.
@@ -125,6 +135,11 @@ private:
     bool muted(int player) const;
     // "Mute NAME" or "Unmute NAME" in a menu about the player.
     void addMuteItem(QMenu &menu, int player);
+    void buildTableWindows();
+    void showTableWindow(QWidget *window);
+    // A hosting copy says once where others can join it.
+    void sayWhereToJoin();
+    void sayRouter();
 
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
@@ -161,6 +176,9 @@ private:
     Tdownload *m_download = nullptr;
     Thelp *m_help = nullptr;
     Tabout *m_about = nullptr;
+    Thost *m_hostWindow = nullptr;
+    Tjoin *m_joinWindow = nullptr;
+    QStringList m_restartParams;
     std::unique_ptr<SoundPlayer> m_sounds;
     ChatControls *m_chat = nullptr;
     Tphrases *m_phrases = nullptr;
@@ -170,6 +188,11 @@ private:
     bool m_started = false;
     bool m_ending = false;
     bool m_holdEnd = false;
+    bool m_saidWhereToJoin = false;
+    // What the router said, kept until the chat says where to join.
+    QString m_publicAddress;
+    bool m_routerOpened = false;
+    bool m_routerFailed = false;
 };
 
 } // namespace velmora

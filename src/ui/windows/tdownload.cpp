@@ -307,6 +307,7 @@ void Tdownload::Button2Click()
         m_notifier->showNotice(QStringLiteral(
             "Please close the game and open the Pelox8 Lobby using the icon on your desktop or "
             "using the your Window's start-up menu."));
+        emit joinRequested();
         return;
     }
     if (!m_launcher(lobby, {})) {

@@ -66,6 +66,9 @@ signals:
     // The installer or the lobby program has started: the game window
     // closes, which ends the program, so the installer can replace it.
     void quitRequested();
+    // "Play with Others" found no lobby program: the player may join a
+    // table directly.
+    void joinRequested();
     // A transfer has ended, complete or not.
     void downloadEnded(bool complete);
 
