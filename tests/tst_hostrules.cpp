@@ -907,8 +907,8 @@ class FixedChoice : public ComputerPlayer
 {
 public:
     explicit FixedChoice(int slot) : m_slot(slot) {}
-    bool buysDummy(const GameTable &, int) override { return true; }
-    int chooseSlot(const GameTable &, int) override { return m_slot; }
+    bool buysDummy(const PlayerView &) override { return true; }
+    int chooseSlot(const PlayerView &) override { return m_slot; }
 
 private:
     int m_slot;
