@@ -1,6 +1,7 @@
 #include "computerplayer.h"
 
 #include "cards/random.h"
+#include "strongplayer.h"
 
 namespace velmora {
 
@@ -13,6 +14,13 @@ constexpr bool isKeepCard(int card)
            card == cardOf(Suit::Hearts, King);
 }
 } // namespace
+
+std::unique_ptr<ComputerPlayer> makeComputerPlayer(ComputerStrength strength, Random &random)
+{
+    if (strength == ComputerStrength::Strong)
+        return std::make_unique<StrongPlayer>(random);
+    return std::make_unique<ClassicPlayer>(random);
+}
 
 bool ClassicPlayer::wouldBuy(const Hand &hand)
 {

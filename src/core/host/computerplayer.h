@@ -2,6 +2,8 @@
 
 #include "playerview.h"
 
+#include <memory>
+
 namespace velmora {
 
 class Random;
@@ -22,6 +24,13 @@ public:
     // is empty.
     virtual int chooseSlot(const PlayerView &view) = 0;
 };
+
+// How well the computer plays: the classic rules, or the Strong player that
+// looks ahead.
+enum class ComputerStrength { Classic, Strong };
+
+// A policy of that strength drawing from `random`.
+std::unique_ptr<ComputerPlayer> makeComputerPlayer(ComputerStrength strength, Random &random);
 
 // The computer players every table has always had: a hand with one of five
 // strong cards is kept, any other swapped for the dummy hand; a turn follows
