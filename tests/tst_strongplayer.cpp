@@ -110,6 +110,8 @@ private slots:
     void reproducibleFromSeed();
     void recordIsTrue();
     void clientSeesWhatTheHostShows();
+    void hintLine_data();
+    void hintLine();
 };
 
 // Seat 1 leads from the 5 of clubs and the 5 of hearts with the kitty at
@@ -266,6 +268,36 @@ void TestStrongPlayer::clientSeesWhatTheHostShows()
         QVERIFY(client.lines.last().startsWith(QStringLiteral("Playing ")) ||
                 !client.lines.filter(QStringLiteral("Playing ")).isEmpty());
     }
+}
+
+void TestStrongPlayer::hintLine_data()
+{
+    QTest::addColumn<QByteArrayList>("messages"); // after the deal's start
+    QTest::addColumn<QString>("line");
+    QTest::newRow("a pot at once")
+        << QByteArrayList{"CMD_newcard+1+1+10+2+30", "CMD_hiscard+2+9+1+9+",
+                          "CMD_nextplayer+3+1+f+"}
+        << QStringLiteral("Playing J\u2663 wins pot 2");
+    QTest::newRow("a forced follow")
+        << QByteArrayList{"CMD_newcard+1+1+5+2+30", "CMD_hiscard+2+4+1+9+", "CMD_nextplayer+3+1+f+"}
+        << QStringLiteral("Playing 6\u2663 is the only card you can play");
+    QTest::newRow("the last card takes the kitty")
+        << QByteArrayList{"CMD_newcard+1+1+30", "CMD_nextplayer+3+1+l+"}
+        << QStringLiteral("Playing 5\u2660 wins pot 1");
+}
+
+void TestStrongPlayer::hintLine()
+{
+    QFETCH(QByteArrayList, messages);
+    QFETCH(QString, line);
+    ClientFixture client(1);
+    client.arrive();
+    client.host("CMD_startgame+Me+100+4+4+");
+    client.host("CMD_startround+1+91+91+91+91+");
+    for (const QByteArray &m : messages)
+        client.host(m);
+    QVERIFY(client.model.giveHint());
+    QCOMPARE(client.lines.last(), line);
 }
 
 QTEST_GUILESS_MAIN(TestStrongPlayer)

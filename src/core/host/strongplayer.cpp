@@ -219,13 +219,13 @@ Playout startFrom(const PlayerView &view)
     return p;
 }
 
-// Pots the card takes the moment it is played.
+// Pots the card takes the moment it is played: its own, a run it ends, and
+// the kitty when it is the seat's last card.
 unsigned potsWonBy(const PlayerView &view, int card)
 {
     Playout p = startFrom(view);
-    p.hands[p.own] |= cardBit(card);
     p.play(p.own, card);
-    return p.ownWins & ~(1u << Kitty);
+    return p.ownWins;
 }
 
 } // namespace
