@@ -258,10 +258,15 @@ PlayerView TableModel::playerView() const
     return view;
 }
 
-bool TableModel::giveHint()
+bool TableModel::canHint() const
 {
     const bool toPlay = m_turnMode == TurnMode::Lead || m_turnMode == TurnMode::Follow;
-    if (!ownSeatLoggedIn() || m_currentPlayer != ownPlayer() || !toPlay)
+    return ownSeatLoggedIn() && m_currentPlayer == ownPlayer() && toPlay && handCount() > 0;
+}
+
+bool TableModel::giveHint()
+{
+    if (!canHint())
         return false;
     const StrongPlayer::Advice advice =
         StrongPlayer::advise(playerView(), m_random.below(0xFFFFFFFFu), StrongPlayer::Limits{});

@@ -182,6 +182,8 @@ public:
     // What the own seat can see of the round: its hand and what every seat
     // was shown. The hint reasons from this and from nothing else.
     PlayerView playerView() const;
+    // Whether it is the own turn to play a card, when a hint can be had.
+    bool canHint() const;
     // At the own lead or follow: works out the card the Strong computer
     // player would play, raises it and says why through `hintGiven`. False
     // when there is no card to play now.

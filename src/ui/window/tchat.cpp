@@ -189,6 +189,8 @@ void Tchat::connectTable()
     });
     connect(&m_table, &TableModel::changed, this,
             [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
+    connect(&m_table, &TableModel::changed, this,
+            [this] { m_hint->setEnabled(m_table.canHint()); });
 }
 
 // Hosting and joining a table from the window: both end this copy and
@@ -551,6 +553,7 @@ void Tchat::buildMenus()
     m_hint = addItem(view, QStringLiteral("&Hint"), "Hint1");
     m_hint->setShortcut(QKeySequence(Qt::Key_H));
     m_hint->setShortcutContext(Qt::WidgetShortcut);
+    m_hint->setEnabled(false);
     connect(m_hint, &QAction::triggered, this, [this] { guard([this] { m_table.giveHint(); }); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
