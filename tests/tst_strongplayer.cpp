@@ -252,12 +252,7 @@ void TestStrongPlayer::clientSeesWhatTheHostShows()
                 Qt::SingleShotConnection);
             if (!client.model.giveHint() || !allowed(host.hand, host.tableCard, hinted))
                 return QStringLiteral("hint %1").arg(QLatin1String(cardName(hinted)));
-            if (!client.model.raised([&] {
-                    for (int p = 1; p <= TableModel::HandPositions; ++p)
-                        if (client.model.hand(p).card == hinted)
-                            return p;
-                    return 0;
-                }()))
+            if (!client.raisedCards().contains(hinted))
                 return QStringLiteral("the hinted card is not raised");
             ++hints;
             return {};
@@ -265,8 +260,6 @@ void TestStrongPlayer::clientSeesWhatTheHostShows()
         QVERIFY2(problem.isEmpty(),
                  qPrintable(QStringLiteral("seed %1, %2").arg(seed).arg(problem)));
         QVERIFY(hints > 0);
-        QVERIFY(client.lines.last().startsWith(QStringLiteral("Playing ")) ||
-                !client.lines.filter(QStringLiteral("Playing ")).isEmpty());
     }
 }
 
