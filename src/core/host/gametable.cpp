@@ -58,8 +58,6 @@ PlayerView GameTable::viewFor(int seat) const
     view.hand = this->seat(seat).hand;
     view.tableCard = m_game.tableCard;
     view.dealer = m_game.dealer;
-    view.offerSeat = m_game.offerSeat;
-    view.dummyOn = m_game.dummyHandsOn;
     view.pots = m_game.pots;
     for (int s = 1; s <= SeatCount; ++s) {
         view.cardsHeld[s - 1] = cardsHeld(s);

@@ -16,8 +16,6 @@ struct PlayerView
     Hand hand{};
     int tableCard = NoCard; // NoCard: the turn is a lead
     int dealer = 0;
-    int offerSeat = 0; // the seat offered the dummy hand, 0 when none is
-    bool dummyOn = false;
     std::array<int, PotCount + 1> pots{}; // pots 1..9; index 0 unused
     PerSeat<int> cardsHeld{};
     PerSeat<int> lastCard{};
