@@ -9,6 +9,7 @@
 #include "cards/deck.h"
 #include "cards/random.h"
 #include "host/hostengine.h"
+#include "host/strongplayer.h"
 #include "protocol/messages.h"
 
 #include <QTest>
@@ -907,8 +908,8 @@ class FixedChoice : public ComputerPlayer
 {
 public:
     explicit FixedChoice(int slot) : m_slot(slot) {}
-    bool buysDummy(const GameTable &, int) override { return true; }
-    int chooseSlot(const GameTable &, int) override { return m_slot; }
+    bool buysDummy(const PlayerView &) override { return true; }
+    int chooseSlot(const PlayerView &) override { return m_slot; }
 
 private:
     int m_slot;
@@ -1062,9 +1063,14 @@ namespace {
 // Plays one computer-only game of four rounds by firing whichever timer the
 // engine left armed, and checks the game's invariants after every step.
 // Returns what went wrong, or an empty text.
-QString playBotGame(quint32 seed, bool watcher, bool dummy)
+QString playBotGame(quint32 seed, bool watcher, bool dummy, bool strong)
 {
     Table t(seed, watcher ? 1 : 0);
+    // A few deals per decision are enough to check that its moves are legal.
+    if (strong)
+        t.engine.table().setComputerPlayer(
+            int(seed % 4) + 1,
+            std::make_unique<StrongPlayer>(t.random, StrongPlayer::Limits{8, 0}));
     const GameTable::Game &g = t.table().game();
     t.start(4, dummy);
     if (watcher)
@@ -1154,19 +1160,23 @@ void TestHostRules::botGames_data()
 {
     QTest::addColumn<bool>("watcher");
     QTest::addColumn<int>("games");
+    QTest::addColumn<bool>("strong"); // one seat, in turn, is a Strong player
 
-    QTest::newRow("nobody connected") << false << 1500;
-    QTest::newRow("slot 1 connected, just watching") << true << 500;
+    QTest::newRow("nobody connected") << false << 1500 << false;
+    QTest::newRow("slot 1 connected, just watching") << true << 500 << false;
+    QTest::newRow("a Strong seat, nobody connected") << false << 1500 << true;
+    QTest::newRow("a Strong seat, slot 1 just watching") << true << 500 << true;
 }
 
 void TestHostRules::botGames()
 {
     QFETCH(bool, watcher);
     QFETCH(int, games);
+    QFETCH(bool, strong);
 
     for (int i = 0; i < games; ++i) {
         const quint32 seed = quint32(i) * 2654435761u + (watcher ? 1 : 0);
-        const QString problem = playBotGame(seed, watcher, i % 2 == 0);
+        const QString problem = playBotGame(seed, watcher, i % 2 == 0, strong);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 }

@@ -69,6 +69,9 @@ QString describe(const Options &options, const QString &what)
         return QStringLiteral("%1/%2").arg(options.soundVolume()).arg(options.chatterVolume());
     if (what == QLatin1String("turnLimit"))
         return QString::number(options.turnLimit());
+    if (what == QLatin1String("botStrength"))
+        return options.botStrength() == Options::BotStrength::Strong ? QStringLiteral("strong")
+                                                                     : QStringLiteral("classic");
     return QStringLiteral("?");
 }
 
@@ -206,6 +209,9 @@ void TestSettings::readingRules_data()
     row("turn limit 120", "[velmora]\nTurnLimit=120", "turnLimit", "120");
     row("turn limit not offered", "[velmora]\nTurnLimit=45", "turnLimit", "0");
     row("turn limit a word", "[velmora]\nTurnLimit=30s", "turnLimit", "0");
+    row("strength missing", "[velmora]\n", "botStrength", "classic");
+    row("strength strong", "[velmora]\nBotStrength=strong", "botStrength", "strong");
+    row("strength a word", "[velmora]\nBotStrength=hard", "botStrength", "classic");
 }
 
 void TestSettings::readingRules()
@@ -277,6 +283,7 @@ void TestSettings::saveKeepsEverythingElse()
                                         "SoundVolume=100\n"
                                         "ChatterVolume=100\n"
                                         "TurnLimit=0\n"
+                                        "BotStrength=classic\n"
                                         "\n"
                                         "[other]\n"
                                         "Key=Value",
@@ -292,7 +299,7 @@ void TestSettings::saveKeepsEverythingElse()
         saved.constData());
     QVERIFY(saved.endsWith(
         withEnding("Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n"
-                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\n",
+                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\nBotStrength=classic\n",
                    ending)));
 }
 
@@ -312,6 +319,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues_data()
     QTest::newRow("sound volume") << Options::Key::SoundVolume << QByteArray("SoundVolume=30\n");
     QTest::newRow("chatter volume")
         << Options::Key::ChatterVolume << QByteArray("ChatterVolume=0\n");
+    QTest::newRow("computer strength")
+        << Options::Key::BotStrength << QByteArray("BotStrength=strong\n");
     QTest::newRow("window closed elsewhere")
         << Options::Key::WindowPlace << QByteArray("Top=20\nLeft=10\nWidth=820\nHeight=560\n");
 }
@@ -326,7 +335,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
                               "Dummy=0\nRounds=8\nTurnsound=0\nChatterSounds=false\n"
                               "Textcolor=clRed\nPlaysounds=true\nBotspeed=slow\n"
                               "RaiseCards=true\nFourColourDeck=false\nSoundVolume=80\n"
-                              "ChatterVolume=60\n";
+                              "ChatterVolume=60\nBotStrength=classic\n";
     writeAll(m_path, stored);
     Options options;
     Settings settings(options, m_path);
@@ -340,6 +349,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     case Options::Key::FourColourDeck: options.setFourColourDeck(true); break;
     case Options::Key::SoundVolume: options.setSoundVolume(30); break;
     case Options::Key::ChatterVolume: options.setChatterVolume(0); break;
+    case Options::Key::BotStrength: options.setBotStrength(Options::BotStrength::Strong); break;
     case Options::Key::WindowPlace: {
         QRect window(10, 20, 820, 560);
         QVERIFY(options.rememberOnClose(window, QSize(1280, 1024)));
@@ -368,6 +378,8 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     QCOMPARE(options.fourColourDeck(), key == Options::Key::FourColourDeck);
     QCOMPARE(options.soundVolume(), key == Options::Key::SoundVolume ? 30 : 80);
     QCOMPARE(options.chatterVolume(), key == Options::Key::ChatterVolume ? 0 : 60);
+    QCOMPARE(options.botStrength() == Options::BotStrength::Strong,
+             key == Options::Key::BotStrength);
 }
 
 void TestSettings::gameStartChoicesKeptWhenAGameStarts()

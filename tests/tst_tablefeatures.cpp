@@ -8,6 +8,7 @@
 #include "recordingnotifier.h"
 #include "art/faces.h"
 #include "art/tableart.h"
+#include "chat/chatview.h"
 #include "table/handfocus.h"
 #include "window/tchat.h"
 
@@ -80,6 +81,7 @@ private slots:
     void menusOpenWithAlt();
     void accessibleNames();
     void fourColourDeck();
+    void hint();
 };
 
 void TestTableFeatures::initTestCase()
@@ -360,6 +362,45 @@ void TestTableFeatures::fourColourDeck()
     QVERIFY(!m_window->options().fourColourDeck());
     QCOMPARE(area(surface, club), clubBefore);
     QCOMPARE(TableArt::card(1).toImage(), pictureBefore);
+}
+
+// The hint raises and rings a card the rules take and says why in the
+// chat; H asks for it from the hand, View > Hint from anywhere.
+void TestTableFeatures::hint()
+{
+    QVERIFY(joinAndDeal());
+    const TableModel &table = m_window->table();
+    // The computer a joining copy plays against is the host's to choose.
+    QVERIFY(!m_window->findChild<QAction *>(QStringLiteral("ComputerPlayers1"))->isVisible());
+    // With raising off, the hinted card alone stands up.
+    m_window->findChild<QAction *>(QStringLiteral("RaisePlayableCards1"))->trigger();
+    QTRY_COMPARE(focusName(), QStringLiteral("mychat"));
+    press(Qt::Key_Tab);
+    press(Qt::Key_H);
+    auto *hand = qobject_cast<HandFocus *>(QApplication::focusWidget());
+    QVERIFY(hand);
+    const int hinted = table.hand(hand->chosen()).card;
+    QVERIFY2(QList<int>({3, 14, 27, 48}).contains(hinted), cardName(hinted));
+    for (int p = 1; p <= 5; ++p)
+        QCOMPARE(table.raised(p), table.hand(p).card == hinted);
+    const QString chat = m_window->mainchat()->document()->toPlainText();
+    QVERIFY2(chat.contains(QStringLiteral("Playing ")), qPrintable(chat));
+
+    press(Qt::Key_Escape);
+    QCOMPARE(focusName(), QStringLiteral("mychat"));
+    m_window->findChild<QAction *>(QStringLiteral("Hint1"))->trigger();
+    QCOMPARE(focusName(), QStringLiteral("hand_focus"));
+    for (int p = 1; p <= 5; ++p)
+        QCOMPARE(table.raised(p), p == hand->chosen());
+
+    // Another seat's turn: no hint, and H is a letter for the chat.
+    m_host->send("CMD_nextplayer+3+2+l+");
+    QTRY_COMPARE(table.currentPlayer(), 2);
+    QVERIFY(!table.raised(hand->chosen()));
+    QVERIFY(!m_window->findChild<QAction *>(QStringLiteral("Hint1"))->isEnabled());
+    press(Qt::Key_H);
+    QCOMPARE(focusName(), QStringLiteral("mychat"));
+    QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget())->text(), QStringLiteral("h"));
 }
 
 QTEST_MAIN(TestTableFeatures)

@@ -147,6 +147,12 @@ void TestTchat::soloBecomesPlayerOne()
     QCOMPARE(window.mainchat()->document()->firstBlock().text(),
              QStringLiteral(" Loading Solo Game..Please wait. "));
     QVERIFY(item(window, "StartGame1")->isEnabled());
+    // The hosting copy chooses how its computer plays; the choice is kept.
+    QVERIFY(item(window, "ComputerPlayers1")->isVisible());
+    QVERIFY(item(window, "Classic2")->isChecked());
+    item(window, "Strong1")->trigger();
+    QVERIFY(window.options().botStrength() == Options::BotStrength::Strong);
+    QVERIFY(item(window, "Strong1")->isChecked() && !item(window, "Classic2")->isChecked());
     QTRY_VERIFY(!window.dispatching()); // idle once the queue is empty
     QTest::qWait(100); // a sleep on purpose: time for a presence to knock, which it must not
     QVERIFY(!m_presence.hasPendingConnections()); // a solo game holds no presence

@@ -78,6 +78,9 @@ int main(int argc, char *argv[])
                       QStringLiteral("Do not announce the table on the local network.")});
     parser.addOption({QStringLiteral("upnp"),
                       QStringLiteral("Ask the router to forward the port to this machine.")});
+    parser.addOption({QStringLiteral("bots"),
+                      QStringLiteral("How the computer plays: classic (default) or strong."),
+                      QStringLiteral("classic|strong")});
     parser.process(app);
 
     bool ok = true;
@@ -96,6 +99,12 @@ int main(int argc, char *argv[])
             ok = false;
         }
         random.setSeed(seed);
+    }
+    const QString bots = parser.value(QStringLiteral("bots"));
+    if (parser.isSet(QStringLiteral("bots")) && bots != QStringLiteral("classic") &&
+        bots != QStringLiteral("strong")) {
+        printLine(QStringLiteral("--bots needs classic or strong"));
+        ok = false;
     }
     if (!ok)
         return 2;
@@ -121,6 +130,8 @@ int main(int argc, char *argv[])
     server.setRoundPause(pauseMs);
     server.setPortName(port);
     server.setTurnLimit(turnLimit);
+    if (bots == QStringLiteral("strong"))
+        server.engine().setComputerStrength(velmora::ComputerStrength::Strong);
     QObject::connect(&server, &velmora::TServer::logLine, &printLine);
     try {
         server.startListening();

@@ -24,10 +24,18 @@ GameConnection::GameConnection(ClientSession &session, Options &options, Random 
     // The options outlive this connection: both belong to the game window,
     // which declares the options first.
     m_server->setBotInterval([&options] { return options.botInterval(); });
+    const auto applyStrength = [this, &options] {
+        m_server->engine().setComputerStrength(options.botStrength() == Options::BotStrength::Strong
+                                                   ? ComputerStrength::Strong
+                                                   : ComputerStrength::Classic);
+    };
+    applyStrength();
     m_server->setTurnLimit(options.turnLimit());
-    connect(&options, &Options::changed, this, [this, &options](Options::Key key) {
+    connect(&options, &Options::changed, this, [this, &options, applyStrength](Options::Key key) {
         if (key == Options::Key::TurnLimit)
             m_server->setTurnLimit(options.turnLimit());
+        if (key == Options::Key::BotStrength)
+            applyStrength();
     });
 
     m_sock = new TSock(this);

@@ -159,6 +159,12 @@ void Options::setWindowPlace(QRect place)
     emit changed(Key::WindowPlace);
 }
 
+void Options::setBotStrength(BotStrength strength)
+{
+    m_botStrength = strength;
+    emit changed(Key::BotStrength);
+}
+
 bool Options::rememberOnClose(QRect &window, const QSize &workArea)
 {
     if (window == m_windowPlace)

@@ -43,10 +43,13 @@ public:
         TurnLimit,
         PlayerName,
         RecentTables,
+        BotStrength,
     };
     Q_ENUM(Key)
 
     enum class BotSpeed { Slow, Normal, Fast };
+    // How the hosting copy's computer seats play.
+    enum class BotStrength { Classic, Strong };
 
     static constexpr int Phrases = 10;
     static constexpr int DesignTextSize = 10;
@@ -86,6 +89,9 @@ public:
     void setSoundVolume(int percent);
     int chatterVolume() const { return m_chatterVolume; }
     void setChatterVolume(int percent);
+
+    BotStrength botStrength() const { return m_botStrength; }
+    void setBotStrength(BotStrength strength);
 
     ColourValue chatColour() const { return m_chatColour; }
     void setChatColour(ColourValue colour);
@@ -151,6 +157,7 @@ private:
     int m_turnLimit = 0;
     QString m_playerName;
     QStringList m_recentTables;
+    BotStrength m_botStrength = BotStrength::Classic;
 };
 
 } // namespace velmora

@@ -77,6 +77,8 @@ TableAnnouncer::TableAnnouncer(const TableModel &table, QObject *parent)
     connect(&table, &TableModel::gameStarted, this,
             [this](const QString &starter) { systemLine(text::startedAGame(starter)); });
     connect(&table, &TableModel::gameWon, this, &TableAnnouncer::gameWon);
+    connect(&table, &TableModel::hintGiven, this,
+            [this](int, const QString &line) { systemLine(line); });
 }
 
 void TableAnnouncer::systemLine(const QString &line) { emit chatLine(0, line, SystemColour); }

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "cards/random.h"
+#include "host/strongplayer.h"
 #include "protocol/fieldreader.h"
 #include "protocol/messages.h"
 #include "protocol/table.h"
@@ -78,6 +79,40 @@ constexpr const char AmountField[] = "amount";
 constexpr const char RoundField[] = "round";
 constexpr const char RoundsField[] = "number of rounds";
 } // namespace text
+
+// A card as the hint names it: "7♥", "10♣", "Q♠".
+QString cardText(int card)
+{
+    static const char *const ranks[] = {"2", "3",  "4", "5", "6", "7", "8",
+                                        "9", "10", "J", "Q", "K", "A"};
+    static const char16_t suits[] = {u'\u2663', u'\u2666', u'\u2660', u'\u2665'};
+    if (!isCard(card))
+        return {};
+    return QLatin1String(ranks[rankOf(card)]) + QChar(suits[int(suitOf(card))]);
+}
+
+// Why the hint's card: a pot it takes at once, a pot it wins in most of
+// the deals looked at, that it is the only card allowed, or what it leaves
+// the seat on average by the round's end.
+QString hintLine(const StrongPlayer::Advice &advice)
+{
+    const QString playing = QStringLiteral("Playing ") + cardText(advice.card);
+    for (int pot = 1; pot <= PotCount; ++pot)
+        if (advice.winsNow & (1u << pot))
+            return playing + QStringLiteral(" wins pot %1").arg(pot);
+    if (advice.choices <= 1)
+        return playing + QStringLiteral(" is the only card you can play");
+    int likely = 0;
+    for (int pot = 1; pot <= PotCount; ++pot)
+        if (advice.potChance[pot] >= 0.5 &&
+            (likely == 0 || advice.potChance[pot] > advice.potChance[likely]))
+            likely = pot;
+    if (likely)
+        return playing + QStringLiteral(" likely wins pot %1").arg(likely);
+    return playing + QStringLiteral(" is best on average (%1$%2 this round)")
+                         .arg(advice.meanGain < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+                         .arg(qAbs(advice.meanGain), 0, 'f', 1);
+}
 
 // The tally's name for a game that the own seat won.
 QString ownWin() { return QStringLiteral("addtomine"); }
@@ -200,6 +235,53 @@ void TableModel::setRaisePlayable(bool on)
     publish();
 }
 
+PlayerView TableModel::playerView() const
+{
+    PlayerView view;
+    view.seat = isSeat(ownPlayer()) ? ownPlayer() : 0;
+    for (int p = 1; p <= HandPositions; ++p)
+        if (m_hand[p].handSlot >= 1 && m_hand[p].handSlot <= HandSlots)
+            inSlot(view.hand, m_hand[p].handSlot) = m_hand[p].card;
+    view.tableCard = m_turnMode == TurnMode::Follow && isCard(m_tableCard) ? m_tableCard : NoCard;
+    view.dealer = m_dealer;
+    // A pot whose money this copy never learnt (it joined late) counts as
+    // empty: better a hint that undervalues it than none.
+    for (int p = 1; p <= PotCount; ++p)
+        view.pots[p] = std::max(m_pots[p].money, 0);
+    view.cardsHeld = m_held;
+    if (view.seat)
+        view.cardsHeld[view.seat - 1] = handCount();
+    view.lastCard = m_lastPlayed;
+    view.cardBeforeLast = m_beforeLast;
+    view.record = m_record;
+    view.givenUp = m_givenUp;
+    return view;
+}
+
+bool TableModel::canHint() const
+{
+    const bool toPlay = m_turnMode == TurnMode::Lead || m_turnMode == TurnMode::Follow;
+    return ownSeatLoggedIn() && m_currentPlayer == ownPlayer() && toPlay && handCount() > 0;
+}
+
+bool TableModel::giveHint()
+{
+    if (!canHint())
+        return false;
+    const StrongPlayer::Advice advice =
+        StrongPlayer::advise(playerView(), m_random.below(0xFFFFFFFFu), StrongPlayer::Limits{});
+    int position = 0;
+    for (int p = 1; p <= HandPositions; ++p)
+        if (advice.slot != 0 && m_hand[p].handSlot == advice.slot)
+            position = p;
+    if (!position)
+        return false;
+    m_hintSlot = advice.slot;
+    publish();
+    emit hintGiven(position, hintLine(advice));
+    return true;
+}
+
 void TableModel::updateRaised()
 {
     // Only what this client was told: its own hand, the card on the table
@@ -226,6 +308,10 @@ void TableModel::updateRaised()
             if (next != NoCard && m_hand[p].handSlot != -1 && m_hand[p].card == next)
                 raised[p] = true;
     }
+    // The hinted card stands up even where raising is off.
+    for (int p = 1; p <= HandPositions; ++p)
+        if (m_hintSlot != -1 && m_hand[p].handSlot == m_hintSlot)
+            raised[p] = true;
     if (raised != m_raised) {
         m_raised = raised;
         touch(Change::OwnHand);
@@ -442,6 +528,11 @@ void TableModel::thedummyhand(FieldReader &f)
     if (!isOwnSeat(seat))
         return;
     emit dummyHandReceived();
+    // The hand given up for the dummy hand is out of play; only this seat
+    // knows which cards it held.
+    for (int p = 1; p <= HandPositions; ++p)
+        if (m_hand[p].handSlot != -1 && isCard(m_hand[p].card))
+            m_givenUp |= cardBit(m_hand[p].card);
     clearHand();
     for (int slot = 1; slot <= HandPositions; ++slot)
         if (inSlot(cards, slot) != NoCard)
@@ -464,6 +555,12 @@ void TableModel::hiscard(FieldReader &f)
     const int card = wirenumbers::card(f);
     const int slot = wirenumbers::handSlot(f);
     const int left = wirenumbers::wireNumber(f.field(), 0, MaxCardsLeft, text::CardsLeftField);
+    m_record.cardPlayed(seat, card, m_turnMode != TurnMode::Follow);
+    m_beforeLast[seat - 1] = m_lastPlayed[seat - 1];
+    m_lastPlayed[seat - 1] = card;
+    m_held[seat - 1] = left;
+    m_sequenceCard = card;
+    m_hintSlot = -1;
     m_currentPlayer = 0;
     m_turnMode.reset();
     m_seats[seat].leftText = QString::number(left);
@@ -494,6 +591,7 @@ void TableModel::cardcount(FieldReader &f)
     const int seat = wirenumbers::seat(f);
     const int count = wirenumbers::wireNumber(f.field(), 0, MaxCardsLeft, text::CardsLeftField);
     m_seats[seat].leftText = QString::number(count);
+    m_held[seat - 1] = count;
     touch(seatChange(seat));
 }
 
@@ -508,6 +606,11 @@ void TableModel::getnextplayer(FieldReader &f)
     m_dealer = dealer;
     m_currentPlayer = player;
     m_turnMode = turnModeField(*mode);
+    // A lead right after a card that was no ace: nobody held the next one.
+    if (m_turnMode == TurnMode::Lead && m_sequenceCard != NoCard)
+        m_record.sequenceStopped(m_sequenceCard);
+    m_sequenceCard = NoCard;
+    m_hintSlot = -1;
     for (int s = 1; s <= SeatCount; ++s) {
         m_seats[s].dealer = s == dealer;
         m_seats[s].turn = s == player;
@@ -550,6 +653,7 @@ void TableModel::boughtdummy(FieldReader &f)
     const int buyerCash = cashNumber(f);
     const int dealer = wirenumbers::seat(f);
     const int dealerCash = cashNumber(f);
+    m_held[buyer - 1] = HandSlots;
     m_potText = text::gotDummy(m_seats[buyer].caption);
     touch(Change::PotText);
     sethisscore(buyer, buyerCash);
@@ -639,6 +743,12 @@ void TableModel::startround(FieldReader &f)
         sethisscore(s, cash[s - 1]);
         m_seats[s].lastCard = -1;
     }
+    m_record.clear();
+    m_lastPlayed.fill(NoCard);
+    m_beforeLast.fill(NoCard);
+    m_givenUp = 0;
+    m_sequenceCard = NoCard;
+    m_hintSlot = -1;
     m_tableCard = -1;
     touch(Change::RoundOver | Change::PotText | Change::Round | Change::TableCard);
     clearHand();
@@ -658,6 +768,8 @@ void TableModel::gamestats(FieldReader &f)
         sethisscore(s, cash[s - 1]);
     m_roundText = text::round(round, rounds);
     m_tableCard = table;
+    // Joined in the middle of a round: what was played before is unknown.
+    m_record.clear();
     // Joined in the middle of a game: what the pots hold was never said.
     for (int p = 1; p <= PotCount; ++p)
         m_pots[p].money = -1;

@@ -2,6 +2,7 @@
 
 #include "cards/card.h"
 #include "cards/pots.h"
+#include "host/playerview.h"
 #include "ownlogin.h"
 #include "protocol/command.h"
 #include "protocol/table.h"
@@ -178,6 +179,16 @@ public:
     // Starts a game with the dialog's choices.
     void requestStart(const QByteArray &rounds, int dummy);
 
+    // What the own seat can see of the round: its hand and what every seat
+    // was shown. The hint reasons from this and from nothing else.
+    PlayerView playerView() const;
+    // Whether it is the own turn to play a card, when a hint can be had.
+    bool canHint() const;
+    // At the own lead or follow: works out the card the Strong computer
+    // player would play, raises it and says why through `hintGiven`. False
+    // when there is no card to play now.
+    bool giveHint();
+
 signals:
     void changed(velmora::TableModel::Changes what);
     // A watcher came or went (the watchers' slots), for the watchers list.
@@ -220,6 +231,8 @@ signals:
     void roundEnded();
     void gameStarted(const QString &starter);
     void gameWon(int seat);
+    // The hint's card, by hand position, and one line on why.
+    void hintGiven(int position, const QString &line);
 
 private:
     void newplayerinfo(FieldReader &f);
@@ -284,6 +297,14 @@ private:
     bool m_justWatch = false;
     Changes m_pending;
     QStringList m_watchers;
+    // The round as far as the messages showed it, for the hint.
+    RoundRecord m_record;
+    PerSeat<int> m_held{};
+    PerSeat<int> m_lastPlayed{};
+    PerSeat<int> m_beforeLast{};
+    CardSet m_givenUp = 0;
+    int m_sequenceCard = NoCard; // the last card played, until the turn moves on
+    int m_hintSlot = -1;         // the hinted card's hand slot, until the turn moves on
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TableModel::Changes)

@@ -1,7 +1,7 @@
 #include "computerplayer.h"
 
 #include "cards/random.h"
-#include "gametable.h"
+#include "strongplayer.h"
 
 namespace velmora {
 
@@ -15,20 +15,29 @@ constexpr bool isKeepCard(int card)
 }
 } // namespace
 
-bool ClassicPlayer::buysDummy(const GameTable &table, int seat)
+std::unique_ptr<ComputerPlayer> makeComputerPlayer(ComputerStrength strength, Random &random)
+{
+    if (strength == ComputerStrength::Strong)
+        return std::make_unique<StrongPlayer>(random);
+    return std::make_unique<ClassicPlayer>(random);
+}
+
+bool ClassicPlayer::wouldBuy(const Hand &hand)
 {
     bool keep = false;
-    for (int c : table.seat(seat).hand)
+    for (int c : hand)
         keep = keep || isKeepCard(c);
     return !keep;
 }
 
-int ClassicPlayer::chooseSlot(const GameTable &table, int seat)
+bool ClassicPlayer::buysDummy(const PlayerView &view) { return wouldBuy(view.hand); }
+
+int ClassicPlayer::chooseSlot(const PlayerView &view)
 {
-    const Hand &hand = table.seat(seat).hand;
+    const Hand &hand = view.hand;
     // On a lead this looks for the two of clubs, which is always the lowest
     // of its suit.
-    const int wanted = table.game().tableCard + 1;
+    const int wanted = view.tableCard + 1;
     for (int k = 1; k <= HandSlots; ++k)
         if (inSlot(hand, k) == wanted)
             return k;

@@ -37,6 +37,38 @@ void GameTable::setComputerPlayer(std::unique_ptr<ComputerPlayer> player)
         m_computer = std::move(player);
 }
 
+void GameTable::setComputerPlayer(int seat, std::unique_ptr<ComputerPlayer> player)
+{
+    if (isSeat(seat))
+        m_seatComputers[seat - 1] = std::move(player);
+}
+
+ComputerPlayer &GameTable::computerFor(int seat) const
+{
+    const auto &own = m_seatComputers[seat - 1];
+    return own ? *own : *m_computer;
+}
+
+PlayerView GameTable::viewFor(int seat) const
+{
+    PlayerView view;
+    if (!isSeat(seat))
+        return view;
+    view.seat = seat;
+    view.hand = this->seat(seat).hand;
+    view.tableCard = m_game.tableCard;
+    view.dealer = m_game.dealer;
+    view.pots = m_game.pots;
+    for (int s = 1; s <= SeatCount; ++s) {
+        view.cardsHeld[s - 1] = cardsHeld(s);
+        view.lastCard[s - 1] = this->seat(s).lastCard;
+        view.cardBeforeLast[s - 1] = this->seat(s).cardBeforeLast;
+    }
+    view.record = m_record;
+    view.givenUp = m_givenUp[seat - 1];
+    return view;
+}
+
 void GameTable::setSeat(int seat, const Seat &state)
 {
     if (isSeat(seat))
@@ -117,6 +149,8 @@ void GameTable::startRound()
         seat.hand.fill(NoCard);
     }
     m_game.dummy.fill(NoCard);
+    m_record.clear();
+    m_givenUp.fill(0);
     m_host.toAll(wire::startRound(m_message, m_game.round, cashOfSeats()));
     findPlayer();
 }
@@ -190,6 +224,9 @@ void GameTable::answerOffer(int seat, bool buy)
     }
     Seat &buyer = m_seats[seat - 1];
     Seat &dealer = m_seats[m_game.dealer - 1];
+    for (int c : buyer.hand)
+        if (isCard(c))
+            m_givenUp[seat - 1] |= cardBit(c);
     buyer.hand = m_game.dummy;
     m_host.toPlayer(seat, wire::theDummyHand(m_message, seat, buyer.hand));
     buyer.cash -= DummyPrice;
@@ -298,6 +335,7 @@ void GameTable::setCard(int seat, int handSlot)
 {
     Seat &s = m_seats[seat - 1];
     const int x = inSlot(s.hand, handSlot);
+    m_record.cardPlayed(seat, x, m_game.tableCard == NoCard);
     if (m_game.pots[PotEightNineTen] > 0 && rankOf(s.cardBeforeLast) == Eight &&
         rankOf(s.lastCard) == Nine && rankOf(x) == Ten)
         addToCash(seat, PotEightNineTen);
@@ -330,6 +368,7 @@ void GameTable::setCard(int seat, int handSlot)
             m_game.currentPlayer = holder;
             mode = TurnMode::Follow;
         } else {
+            m_record.sequenceStopped(m_game.tableCard);
             m_game.tableCard = NoCard;
         }
     }
@@ -386,12 +425,12 @@ bool GameTable::moveFor(int seat)
     if (m_game.offerSeat != 0) {
         if (seat != m_game.offerSeat)
             return false;
-        answerOffer(seat, m_computer->buysDummy(*this, seat));
+        answerOffer(seat, computerFor(seat).buysDummy(viewFor(seat)));
         return true;
     }
     if (seat != m_game.currentPlayer)
         return false;
-    const int slot = m_computer->chooseSlot(*this, seat);
+    const int slot = computerFor(seat).chooseSlot(viewFor(seat));
     // Only a position set up by hand leaves the seat to play with no card.
     if (slot == 0 && cardsHeld(seat) == 0) {
         endRound(seat);

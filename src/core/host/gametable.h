@@ -79,6 +79,8 @@ public:
 
     // Another policy for the computer's seats (null keeps the one it has).
     void setComputerPlayer(std::unique_ptr<ComputerPlayer> player);
+    // A policy for one seat alone, ahead of the one for all (null drops it).
+    void setComputerPlayer(int seat, std::unique_ptr<ComputerPlayer> player);
 
     // A new game: every seat starts with `cash`, the first round is dealt.
     void startGame(const QByteArray &starter, int cash, int rounds, bool dummyOn);
@@ -105,6 +107,10 @@ public:
     const Seat &seat(int seat) const { return m_seats[seat - 1]; }
     int cardsHeld(int seat) const;
 
+    // What `seat`'s player can see: its own hand and the public table.
+    PlayerView viewFor(int seat) const;
+    const RoundRecord &record() const { return m_record; }
+
     void setGame(const Game &game) { m_game = game; }
     void setSeat(int seat, const Seat &state);
 
@@ -121,10 +127,14 @@ private:
     void addToCash(int seat, int pot);
     void endRound(int seat);
     bool checkForWin();
+    ComputerPlayer &computerFor(int seat) const;
 
     Host &m_host;
     Random &m_random;
     std::unique_ptr<ComputerPlayer> m_computer;
+    PerSeat<std::unique_ptr<ComputerPlayer>> m_seatComputers;
+    RoundRecord m_record;
+    PerSeat<CardSet> m_givenUp{};
     Game m_game;
     PerSeat<Seat> m_seats{};
     Deck m_deck;

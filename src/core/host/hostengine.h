@@ -99,6 +99,11 @@ public:
     // the table is ending anyway, so its departure does not start the
     // computer. A headless table server has no such copy.
     void setSlotOneIsHost(bool hosted) { m_slotOneIsHost = hosted; }
+    // How the computer plays the seats nobody plays, from its next move on.
+    void setComputerStrength(ComputerStrength strength)
+    {
+        m_table.setComputerPlayer(makeComputerPlayer(strength, m_random));
+    }
     // Tests drive the chatter allowance and the turn clock with a clock of
     // their own.
     void setClock(Clock clock) { m_clock = std::move(clock); }

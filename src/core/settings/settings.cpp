@@ -25,7 +25,7 @@ constexpr std::initializer_list<Options::Key> SavedKeys{
     Options::Key::TextColour,    Options::Key::PlaySounds,     Options::Key::BotSpeed,
     Options::Key::RaiseCards,    Options::Key::FourColourDeck, Options::Key::SoundVolume,
     Options::Key::ChatterVolume, Options::Key::TurnLimit,      Options::Key::PlayerName,
-    Options::Key::RecentTables,
+    Options::Key::RecentTables,  Options::Key::BotStrength,
 };
 } // namespace
 
@@ -106,6 +106,9 @@ void Settings::loadinifile()
     m_options.setSoundVolume(number(QStringLiteral("SoundVolume"), 100));
     m_options.setChatterVolume(number(QStringLiteral("ChatterVolume"), 100));
     m_options.setTurnLimit(number(QStringLiteral("TurnLimit"), 0));
+    m_options.setBotStrength(value(QStringLiteral("BotStrength")) == QStringLiteral("strong")
+                                 ? Options::BotStrength::Strong
+                                 : Options::BotStrength::Classic);
     readTableChoices(file);
 }
 
@@ -235,6 +238,11 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
     case Options::Key::Phrases:
         for (int n = 1; n <= Options::Phrases; ++n)
             set(phraseKey(n), m_options.phrase(n));
+        break;
+    case Options::Key::BotStrength:
+        set(QStringLiteral("BotStrength"), m_options.botStrength() == Options::BotStrength::Strong
+                                               ? QStringLiteral("strong")
+                                               : QStringLiteral("classic"));
         break;
     }
 }

@@ -98,6 +98,13 @@ void HandFocus::handChanged()
     choose(moved ? moved : m_chosenPosition);
 }
 
+void HandFocus::showHint(int position)
+{
+    if (!hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    choose(position);
+}
+
 void HandFocus::describe()
 {
     const int p = m_chosenPosition;
@@ -164,6 +171,10 @@ void HandFocus::keyPressEvent(QKeyEvent *event)
                 return;
             }
             break; // no offer: a letter for the chat
+        case Qt::Key_H:
+            if (m_model.giveHint())
+                return;
+            break; // not the own turn to play: a letter for the chat
         default: break;
         }
     }

@@ -11,8 +11,8 @@ class TableModel;
 // cards, and lets every mouse event through to them, so nothing changes for
 // a player with a mouse. With the focus, Left and Right choose a card (a
 // ring marks it), Enter or Space plays it, B and K answer the dummy-hand
-// offer while it stands; Tab and Esc, and any other key that types a
-// character, belong to the chat entry and are handed back to it.
+// offer while it stands, H asks for a hint at the own turn; Tab and Esc, and any other key that
+// types a character, belong to the chat entry and are handed back to it.
 //
 // The chosen card is followed by its hand slot, so sorting and the cards
 // played before it do not move the choice to another card.
@@ -40,6 +40,8 @@ public:
     int chosen() const;
     // The hand or its raised cards changed.
     void handChanged();
+    // Takes the keyboard and rings the hinted card at `position`.
+    void showHint(int position);
 
 signals:
     // Tab or Esc: the chat entry takes the focus.

@@ -102,6 +102,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
         m_table.setHosting(true);
         m_startGame->setEnabled(true);
         m_turnLimitMenu->menuAction()->setVisible(true);
+        m_computerPlayers->menuAction()->setVisible(true);
     });
     connect(m_connection, &GameConnection::hostClosed, this, &Tchat::hostClosed);
     connect(&m_session, &ClientSession::chatLine, m_mainchat,
@@ -125,7 +126,8 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     for (Options::Key key :
          {Options::Key::BotSpeed, Options::Key::PlaySounds, Options::Key::ChatterSounds,
           Options::Key::TextSize, Options::Key::RaiseCards, Options::Key::FourColourDeck,
-          Options::Key::SoundVolume, Options::Key::ChatterVolume, Options::Key::TurnLimit})
+          Options::Key::SoundVolume, Options::Key::ChatterVolume, Options::Key::TurnLimit,
+          Options::Key::BotStrength})
         showOptions(key);
     // Neither turn sound is ticked until the settings are read or the
     // player picks one; the classic sound plays meanwhile.
@@ -187,6 +189,8 @@ void Tchat::connectTable()
     });
     connect(&m_table, &TableModel::changed, this,
             [this] { m_justWatch->setChecked(m_table.justWatchTicked()); });
+    connect(&m_table, &TableModel::changed, this,
+            [this] { m_hint->setEnabled(m_table.canHint()); });
 }
 
 // Hosting and joining a table from the window: both end this copy and
@@ -350,6 +354,7 @@ void Tchat::buildChat()
             &ChatControls::focusEntry);
     connect(m_tableView->handFocus(), &HandFocus::typedForChat, m_chat,
             &ChatControls::typeIntoEntry);
+    connect(&m_table, &TableModel::hintGiven, m_tableView->handFocus(), &HandFocus::showHint);
     connect(m_mainchat, &ChatView::chatCleared, m_chat, &ChatControls::focusEntry);
     connect(&m_session, &ClientSession::chatterSound, this,
             [this](int sender, const QString &sound) {
@@ -515,6 +520,20 @@ void Tchat::buildMenus()
                 [this, i] { guard([&] { m_options.setTurnLimit(Options::TurnLimits[i]); }); });
         m_turnLimits[i] = item;
     }
+    // Only the hosting copy's computer plays, so only it shows the choice.
+    m_computerPlayers = options->addMenu(QStringLiteral("Co&mputer Players"));
+    m_computerPlayers->menuAction()->setObjectName(QStringLiteral("ComputerPlayers1"));
+    m_computerPlayers->menuAction()->setVisible(false);
+    auto *botStrengths = new QActionGroup(this);
+    m_botStrengths = {addCheckItem(m_computerPlayers, QStringLiteral("&Classic"), "Classic2"),
+                      addCheckItem(m_computerPlayers, QStringLiteral("&Strong"), "Strong1")};
+    for (QAction *item : m_botStrengths) {
+        botStrengths->addAction(item);
+        connect(item, &QAction::triggered, this, [this, item] {
+            m_options.setBotStrength(item == m_botStrengths[1] ? Options::BotStrength::Strong
+                                                               : Options::BotStrength::Classic);
+        });
+    }
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     QAction *viewTally = addItem(view, QStringLiteral("View &Tally"), "ViewTally1");
@@ -529,6 +548,13 @@ void Tchat::buildMenus()
     QAction *phraseList = addItem(view, QStringLiteral("&Phrase List"), "PhraseList1");
     connect(phraseList, &QAction::triggered, this,
             [this] { guard([this] { m_phrases->showPhrases(); }); });
+    // H works while the hand has the keyboard (the hand takes it itself);
+    // the menu shows the key.
+    m_hint = addItem(view, QStringLiteral("&Hint"), "Hint1");
+    m_hint->setShortcut(QKeySequence(Qt::Key_H));
+    m_hint->setShortcutContext(Qt::WidgetShortcut);
+    m_hint->setEnabled(false);
+    connect(m_hint, &QAction::triggered, this, [this] { guard([this] { m_table.giveHint(); }); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");
@@ -579,6 +605,10 @@ void Tchat::showOptions(Options::Key key)
     case Options::Key::TurnLimit:
         for (std::size_t i = 0; i < m_turnLimits.size(); ++i)
             m_turnLimits[i]->setChecked(Options::TurnLimits[i] == m_options.turnLimit());
+        break;
+    case Options::Key::BotStrength:
+        m_botStrengths[m_options.botStrength() == Options::BotStrength::Strong ? 1 : 0]->setChecked(
+            true);
         break;
     default: break;
     }

@@ -183,6 +183,9 @@ private:
     ChatControls *m_chat = nullptr;
     Tphrases *m_phrases = nullptr;
     Tvolume *m_volume = nullptr;
+    QMenu *m_computerPlayers = nullptr;
+    std::array<QAction *, 2> m_botStrengths{}; // classic, strong
+    QAction *m_hint = nullptr;
 
     bool m_shown = false;
     bool m_started = false;
