@@ -69,6 +69,8 @@ QString describe(const Options &options, const QString &what)
         return QStringLiteral("%1/%2").arg(options.soundVolume()).arg(options.chatterVolume());
     if (what == QLatin1String("turnLimit"))
         return QString::number(options.turnLimit());
+    if (what == QLatin1String("zoom"))
+        return QString::number(options.zoom());
     return QStringLiteral("?");
 }
 
@@ -206,6 +208,13 @@ void TestSettings::readingRules_data()
     row("turn limit 120", "[velmora]\nTurnLimit=120", "turnLimit", "120");
     row("turn limit not offered", "[velmora]\nTurnLimit=45", "turnLimit", "0");
     row("turn limit a word", "[velmora]\nTurnLimit=30s", "turnLimit", "0");
+    row("zoom missing", "[velmora]\n", "zoom", "100");
+    row("zoom 125", "[velmora]\nZoom=125", "zoom", "125");
+    row("zoom 200 in capitals", "[VELMORA]\nZOOM=200", "zoom", "200");
+    row("zoom not offered", "[velmora]\nZoom=175", "zoom", "100");
+    row("zoom as a fraction", "[velmora]\nZoom=150.0", "zoom", "100");
+    row("zoom a word", "[velmora]\nZoom=big", "zoom", "100");
+    row("zoom of another section", "[lobby]\nZoom=150\n[velmora]\n", "zoom", "100");
 }
 
 void TestSettings::readingRules()
@@ -219,6 +228,9 @@ void TestSettings::readingRules()
     settings.loadinifile();
     QCOMPARE(describe(options, what), expected);
     QCOMPARE(readAll(m_path), contents);
+    // The start of the program reads the zoom on its own, by the same rules.
+    if (what == QLatin1String("zoom"))
+        QCOMPARE(QString::number(Settings::storedZoom(m_path)), expected);
 }
 
 void TestSettings::saveKeepsEverythingElse_data()
@@ -277,6 +289,7 @@ void TestSettings::saveKeepsEverythingElse()
                                         "SoundVolume=100\n"
                                         "ChatterVolume=100\n"
                                         "TurnLimit=0\n"
+                                        "Zoom=100\n"
                                         "\n"
                                         "[other]\n"
                                         "Key=Value",
@@ -292,7 +305,7 @@ void TestSettings::saveKeepsEverythingElse()
         saved.constData());
     QVERIFY(saved.endsWith(
         withEnding("Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n"
-                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\n",
+                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\nZoom=100\n",
                    ending)));
 }
 
@@ -312,6 +325,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues_data()
     QTest::newRow("sound volume") << Options::Key::SoundVolume << QByteArray("SoundVolume=30\n");
     QTest::newRow("chatter volume")
         << Options::Key::ChatterVolume << QByteArray("ChatterVolume=0\n");
+    QTest::newRow("zoom") << Options::Key::Zoom << QByteArray("Zoom=200\n");
     QTest::newRow("window closed elsewhere")
         << Options::Key::WindowPlace << QByteArray("Top=20\nLeft=10\nWidth=820\nHeight=560\n");
 }
@@ -326,7 +340,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
                               "Dummy=0\nRounds=8\nTurnsound=0\nChatterSounds=false\n"
                               "Textcolor=clRed\nPlaysounds=true\nBotspeed=slow\n"
                               "RaiseCards=true\nFourColourDeck=false\nSoundVolume=80\n"
-                              "ChatterVolume=60\n";
+                              "ChatterVolume=60\nZoom=125\n";
     writeAll(m_path, stored);
     Options options;
     Settings settings(options, m_path);
@@ -340,6 +354,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     case Options::Key::FourColourDeck: options.setFourColourDeck(true); break;
     case Options::Key::SoundVolume: options.setSoundVolume(30); break;
     case Options::Key::ChatterVolume: options.setChatterVolume(0); break;
+    case Options::Key::Zoom: options.setZoom(200); break;
     case Options::Key::WindowPlace: {
         QRect window(10, 20, 820, 560);
         QVERIFY(options.rememberOnClose(window, QSize(1280, 1024)));
@@ -368,6 +383,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     QCOMPARE(options.fourColourDeck(), key == Options::Key::FourColourDeck);
     QCOMPARE(options.soundVolume(), key == Options::Key::SoundVolume ? 30 : 80);
     QCOMPARE(options.chatterVolume(), key == Options::Key::ChatterVolume ? 0 : 60);
+    QCOMPARE(options.zoom(), key == Options::Key::Zoom ? 200 : 125);
 }
 
 void TestSettings::gameStartChoicesKeptWhenAGameStarts()
