@@ -183,6 +183,7 @@ private:
     ChatControls *m_chat = nullptr;
     Tphrases *m_phrases = nullptr;
     Tvolume *m_volume = nullptr;
+    std::array<QAction *, Options::Zooms.size()> m_zooms{};
 
     bool m_shown = false;
     bool m_started = false;
