@@ -1,6 +1,7 @@
 #include "art/faces.h"
 #include "art/tableart.h"
 #include "cards/card.h"
+#include "chat/smileys.h"
 
 #include <QImage>
 #include <QTest>
@@ -64,6 +65,7 @@ private slots:
     {
         QTest::addColumn<qreal>("ratio");
         QTest::newRow("ratio 1") << 1.0;
+        QTest::newRow("ratio 1.25") << 1.25;
         QTest::newRow("ratio 1.5") << 1.5;
         QTest::newRow("ratio 2") << 2.0;
     }
@@ -71,7 +73,6 @@ private slots:
     {
         QFETCH(qreal, ratio);
         TableArt::setDevicePixelRatio(ratio);
-        const int whole = qCeil(ratio); // fractional ratios render sharper, not blurred
         std::vector<std::pair<const QPixmap *, QSize>> all;
         for (int code = 0; code <= DeckSize; ++code) {
             all.push_back({&TableArt::card(code, Size::Large), TableArt::LargeCardSize});
@@ -91,9 +92,17 @@ private slots:
         all.push_back({&TableArt::tableBackground(), TableArt::TableSize});
         all.push_back({&TableArt::panelBackground({266, 142}), QSize(266, 142)});
         all.push_back({&TableArt::onOffBox(true), TableArt::OnOffBoxSize});
+        // Rendered at the ratio itself, so that drawing copies it pixel for
+        // pixel: a part pixel is rounded up, never cut off.
         for (const auto &[pm, logical] : all) {
-            QCOMPARE(pm->deviceIndependentSize(), QSizeF(logical));
-            QCOMPARE(pm->size(), logical * whole);
+            QCOMPARE(pm->devicePixelRatio(), ratio);
+            const QSizeF exact = QSizeF(logical) * ratio;
+            QVERIFY(pm->width() >= exact.width() && pm->width() < exact.width() + 1);
+            QVERIFY(pm->height() >= exact.height() && pm->height() < exact.height() + 1);
+        }
+        for (const QImage &smiley : smileyPictures()) {
+            QCOMPARE(smiley.devicePixelRatio(), ratio);
+            QCOMPARE(smiley.width(), qCeil(17 * ratio - 0.01));
         }
     }
 
@@ -146,6 +155,15 @@ private slots:
         const QPixmap &two = TableArt::card(7);
         QVERIFY(&two != &one);
         QCOMPARE(two.devicePixelRatio(), 2.0);
+
+        // Zooms of 125% and 150% have sheets of their own, not the nearest
+        // whole ratio's.
+        TableArt::setDevicePixelRatio(1.25);
+        const QPixmap &quarter = TableArt::card(7);
+        TableArt::setDevicePixelRatio(1.5);
+        const QPixmap &half = TableArt::card(7);
+        QVERIFY(&quarter != &one && &half != &two && &quarter != &half);
+        QCOMPARE(half.size(), QSize(78, 108));
 
         TableArt::setDevicePixelRatio(1);
         QCOMPARE(TableArt::card(7).cacheKey(), key);

@@ -2,7 +2,8 @@
 // sees it: in each state of the table, a press at the centre of every
 // visible, enabled control reaches that control and nothing lying over it.
 // The states are driven by host messages, over a real connection for a
-// joined copy and into the session of a hosting copy.
+// joined copy and into the session of a hosting copy. CTest runs it again
+// at each zoom of the board (Qt's scale factor set).
 
 #include "clickat.h"
 #include "recordingnotifier.h"
@@ -80,6 +81,47 @@ QString nameOf(const QWidget *w)
              : QStringLiteral("nothing");
 }
 
+// Takes the presses and releases that reach any widget, so that pressing a
+// control during the audit sets nothing off, and notes the first receiver.
+class PressCatcher : public QObject
+{
+public:
+    QWidget *pressed = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The window passes the press on to the widget under it.
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (!w)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (!pressed)
+                pressed = w;
+            return true;
+        case QEvent::MouseButtonRelease: return true;
+        default: return false;
+        }
+    }
+};
+
+// The widget a press at `at` of the board reaches when it comes in as the
+// mouse's does: in the screen's pixels, through the window, at the zoom's
+// scale and rounding.
+QWidget *pressReaches(QWidget *board, QPoint at)
+{
+    QWidget *window = board->window();
+    PressCatcher catcher;
+    QApplication::instance()->installEventFilter(&catcher);
+    const QPoint inWindow = board->mapTo(window, at);
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, inWindow);
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, inWindow);
+    QApplication::instance()->removeEventFilter(&catcher);
+    return catcher.pressed;
+}
+
 // Faults found on the board, one line each; `audited` gets the names of
 // the controls looked at.
 QStringList audit(QWidget *board, const QString &state, QStringList &audited)
@@ -93,13 +135,13 @@ QStringList audit(QWidget *board, const QString &state, QStringList &audited)
     for (QWidget *w : visible) {
         audited << nameOf(w);
         const QPoint at = aimAt(board, w, visible);
-        QWidget *hit = widgetAt(board, at);
-        if (hit != w && !w->isAncestorOf(hit))
-            faults << QStringLiteral("%1: %2 at (%3, %4) reaches %5")
-                          .arg(state, nameOf(w))
-                          .arg(at.x())
-                          .arg(at.y())
-                          .arg(nameOf(hit));
+        for (QWidget *hit : {widgetAt(board, at), pressReaches(board, at)})
+            if (hit != w && !w->isAncestorOf(hit))
+                faults << QStringLiteral("%1: %2 at (%3, %4) reaches %5")
+                              .arg(state, nameOf(w))
+                              .arg(at.x())
+                              .arg(at.y())
+                              .arg(nameOf(hit));
     }
     return faults;
 }

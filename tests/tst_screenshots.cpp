@@ -2,7 +2,8 @@
 // tests/data/screens, so an accidental change of artwork or layout shows.
 // When the look changes on purpose, regenerate them:
 //   VELMORA_UPDATE_SCREENS=1 ctest -R tst_screenshots
-// and commit the new pictures. The pictures hold only for the faces the
+// and commit the new pictures (the ctest variant tst_screenshots_zoom150
+// makes those of the board at 150%). The pictures hold only for the faces the
 // art names (art/faces.h); the same faces decide whether the fixed texts
 // fit their boxes, which is checked here too.
 
@@ -98,8 +99,11 @@ class TestScreenshots : public QObject
                 board->grab(TableArea).toImage().convertToFormat(QImage::Format_RGB32);
             return std::exchange(shot, again) == again;
         }));
-        const QString reference =
-            screensFolder() + QLatin1Char('/') + name + QStringLiteral(".png");
+        // Zoomed boards have pictures of their own: "own-lead-150.png".
+        const int zoom = qRound(board->devicePixelRatioF() * 100);
+        const QString reference = screensFolder() + QLatin1Char('/') + name +
+                                  (zoom == 100 ? QString() : QStringLiteral("-%1").arg(zoom)) +
+                                  QStringLiteral(".png");
         if (qEnvironmentVariableIntValue("VELMORA_UPDATE_SCREENS") == 1) {
             QVERIFY(QDir().mkpath(screensFolder()));
             QVERIFY(shot.save(reference));

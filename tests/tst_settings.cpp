@@ -72,6 +72,8 @@ QString describe(const Options &options, const QString &what)
     if (what == QLatin1String("botStrength"))
         return options.botStrength() == Options::BotStrength::Strong ? QStringLiteral("strong")
                                                                      : QStringLiteral("classic");
+    if (what == QLatin1String("zoom"))
+        return QString::number(options.zoom());
     return QStringLiteral("?");
 }
 
@@ -212,6 +214,13 @@ void TestSettings::readingRules_data()
     row("strength missing", "[velmora]\n", "botStrength", "classic");
     row("strength strong", "[velmora]\nBotStrength=strong", "botStrength", "strong");
     row("strength a word", "[velmora]\nBotStrength=hard", "botStrength", "classic");
+    row("zoom missing", "[velmora]\n", "zoom", "100");
+    row("zoom 125", "[velmora]\nZoom=125", "zoom", "125");
+    row("zoom 200 in capitals", "[VELMORA]\nZOOM=200", "zoom", "200");
+    row("zoom not offered", "[velmora]\nZoom=175", "zoom", "100");
+    row("zoom as a fraction", "[velmora]\nZoom=150.0", "zoom", "100");
+    row("zoom a word", "[velmora]\nZoom=big", "zoom", "100");
+    row("zoom of another section", "[lobby]\nZoom=150\n[velmora]\n", "zoom", "100");
 }
 
 void TestSettings::readingRules()
@@ -225,6 +234,9 @@ void TestSettings::readingRules()
     settings.loadinifile();
     QCOMPARE(describe(options, what), expected);
     QCOMPARE(readAll(m_path), contents);
+    // The start of the program reads the zoom on its own, by the same rules.
+    if (what == QLatin1String("zoom"))
+        QCOMPARE(QString::number(Settings::storedZoom(m_path)), expected);
 }
 
 void TestSettings::saveKeepsEverythingElse_data()
@@ -284,6 +296,7 @@ void TestSettings::saveKeepsEverythingElse()
                                         "ChatterVolume=100\n"
                                         "TurnLimit=0\n"
                                         "BotStrength=classic\n"
+                                        "Zoom=100\n"
                                         "\n"
                                         "[other]\n"
                                         "Key=Value",
@@ -299,7 +312,8 @@ void TestSettings::saveKeepsEverythingElse()
         saved.constData());
     QVERIFY(saved.endsWith(
         withEnding("Playsounds=false\nBotspeed=fast\nRaiseCards=true\nFourColourDeck=false\n"
-                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\nBotStrength=classic\n",
+                   "SoundVolume=100\nChatterVolume=100\nTurnLimit=0\nBotStrength=classic\n"
+                   "Zoom=100\n",
                    ending)));
 }
 
@@ -321,6 +335,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues_data()
         << Options::Key::ChatterVolume << QByteArray("ChatterVolume=0\n");
     QTest::newRow("computer strength")
         << Options::Key::BotStrength << QByteArray("BotStrength=strong\n");
+    QTest::newRow("zoom") << Options::Key::Zoom << QByteArray("Zoom=200\n");
     QTest::newRow("window closed elsewhere")
         << Options::Key::WindowPlace << QByteArray("Top=20\nLeft=10\nWidth=820\nHeight=560\n");
 }
@@ -335,7 +350,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
                               "Dummy=0\nRounds=8\nTurnsound=0\nChatterSounds=false\n"
                               "Textcolor=clRed\nPlaysounds=true\nBotspeed=slow\n"
                               "RaiseCards=true\nFourColourDeck=false\nSoundVolume=80\n"
-                              "ChatterVolume=60\nBotStrength=classic\n";
+                              "ChatterVolume=60\nBotStrength=classic\nZoom=125\n";
     writeAll(m_path, stored);
     Options options;
     Settings settings(options, m_path);
@@ -350,6 +365,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     case Options::Key::SoundVolume: options.setSoundVolume(30); break;
     case Options::Key::ChatterVolume: options.setChatterVolume(0); break;
     case Options::Key::BotStrength: options.setBotStrength(Options::BotStrength::Strong); break;
+    case Options::Key::Zoom: options.setZoom(200); break;
     case Options::Key::WindowPlace: {
         QRect window(10, 20, 820, 560);
         QVERIFY(options.rememberOnClose(window, QSize(1280, 1024)));
@@ -380,6 +396,7 @@ void TestSettings::saveBeforeReadingKeepsStoredValues()
     QCOMPARE(options.chatterVolume(), key == Options::Key::ChatterVolume ? 0 : 60);
     QCOMPARE(options.botStrength() == Options::BotStrength::Strong,
              key == Options::Key::BotStrength);
+    QCOMPARE(options.zoom(), key == Options::Key::Zoom ? 200 : 125);
 }
 
 void TestSettings::gameStartChoicesKeptWhenAGameStarts()

@@ -4,6 +4,7 @@
 #include "recordingnotifier.h"
 #include "recordingsounds.h"
 #include "chat/chatview.h"
+#include "common/programzoom.h"
 #include "windows/tgamestart.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
@@ -107,6 +108,7 @@ private slots:
     void dummyOfferButtonsLieOverTheHand();
     void volumesReachThePlayer();
     void muteHidesOnePlayer();
+    void zoomTakesEffectAtTheNextStart();
 
 private:
     QTcpServer m_presence;
@@ -695,4 +697,42 @@ void TestTchat::muteHidesOnePlayer()
     QVERIFY(chatText(window).simplified().contains(QStringLiteral("Cy: back")));
     QTRY_VERIFY(sounds.contains(QStringLiteral("wave5")));
     QVERIFY(notifier.errors.isEmpty());
+}
+
+// Qt takes the scale factor once, when the application object is made: a
+// zoom chosen in the menu is stored and said to come with the next start,
+// and the factor set for this run does not reach the programs it starts.
+void TestTchat::zoomTakesEffectAtTheNextStart()
+{
+    Tchat window({QStringLiteral("Bob")});
+    QVERIFY(item(window, "Zoom100")->isChecked());
+    item(window, "Zoom150")->trigger();
+    QCOMPARE(window.options().zoom(), 150);
+    for (const char *other : {"Zoom100", "Zoom125", "Zoom200"})
+        QVERIFY2(!item(window, other)->isChecked(), other);
+    QVERIFY(item(window, "Zoom150")->isChecked());
+    QVERIFY(chatText(window).contains(QStringLiteral("next start")));
+    QFile file(m_home.filePath(QStringLiteral("pelolobby.ini")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[velmora]\nZoom=150\n"));
+    // Back to the zoom it runs at: nothing to wait for, nothing said.
+    const QString said = chatText(window);
+    item(window, "Zoom100")->trigger();
+    QCOMPARE(chatText(window), said);
+
+    const auto factor = [] { return qgetenv("QT_SCALE_FACTOR"); };
+    qputenv("QT_SCALE_FACTOR", "2");
+    ProgramZoom desktopScaled(150);
+    QCOMPARE(factor(), QByteArray("3"));
+    QCOMPARE(ProgramZoom::running(), 150);
+    desktopScaled.restoreEnvironment();
+    QCOMPARE(factor(), QByteArray("2"));
+    qunsetenv("QT_SCALE_FACTOR");
+    ProgramZoom plain(125);
+    QCOMPARE(factor(), QByteArray("1.25"));
+    plain.restoreEnvironment();
+    QVERIFY(!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+    ProgramZoom unknown(175);
+    QVERIFY(!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+    QCOMPARE(ProgramZoom::running(), 100);
 }

@@ -2,6 +2,7 @@
 // starts it with a player name, the host's address and "true" to host, and
 // so does the game itself when the player hosts or joins from the window.
 
+#include "common/programzoom.h"
 #include "firstframenote.h"
 #include "window/singleinstance.h"
 #include "window/tchat.h"
@@ -11,7 +12,9 @@
 
 int main(int argc, char *argv[])
 {
+    velmora::ProgramZoom zoom(velmora::ProgramZoom::stored(argc, argv));
     QApplication app(argc, argv);
+    zoom.restoreEnvironment();
 
     velmora::SingleInstance instance(QStringLiteral("8xolep"));
     if (instance.handOver())

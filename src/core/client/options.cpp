@@ -108,6 +108,17 @@ void Options::addRecentTable(const QString &address)
     setRecentTables(QStringList{address} + m_recentTables);
 }
 
+int Options::knownZoom(int percent)
+{
+    return std::find(Zooms.begin(), Zooms.end(), percent) != Zooms.end() ? percent : 100;
+}
+
+void Options::setZoom(int percent)
+{
+    m_zoom = knownZoom(percent);
+    emit changed(Key::Zoom);
+}
+
 void Options::setChatColour(ColourValue colour)
 {
     m_chatColour = colour;

@@ -44,6 +44,7 @@ public:
         PlayerName,
         RecentTables,
         BotStrength,
+        Zoom,
     };
     Q_ENUM(Key)
 
@@ -92,6 +93,12 @@ public:
 
     BotStrength botStrength() const { return m_botStrength; }
     void setBotStrength(BotStrength strength);
+    // The board's zoom in percent, one of Zooms. Any other value is taken as
+    // 100, as the settings file takes a word it does not know as the default.
+    static constexpr std::array<int, 4> Zooms{100, 125, 150, 200};
+    static int knownZoom(int percent);
+    int zoom() const { return m_zoom; }
+    void setZoom(int percent);
 
     ColourValue chatColour() const { return m_chatColour; }
     void setChatColour(ColourValue colour);
@@ -149,6 +156,7 @@ private:
     bool m_fourColourDeck = false;
     int m_soundVolume = 100;
     int m_chatterVolume = 100;
+    int m_zoom = 100;
     ColourValue m_chatColour = 0; // black
     std::array<QString, Phrases + 1> m_phrases;
     QString m_roundsText = QStringLiteral("16");

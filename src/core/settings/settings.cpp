@@ -25,11 +25,29 @@ constexpr std::initializer_list<Options::Key> SavedKeys{
     Options::Key::TextColour,    Options::Key::PlaySounds,     Options::Key::BotSpeed,
     Options::Key::RaiseCards,    Options::Key::FourColourDeck, Options::Key::SoundVolume,
     Options::Key::ChatterVolume, Options::Key::TurnLimit,      Options::Key::PlayerName,
-    Options::Key::RecentTables,  Options::Key::BotStrength,
+    Options::Key::RecentTables,  Options::Key::BotStrength,    Options::Key::Zoom,
 };
+
+QString zoomKey() { return QStringLiteral("Zoom"); }
+
+// Whole percent only, as the other numbers of the file: "150.0" is as
+// unknown as "huge".
+int zoomFrom(const std::optional<QString> &text)
+{
+    bool ok = false;
+    const int percent = text ? text->toInt(&ok) : 0;
+    return Options::knownZoom(ok ? percent : 100);
+}
 } // namespace
 
 QString Settings::defaultPath() { return dataFolder() + QStringLiteral("/pelolobby.ini"); }
+
+int Settings::storedZoom(const QString &path)
+{
+    ProfileFile file(path);
+    // An unreadable file is reported once the window reads it in full.
+    return file.read() ? zoomFrom(file.value(section(), zoomKey())) : 100;
+}
 
 Settings::Settings(Options &options, QString path, QObject *parent)
     : QObject(parent), m_options(options), m_path(std::move(path))
@@ -109,6 +127,7 @@ void Settings::loadinifile()
     m_options.setBotStrength(value(QStringLiteral("BotStrength")) == QStringLiteral("strong")
                                  ? Options::BotStrength::Strong
                                  : Options::BotStrength::Classic);
+    m_options.setZoom(zoomFrom(value(zoomKey())));
     readTableChoices(file);
 }
 
@@ -244,6 +263,7 @@ void Settings::writeKey(ProfileFile &file, Options::Key key) const
                                                ? QStringLiteral("strong")
                                                : QStringLiteral("classic"));
         break;
+    case Options::Key::Zoom: set(zoomKey(), QString::number(m_options.zoom())); break;
     }
 }
 

@@ -37,6 +37,11 @@ public:
     Settings(Options &options, QString path, QObject *parent = nullptr);
     ~Settings() override;
 
+    // The zoom stored in the file at `path`, for the start of the program:
+    // it must be known before any window exists, long before the file is
+    // read as a whole.
+    static int storedZoom(const QString &path);
+
     const QString &path() const { return m_path; }
     bool hasRead() const { return m_read; }
 

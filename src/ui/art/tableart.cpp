@@ -52,7 +52,9 @@ std::map<int, Sheet> &sheets()
     return all;
 }
 
-Sheet &sheet() { return sheets()[qRound(TableArt::devicePixelRatio())]; }
+// Keyed by hundredths: ratios come from zoom percentages and screen factors,
+// and 1.25 and 1.2500000001 are one sheet, not two.
+Sheet &sheet() { return sheets()[qRound(TableArt::devicePixelRatio() * 100)]; }
 
 const QPixmap &none()
 {
@@ -63,10 +65,7 @@ const QPixmap &none()
 template <class Draw>
 QPixmap render(QSize logical, Draw &&draw)
 {
-    const qreal ratio = TableArt::devicePixelRatio();
-    QPixmap pm(logical * ratio);
-    pm.setDevicePixelRatio(ratio);
-    pm.fill(Qt::transparent);
+    QPixmap pm = TableArt::canvas(logical);
     QPainter p(&pm);
     p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     draw(p);
@@ -482,10 +481,26 @@ qreal TableArt::devicePixelRatio()
         ratio = *ratioOverride;
     else if (const QScreen *screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr)
         ratio = screen->devicePixelRatio();
-    // A fractional ratio renders at the next whole one: a 36 by 49 card has
-    // no whole-pixel size at 1.5, and the painter scales a sharper picture
-    // down cleanly.
-    return qMax(1, qCeil(ratio - 0.01));
+    // Rendered at the ratio itself, also a fractional one: a picture made
+    // sharper and scaled down on drawing loses its fine lines to the
+    // scaling, while one at the ratio is copied pixel for pixel.
+    return ratio > 0 ? ratio : 1;
+}
+
+QSize TableArt::deviceSize(QSize logical, qreal ratio)
+{
+    // Rounded up: a 36 by 49 card at 1.5 is 54 by 73.5 pixels, and the
+    // last half row stays clear rather than cut off.
+    return QSize(qCeil(logical.width() * ratio - 0.01), qCeil(logical.height() * ratio - 0.01));
+}
+
+QPixmap TableArt::canvas(QSize logical)
+{
+    const qreal ratio = devicePixelRatio();
+    QPixmap pm(deviceSize(logical, ratio));
+    pm.setDevicePixelRatio(ratio);
+    pm.fill(Qt::transparent);
+    return pm;
 }
 
 void TableArt::setDevicePixelRatio(qreal ratio)

@@ -13,12 +13,12 @@ namespace velmora {
 //
 // Each accessor renders its picture on first use and afterwards returns the
 // same pixmap. Pictures are rendered at the device pixel ratio of the
-// primary screen (1 without a screen or application), rounded up to a whole
-// ratio, so a pixmap holds exactly logical size * ratio device pixels and
-// reports the logical size below through deviceIndependentSize(); widgets
-// just draw it at its logical size. One
-// cache is kept per ratio and never emptied, so a returned reference stays
-// valid for the rest of the run.
+// primary screen (1 without a screen or application), which takes in the
+// board's zoom, fractional ones included: a pixmap holds logical size *
+// ratio device pixels (rounded up, see deviceSize) and carries the ratio,
+// so widgets draw it at its logical size, one pixel to one. One cache is
+// kept per ratio and never emptied, so a returned reference stays valid
+// for the rest of the run.
 //
 // Numbers that come from the wire may be passed unchecked: anything out of
 // range yields a null pixmap, which draws nothing.
@@ -94,11 +94,17 @@ public:
     static void setFourColourDeck(bool on);
     static bool fourColourDeck();
 
-    // Whole ratio used for new renderings; the override is for tests and for
-    // a window moved to a screen with another ratio (0 returns to the
-    // primary screen's ratio).
+    // Ratio used for new renderings; the override is for tests and for a
+    // window moved to a screen with another ratio (0 returns to the primary
+    // screen's ratio).
     static qreal devicePixelRatio();
     static void setDevicePixelRatio(qreal ratio);
+    // The pixels of a picture of `logical` size at `ratio`. Every picture
+    // the program paints for itself is made this size, with the ratio set.
+    static QSize deviceSize(QSize logical, qreal ratio);
+    // An empty (transparent) picture of `logical` size at the present ratio,
+    // to paint on in logical coordinates.
+    static QPixmap canvas(QSize logical);
 
     // Renders every fixed-size picture now, so the first game does not pay
     // for it.

@@ -1,6 +1,7 @@
 #include "chatcontrols.h"
 
 #include "art/faces.h"
+#include "art/tableart.h"
 #include "chat/chattersounds.h"
 #include "chatentry.h"
 #include "smileys.h"
@@ -32,8 +33,7 @@ ColourValue fromQColor(const QColor &colour)
 // A phrase button's picture: a speech bubble with the button's number.
 QPixmap phrasePicture(int number)
 {
-    QPixmap pixmap(21, 15);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = TableArt::canvas(QSize(21, 15));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 70, 140), 1));
@@ -52,8 +52,7 @@ QPixmap phrasePicture(int number)
 // The chatter-sound button's picture: a loudspeaker.
 QPixmap soundPicture()
 {
-    QPixmap pixmap(21, 15);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = TableArt::canvas(QSize(21, 15));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 40, 40), 1));
@@ -105,7 +104,7 @@ QToolButton *ChatControls::addButton(QWidget *board, const QString &name, QRect 
     button->setObjectName(name);
     button->setGeometry(place);
     button->setIcon(picture);
-    button->setIconSize(picture.size());
+    button->setIconSize(picture.deviceIndependentSize().toSize());
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTipDuration(TipStyle::TipDuration);
     return button;

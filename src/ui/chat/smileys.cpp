@@ -1,7 +1,11 @@
 #include "smileys.h"
 
+#include "art/tableart.h"
+
 #include <QPainter>
 #include <QPainterPath>
+
+#include <map>
 
 namespace velmora {
 
@@ -22,9 +26,10 @@ struct Face
     Mouth mouth;
 };
 
-QImage draw(const Face &face)
+QImage draw(const Face &face, qreal ratio)
 {
-    QImage image(PictureSize, QImage::Format_ARGB32_Premultiplied);
+    QImage image(TableArt::deviceSize(PictureSize, ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -102,7 +107,7 @@ QImage draw(const Face &face)
     return image;
 }
 
-QList<QImage> drawAll()
+QList<QImage> drawAll(qreal ratio)
 {
     const QColor yellow(255, 214, 40);
     const QColor red(240, 90, 60);
@@ -122,7 +127,7 @@ QList<QImage> drawAll()
     };
     QList<QImage> images;
     for (const Face &face : faces)
-        images.append(draw(face));
+        images.append(draw(face, ratio));
     return images;
 }
 
@@ -130,7 +135,12 @@ QList<QImage> drawAll()
 
 const QList<QImage> &smileyPictures()
 {
-    static const QList<QImage> pictures = drawAll();
+    // One set per pixel ratio, kept for the run like the table's pictures.
+    static std::map<int, QList<QImage>> sets;
+    const qreal ratio = TableArt::devicePixelRatio();
+    QList<QImage> &pictures = sets[qRound(ratio * 100)];
+    if (pictures.isEmpty())
+        pictures = drawAll(ratio);
     return pictures;
 }
 

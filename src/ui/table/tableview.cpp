@@ -464,9 +464,7 @@ const QPixmap &TableView::chipColumn(int count, int kind)
     QPixmap &column = m_chipColumns[kind][count];
     if (!column.isNull())
         return column;
-    column = QPixmap(QSize(12, ChipColumnHeight) * m_ratio);
-    column.setDevicePixelRatio(m_ratio);
-    column.fill(Qt::transparent);
+    column = TableArt::canvas(QSize(12, ChipColumnHeight));
     QPainter p(&column);
     for (int k = 1; k <= count; ++k)
         p.drawPixmap(0, ChipColumnHeight - 4 * k, TableArt::chip(chipKinds[kind]));
@@ -486,9 +484,7 @@ void TableView::refreshPots()
             m_pots[pot]->setPixmap(QPixmap());
             continue;
         }
-        QPixmap picture(TableArt::PotSize * m_ratio);
-        picture.setDevicePixelRatio(m_ratio);
-        picture.fill(Qt::transparent);
+        QPixmap picture = TableArt::canvas(TableArt::PotSize);
         QPainter p(&picture);
         if (view.face)
             p.drawPixmap(0, 0, TableArt::potFace(pot));

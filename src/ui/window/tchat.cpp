@@ -3,6 +3,7 @@
 #include "art/faces.h"
 #include "common/clicklabel.h"
 #include "common/infront.h"
+#include "common/programzoom.h"
 #include "boardpanel.h"
 #include "base/config.h"
 #include "cards/random.h"
@@ -56,8 +57,7 @@ constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::Bot
 
 QPixmap drawLogo(QSize size)
 {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = TableArt::canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(120, 72, 30), 1));
@@ -129,6 +129,10 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
           Options::Key::SoundVolume, Options::Key::ChatterVolume, Options::Key::TurnLimit,
           Options::Key::BotStrength})
         showOptions(key);
+    // Until the file is read or the player picks one, the tick is on the
+    // zoom the window runs at, which the start read from the same file.
+    for (std::size_t i = 0; i < m_zooms.size(); ++i)
+        m_zooms[i]->setChecked(Options::Zooms[i] == ProgramZoom::running());
     // Neither turn sound is ticked until the settings are read or the
     // player picks one; the classic sound plays meanwhile.
     m_announcer.setTurnSoundNew(m_options.turnSoundNew());
@@ -555,6 +559,23 @@ void Tchat::buildMenus()
     m_hint->setShortcutContext(Qt::WidgetShortcut);
     m_hint->setEnabled(false);
     connect(m_hint, &QAction::triggered, this, [this] { guard([this] { m_table.giveHint(); }); });
+    QMenu *zoom = view->addMenu(QStringLiteral("&Zoom"));
+    auto *zooms = new QActionGroup(this);
+    for (std::size_t i = 0; i < m_zooms.size(); ++i) {
+        const int percent = Options::Zooms[i];
+        QAction *item = addCheckItem(zoom, QStringLiteral("%1%").arg(percent),
+                                     qPrintable(QStringLiteral("Zoom%1").arg(percent)));
+        zooms->addAction(item);
+        connect(item, &QAction::triggered, this, [this, percent] {
+            guard([&] { m_options.setZoom(percent); });
+            // Qt takes the scale factor only at the start.
+            if (percent != ProgramZoom::running())
+                m_session.systemLine(
+                    QStringLiteral("The board will be shown at %1% from the next start of Velmora.")
+                        .arg(percent));
+        });
+        m_zooms[i] = item;
+    }
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");
@@ -609,6 +630,10 @@ void Tchat::showOptions(Options::Key key)
     case Options::Key::BotStrength:
         m_botStrengths[m_options.botStrength() == Options::BotStrength::Strong ? 1 : 0]->setChecked(
             true);
+        break;
+    case Options::Key::Zoom:
+        for (std::size_t i = 0; i < m_zooms.size(); ++i)
+            m_zooms[i]->setChecked(Options::Zooms[i] == m_options.zoom());
         break;
     default: break;
     }

@@ -186,6 +186,7 @@ private:
     QMenu *m_computerPlayers = nullptr;
     std::array<QAction *, 2> m_botStrengths{}; // classic, strong
     QAction *m_hint = nullptr;
+    std::array<QAction *, Options::Zooms.size()> m_zooms{};
 
     bool m_shown = false;
     bool m_started = false;

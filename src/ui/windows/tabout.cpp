@@ -22,8 +22,7 @@ namespace {
 
 QPixmap drawLogo(QSize size)
 {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = TableArt::canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient felt(0, 0, 0, size.height());
