@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# check-install.sh BUILD_DIR SOURCE_DIR: installs the build into a staging
+# folder as the package does (prefix /usr), checks the tree, validates the
+# menu entry, the software centre record, the manuals and the service unit,
+# and starts the staged programs. The game itself is started on an X server
+# of its own, once as a user who cannot write its folder (nobody) and once
+# as root, each with a scratch HOME: both must keep their settings and tally
+# under HOME/.config/Velmora and write nothing beside the program.
+# Exits 77 (skipped) when not root or a tool is missing, after every check
+# that could run has passed.
+set -euo pipefail
+
+if [ "${1:-}" = --game ]; then
+    # Re-entered under support/under-wm.sh: DISPLAY is ours.
+    games=$2 user=$3 home=$4
+    before=$(ls -A "$games")
+    runuser -u "$user" -- env -i HOME="$home" TMPDIR="$home" DISPLAY="$DISPLAY" \
+        QT_QPA_PLATFORM=xcb VELMORA_PORT=0 PATH=/usr/bin:/bin "$games/velmora" \
+        >"$home.log" 2>&1 &
+    game=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Velmora$' | head -n1) || {
+        echo "FAIL: the game ($user) showed no window"
+        cat "$home.log"
+        kill "$game" 2>/dev/null
+        exit 1
+    }
+    # Moved, so that closing saves the window's place to the settings, and
+    # closed as a player closes it, through the window manager.
+    xdotool windowmove --sync "$window" 40 60
+    xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4
+    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$game" 2>/dev/null; then
+        echo "FAIL: the game ($user) did not end when its window closed"
+        kill "$game"
+        exit 1
+    fi
+    wait "$game" || { echo "FAIL: the game ($user) ended with status $?"; cat "$home.log"; exit 1; }
+    [ "$(ls -A "$games")" = "$before" ] ||
+        { echo "FAIL: the game ($user) wrote beside the program: $(ls -A "$games")"; exit 1; }
+    for file in velmoratally.tld pelolobby.ini; do
+        [ -s "$home/.config/Velmora/$file" ] ||
+            { echo "FAIL: the game ($user) kept no $file under HOME/.config/Velmora"; exit 1; }
+    done
+    exit 0
+fi
+
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+here=$(dirname "$(readlink -f "$0")")
+failures=0 skipped=()
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+have() { command -v "$1" >/dev/null || { skipped+=("$1 missing"); return 1; }; }
+
+# Under /tmp, so that nobody can reach the staged game.
+stage=$(mktemp -d /tmp/velmora-stage.XXXXXX)
+trap 'rm -rf "$stage"' EXIT
+chmod 755 "$stage"
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+usr=$stage/usr
+id=example.pelox8.velmora
+
+for program in velmora velmora-server velmora-tally; do
+    [ -x "$usr/games/$program" ] || fail "no program /usr/games/$program"
+done
+for size in 16 24 32 48 64 128 256; do
+    icon=$usr/share/icons/hicolor/${size}x$size/apps/$id.png
+    # The width and height of a PNG are big-endian words at bytes 16 and 20.
+    read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$icon" 2>/dev/null) || true
+    [ "${w:-}" = "$size" ] && [ "${h:-}" = "$size" ] || fail "icon $size: ${w:-none}x${h:-none}"
+done
+for file in share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    lib/systemd/system/velmora-server@.service share/doc/velmora/copyright; do
+    [ -s "$usr/$file" ] || fail "no /usr/$file"
+done
+grep -qx "Exec=/usr/games/velmora" "$usr/share/applications/$id.desktop" ||
+    fail "the menu entry does not start /usr/games/velmora"
+
+if have desktop-file-validate; then
+    desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+fi
+if have appstreamcli; then
+    appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" >"$stage/as.log" 2>&1 ||
+        { cat "$stage/as.log"; fail "appstreamcli validate"; }
+fi
+for page in velmora velmora-server velmora-tally; do
+    manual=$usr/share/man/man6/$page.6.gz
+    [ -s "$manual" ] || { fail "no manual $page(6)"; continue; }
+    if have groff; then
+        warnings=$(zcat "$manual" | groff -man -ww -z 2>&1)
+        [ -z "$warnings" ] || fail "manual $page(6): $warnings"
+    fi
+done
+if have systemd-analyze; then
+    # verify looks for the programs and the manual the unit names on this
+    # machine, so a copy points into the staging folder.
+    mkdir "$stage/units"
+    sed "s|/usr/games/|$usr/games/|" "$usr/lib/systemd/system/velmora-server@.service" \
+        >"$stage/units/velmora-server@.service"
+    MANPATH=$usr/share/man systemd-analyze verify "$stage/units/velmora-server@.service" ||
+        fail "systemd-analyze verify"
+fi
+
+"$usr/games/velmora-server" --help | grep -q -- "--round-pause-ms" || fail "velmora-server --help"
+[ "$("$usr/games/velmora-server" --version)" = "velmora-server 1.2.0" ] || fail "velmora-server --version"
+shown=$("$usr/games/velmora-tally" show "$source/tests/data/lzh/small-tally.hzl") || fail "velmora-tally show"
+grep -q "^Total Games: " <<<"$shown" || fail "velmora-tally show printed: $shown"
+
+if [ "$(id -u)" -ne 0 ]; then
+    skipped+=("the game as nobody needs root")
+elif have Xvfb && have openbox && have xdotool; then
+    for user in nobody root; do
+        home=$stage/home-$user
+        mkdir "$home"
+        chown "$user" "$home"
+        "$here/support/under-wm.sh" "$0" --game "$usr/games" "$user" "$home" || fail "the game as $user"
+    done
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures checks failed"
+    exit 1
+fi
+if [ ${#skipped[@]} -gt 0 ]; then
+    printf 'skipped: %s\n' "${skipped[@]}"
+    exit 77
+fi
