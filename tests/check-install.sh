@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# check-install.sh BUILD_DIR SOURCE_DIR: installs the build into a staging
-# folder as the package does (prefix /usr), checks the tree, validates the
+# check-install.sh BUILD_DIR SOURCE_DIR GAMES DATA UNITS: installs the build
+# into a staging folder (DESTDIR) with the folders it was configured for
+# (GAMES, DATA, UNITS: the full paths of the programs, the shared data and
+# the systemd units, /usr/games and so on in the package), checks the tree,
+# validates the
 # menu entry, the software centre record, the manuals and the service unit,
 # and starts the staged programs. The game itself is started on an X server
 # of its own, once as a user who cannot write its folder (nobody) and once
@@ -55,35 +58,35 @@ have() { command -v "$1" >/dev/null || { skipped+=("$1 missing"); return 1; }; }
 stage=$(mktemp -d /tmp/velmora-stage.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
 chmod 755 "$stage"
-DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
-usr=$stage/usr
+DESTDIR="$stage" cmake --install "$build" >/dev/null
+games=$stage$3 data=$stage$4 units=$stage$5
 id=example.pelox8.velmora
 
 for program in velmora velmora-server velmora-tally; do
-    [ -x "$usr/games/$program" ] || fail "no program /usr/games/$program"
+    [ -x "$games/$program" ] || fail "no program $3/$program"
 done
 for size in 16 24 32 48 64 128 256; do
-    icon=$usr/share/icons/hicolor/${size}x$size/apps/$id.png
+    icon=$data/icons/hicolor/${size}x$size/apps/$id.png
     # The width and height of a PNG are big-endian words at bytes 16 and 20.
     read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$icon" 2>/dev/null) || true
     [ "${w:-}" = "$size" ] && [ "${h:-}" = "$size" ] || fail "icon $size: ${w:-none}x${h:-none}"
 done
-for file in share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    lib/systemd/system/velmora-server@.service share/doc/velmora/copyright; do
-    [ -s "$usr/$file" ] || fail "no /usr/$file"
+for file in "$data/applications/$id.desktop" "$data/metainfo/$id.metainfo.xml" \
+    "$units/velmora-server@.service" "$data/doc/velmora/copyright"; do
+    [ -s "$file" ] || fail "no ${file#"$stage"}"
 done
-grep -qx "Exec=/usr/games/velmora" "$usr/share/applications/$id.desktop" ||
-    fail "the menu entry does not start /usr/games/velmora"
+grep -qx "Exec=$3/velmora" "$data/applications/$id.desktop" ||
+    fail "the menu entry does not start $3/velmora"
 
 if have desktop-file-validate; then
-    desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+    desktop-file-validate "$data/applications/$id.desktop" || fail "desktop-file-validate"
 fi
 if have appstreamcli; then
-    appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" >"$stage/as.log" 2>&1 ||
+    appstreamcli validate --no-net "$data/metainfo/$id.metainfo.xml" >"$stage/as.log" 2>&1 ||
         { cat "$stage/as.log"; fail "appstreamcli validate"; }
 fi
 for page in velmora velmora-server velmora-tally; do
-    manual=$usr/share/man/man6/$page.6.gz
+    manual=$data/man/man6/$page.6.gz
     [ -s "$manual" ] || { fail "no manual $page(6)"; continue; }
     if have groff; then
         warnings=$(zcat "$manual" | groff -man -ww -z 2>&1)
@@ -94,15 +97,14 @@ if have systemd-analyze; then
     # verify looks for the programs and the manual the unit names on this
     # machine, so a copy points into the staging folder.
     mkdir "$stage/units"
-    sed "s|/usr/games/|$usr/games/|" "$usr/lib/systemd/system/velmora-server@.service" \
-        >"$stage/units/velmora-server@.service"
-    MANPATH=$usr/share/man systemd-analyze verify "$stage/units/velmora-server@.service" ||
+    sed "s|$3/|$games/|" "$units/velmora-server@.service" >"$stage/units/velmora-server@.service"
+    MANPATH=$data/man systemd-analyze verify "$stage/units/velmora-server@.service" ||
         fail "systemd-analyze verify"
 fi
 
-"$usr/games/velmora-server" --help | grep -q -- "--round-pause-ms" || fail "velmora-server --help"
-[ "$("$usr/games/velmora-server" --version)" = "velmora-server 1.2.0" ] || fail "velmora-server --version"
-shown=$("$usr/games/velmora-tally" show "$source/tests/data/lzh/small-tally.hzl") || fail "velmora-tally show"
+"$games/velmora-server" --help | grep -q -- "--round-pause-ms" || fail "velmora-server --help"
+[ "$("$games/velmora-server" --version)" = "velmora-server 1.2.0" ] || fail "velmora-server --version"
+shown=$("$games/velmora-tally" show "$source/tests/data/lzh/small-tally.hzl") || fail "velmora-tally show"
 grep -q "^Total Games: " <<<"$shown" || fail "velmora-tally show printed: $shown"
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -112,7 +114,7 @@ elif have Xvfb && have openbox && have xdotool; then
         home=$stage/home-$user
         mkdir "$home"
         chown "$user" "$home"
-        "$here/support/under-wm.sh" "$0" --game "$usr/games" "$user" "$home" || fail "the game as $user"
+        "$here/support/under-wm.sh" "$0" --game "$games" "$user" "$home" || fail "the game as $user"
     done
 fi
 
