@@ -3,9 +3,8 @@
 # into a staging folder (DESTDIR) with the folders it was configured for
 # (GAMES, DATA, UNITS: the full paths of the programs, the shared data and
 # the systemd units, /usr/games and so on in the package), checks the tree,
-# validates the
-# menu entry, the software centre record, the manuals and the service unit,
-# and starts the staged programs. The game itself is started on an X server
+# validates the menu entry, the software centre record, the manuals and the
+# service unit, and starts the staged programs. The game itself is started on an X server
 # of its own, once as a user who cannot write its folder (nobody) and once
 # as root, each with a scratch HOME: both must keep their settings and tally
 # under HOME/.config/Velmora and write nothing beside the program.
@@ -102,8 +101,10 @@ if have systemd-analyze; then
         fail "systemd-analyze verify"
 fi
 
-"$games/velmora-server" --help | grep -q -- "--round-pause-ms" || fail "velmora-server --help"
-[ "$("$games/velmora-server" --version)" = "velmora-server 1.2.0" ] || fail "velmora-server --version"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+help=$("$games/velmora-server" --help) || fail "velmora-server --help failed"
+grep -q -- "--round-pause-ms" <<<"$help" || fail "velmora-server --help printed: $help"
+[ "$("$games/velmora-server" --version)" = "velmora-server $version" ] || fail "velmora-server --version"
 shown=$("$games/velmora-tally" show "$source/tests/data/lzh/small-tally.hzl") || fail "velmora-tally show"
 grep -q "^Total Games: " <<<"$shown" || fail "velmora-tally show printed: $shown"
 
