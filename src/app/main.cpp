@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -22,6 +23,10 @@ int main(int argc, char *argv[])
     instance.listen();
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    // Ties the window to the installed menu entry, whose icon the desktop
+    // then shows for it; the theme holds the same icon for the title bar.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID)));
 
     velmora::Tchat window(QApplication::arguments().mid(1));
     QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,

@@ -36,17 +36,34 @@ QString programFolder()
     return env.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(env);
 }
 
+bool runsInstalled()
+{
+    return QFileInfo::exists(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(VELMORA_INSTALL_MARK)));
+}
+
 QString dataFolder()
 {
     if (!qEnvironmentVariableIsEmpty("VELMORA_HOME"))
         return programFolder();
     const QString own = programFolder();
-    if (canWriteIn(own))
+    if (!runsInstalled() && canWriteIn(own))
         return own;
     const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (user.isEmpty() || !QDir().mkpath(user))
         return own; // nowhere better: saving will say what went wrong
     return user;
+}
+
+QStringList downloadFolders()
+{
+    QStringList folders;
+    if (!qEnvironmentVariableIsEmpty("VELMORA_HOME") || !runsInstalled())
+        folders << programFolder();
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!user.isEmpty())
+        folders << user;
+    return folders;
 }
 
 void removeStaleSaves(const QString &path)

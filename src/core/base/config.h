@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace velmora {
 
@@ -28,15 +29,25 @@ int loginDeadlineMs();
 
 // The one folder of the program's own files, the settings file and the
 // tally: the program's folder, where they have always lived and where the
-// lobby program shares the settings file; but an installed program's folder
-// cannot be written, and then the user's configuration folder. VELMORA_HOME
-// overrides both (tests keep their files apart that way).
+// lobby program shares the settings file; but for an installed program, or
+// where the folder cannot be written, the user's configuration folder.
+// VELMORA_HOME overrides both (tests keep their files apart that way).
 QString dataFolder();
 
-// The program's folder, or VELMORA_HOME when set: where a download goes
-// first. Unlike dataFolder() it has no fallback of its own, since a
-// downloaded program belongs among the user's data, not the settings.
+// The program's folder, or VELMORA_HOME when set.
 QString programFolder();
+
+// Where a download goes, in the order to try: the program's folder (or
+// VELMORA_HOME; not an installed program's folder), then the user's data
+// folder. Unlike dataFolder() the fallback is not the configuration folder,
+// since a downloaded program belongs among the user's data.
+QStringList downloadFolders();
+
+// True when this copy runs from an installation (its menu entry lies where
+// the install put it, relative to the program). An installed program's
+// folder belongs to the system even where this user may write it (root), so
+// nothing of ours is put beside the program then.
+bool runsInstalled();
 
 // Removes what saves of `path` cut short by a crash left beside it: the
 // scratch files "<name>.XXXXXX" an atomic save writes before renaming. The

@@ -218,14 +218,7 @@ void Tdownload::startDownload()
     m_abortFlag = 1;
     const QUrl url = installerUrl();
     m_infolabel2->setText(url.fileName());
-    // The program's folder first; where that cannot be written (an
-    // installation owned by the system), the user's own data folder.
-    QStringList folders{programFolder()};
-    const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (!userFolder.isEmpty())
-        folders << userFolder;
-    switch (m_fetch->start(url, folders)) {
+    switch (m_fetch->start(url, downloadFolders())) {
     case FileFetch::Start::Started: break;
     case FileFetch::Start::AddressRefused:
         // Nothing was fetched: it ends as a failed transfer would.
