@@ -102,14 +102,14 @@ QImage draw(const Face &face)
     return image;
 }
 
-QList<QImage> drawAll()
+const Face &faceOf(int index)
 {
-    const QColor yellow(255, 214, 40);
-    const QColor red(240, 90, 60);
-    const QColor green(140, 210, 90);
-    const QColor blue(120, 170, 240);
-    const QColor pink(250, 170, 190);
-    const Face faces[] = {
+    static const QColor yellow(255, 214, 40);
+    static const QColor red(240, 90, 60);
+    static const QColor green(140, 210, 90);
+    static const QColor blue(120, 170, 240);
+    static const QColor pink(250, 170, 190);
+    static const Face faces[SmileyCount] = {
         {yellow, Eyes::Dots, Mouth::Smile},   {yellow, Eyes::Dots, Mouth::Grin},
         {yellow, Eyes::Wink, Mouth::Smile},   {yellow, Eyes::Dots, Mouth::Frown},
         {yellow, Eyes::Wide, Mouth::Open},    {yellow, Eyes::Dots, Mouth::Tongue},
@@ -120,17 +120,30 @@ QList<QImage> drawAll()
         {blue, Eyes::Dots, Mouth::Open},      {pink, Eyes::Closed, Mouth::Smile},
         {pink, Eyes::Wink, Mouth::Tongue},    {yellow, Eyes::Closed, Mouth::Smile},
     };
-    QList<QImage> images;
-    for (const Face &face : faces)
-        images.append(draw(face));
-    return images;
+    return faces[index];
 }
 
 } // namespace
 
+const QImage &smileyPicture(int index)
+{
+    static QImage drawn[SmileyCount];
+    static const QImage none;
+    if (index < 0 || index >= SmileyCount)
+        return none;
+    if (drawn[index].isNull())
+        drawn[index] = draw(faceOf(index));
+    return drawn[index];
+}
+
 const QList<QImage> &smileyPictures()
 {
-    static const QList<QImage> pictures = drawAll();
+    static const QList<QImage> pictures = [] {
+        QList<QImage> all;
+        for (int i = 0; i < SmileyCount; ++i)
+            all.append(smileyPicture(i));
+        return all;
+    }();
     return pictures;
 }
 
