@@ -10,7 +10,8 @@ namespace velmora::pattern {
 // the hand strip and the side windows. Fills `area`.
 void paint(QPainter &p, const QRectF &area);
 
-// The same, drawn line by line: what paint() must match pixel for pixel.
+// The same, drawn line by line (the lines run on past the area's sides):
+// on a whole picture, what paint() must match pixel for pixel.
 void paintLines(QPainter &p, const QRectF &area);
 
 } // namespace velmora::pattern
