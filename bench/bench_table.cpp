@@ -19,7 +19,7 @@
 #include "protocol/messages.h"
 #include "art/tableart.h"
 #include "table/tableview.h"
-#include "window/boardpanel.h"
+#include "table/boardpanel.h"
 
 #include <benchmark/benchmark.h>
 

@@ -14,24 +14,10 @@ runs=${2:-3}
 for program in "$build/velmora" "$build/velmora-server" "$build/bench/follow_game"; do
     [[ -x $program ]] || { echo "missing $program" >&2; exit 2; }
 done
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
+source "$(dirname "$0")/xvfb.sh"
 
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-pids+=($!)
-read -r -t 10 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb
-if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 0.5
-fi
+trap xvfb_stop EXIT
+xvfb_start
 
 for i in $(seq "$runs"); do
     printf 'run %d: ' "$i"

@@ -23,27 +23,11 @@ bare=$build/bench/bare_window
 for program in "$game" "$bare" ; do
     [[ -x $program ]] || { echo "missing $program (ninja -C $build velmora bare_window)" >&2; exit 2; }
 done
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
+source "$(dirname "$0")/xvfb.sh"
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display and tells its number through a pipe.
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-pids+=($!)
-read -r -t 10 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb
-if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 0.5
-fi
+trap 'xvfb_stop; rm -rf "$work"' EXIT
+xvfb_start
 
 # One start of PROGRAM; prints the milliseconds from exec to its first frame
 # and the processor milliseconds used by then.

@@ -1,9 +1,11 @@
 #include "art/faces.h"
+#include "art/pattern.h"
 #include "art/tableart.h"
 #include "cards/card.h"
 #include "chat/smileys.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QWidget>
 
@@ -193,6 +195,32 @@ private slots:
         shown.show();
         TableArt::setPanelBackground(&shown);
         QCOMPARE(ground(shown), pattern);
+    }
+
+    // The lattice laid as tiles is the lattice drawn line by line, to the
+    // last bit: on the table's and the strip's sizes, an odd width, and
+    // heights where the short cut does not apply.
+    void patternMatchesLines_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("table") << QSize(548, 392);
+        QTest::newRow("hand strip") << QSize(548, 100);
+        QTest::newRow("odd width") << QSize(301, 200);
+        QTest::newRow("odd height") << QSize(300, 201);
+        QTest::newRow("thin") << QSize(30, 2);
+    }
+    void patternMatchesLines()
+    {
+        QFETCH(QSize, size);
+        const auto draw = [&](auto paint) {
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+            paint(p, QRectF(QPointF(0, 0), size));
+            return image;
+        };
+        QCOMPARE(draw(pattern::paint), draw(pattern::paintLines));
     }
 
     void outOfRangeDrawsNothing()

@@ -4,6 +4,7 @@
 #include "chat/chatcomposer.h"
 #include "chat/chatcontrols.h"
 #include "chat/chatview.h"
+#include "chat/smileys.h"
 #include "chat/tipstyle.h"
 #include "tserver.h"
 #include "window/tchat.h"
@@ -168,6 +169,16 @@ void TestChat::twoPlayersTalk()
     QTest::keyClicks(bobEntry, QStringLiteral("look"));
     QCOMPARE(clickAt(board(bob), ChatControls::SmileyButtonPlace.center())->objectName(),
              QStringLiteral("button_smilies"));
+    // Open, the menu shows each item's picture: ":)#12" the third.
+    auto *smileys = bob.findChild<QMenu *>(QStringLiteral("popup_smilies"));
+    QTRY_VERIFY(smileys->isVisible());
+    QAction *third = smileys->actions().at(2);
+    QCOMPARE(third->text(), QStringLiteral(":)#12"));
+    QCOMPARE(third->icon()
+                 .pixmap(smileyPicture(2).size())
+                 .toImage()
+                 .convertToFormat(smileyPicture(2).format()),
+             smileyPicture(2));
     choose(bob, "popup_smilies", QStringLiteral(":)#12"));
     QCOMPARE(bobEntry->text(), QStringLiteral("look:)#12"));
     QCOMPARE(bob.focusWidget(), bobEntry);

@@ -26,19 +26,21 @@ private slots:
 void TestFileFetch::failureReasons_data()
 {
     QTest::addColumn<QByteArray>("status");
-    QTest::addColumn<int>("announced"); // -1: the body's length, -2: none
-    QTest::addColumn<bool>("hold");     // the body never comes
+    QTest::addColumn<int>("announced");
+    QTest::addColumn<bool>("hold"); // the body never comes
     QTest::addColumn<QString>("reason");
     const QByteArray ok = "HTTP/1.1 200 OK";
-    QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << -1 << false
-                               << "The server has no such file (404).";
-    QTest::newRow("server error") << QByteArray("HTTP/1.1 500 Internal Server Error") << -1 << false
+    QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << HttpStub::BodyLength
+                               << false << "The server has no such file (404).";
+    QTest::newRow("server error") << QByteArray("HTTP/1.1 500 Internal Server Error")
+                                  << HttpStub::BodyLength << false
                                   << "The server refused the file (500 Internal Server Error).";
-    QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK") << -2 << false
+    QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK") << HttpStub::NoLength << false
                                << "The server did not say how large the file is.";
     QTest::newRow("cut short") << ok << 9000 << false
                                << "127.0.0.1 closed the connection before the file was complete.";
-    QTest::newRow("stall") << ok << -1 << true << "The connection stalled for 2 seconds.";
+    QTest::newRow("stall") << ok << HttpStub::BodyLength << true
+                           << "The connection stalled for 2 seconds.";
 }
 
 void TestFileFetch::failureReasons()
@@ -48,10 +50,7 @@ void TestFileFetch::failureReasons()
     QFETCH(bool, hold);
     QFETCH(QString, reason);
     HttpStub server;
-    server.statusLine = status;
-    server.body = pattern(4000);
-    server.announceLength = announced != -2;
-    server.announcedLength = announced;
+    server.serve(status, announced);
     server.holdBody = hold;
     QTemporaryDir folder;
     FileFetch fetch;

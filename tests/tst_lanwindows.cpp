@@ -14,6 +14,7 @@
 #include "windows/tjoin.h"
 #include "tserver.h"
 
+#include <QDialogButtonBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -108,6 +109,8 @@ void TestLanWindows::hostRestartsIntoHosting()
     trigger(window, "HostTable1");
     Thost *host = window.hostWindow();
     QVERIFY(host->isVisible());
+    const auto *cancel = host->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel);
+    QVERIFY(cancel && cancel->isVisible());
     QCOMPARE(host->nameEdit()->text(), QStringLiteral("Zed"));
     QCOMPARE(window.options().recentTables(),
              QStringList({QStringLiteral("a.lan"), QStringLiteral("10.0.0.1:7800")}));
@@ -166,6 +169,7 @@ void TestLanWindows::joinByAddressRemembersRecentTables()
     window.options().setPlayerName(QStringLiteral("Bo"));
     trigger(window, "JoinTable1");
     Tjoin *join = window.joinWindow();
+    QVERIFY(join->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->isVisible());
     QCOMPARE(join->addressBox()->count(), Options::MaxRecentTables);
     QLineEdit *field = join->addressBox()->lineEdit();
     typeInto(field, QStringLiteral("no such:place"));

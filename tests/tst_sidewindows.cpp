@@ -348,14 +348,14 @@ private slots:
     void failedDownloadLeavesNoFile_data()
     {
         QTest::addColumn<QByteArray>("status");
-        QTest::addColumn<int>("announced"); // -1: the body's length, -2: none
+        QTest::addColumn<int>("announced");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("not found")
-            << QByteArray("HTTP/1.1 404 Not Found") << -1 << "The server has no such file (404).";
+        QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << HttpStub::BodyLength
+                                   << "The server has no such file (404).";
         QTest::newRow("cut short")
             << QByteArray("HTTP/1.1 200 OK") << 9000
             << "127.0.0.1 closed the connection before the file was complete.";
-        QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK") << -2
+        QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK") << HttpStub::NoLength
                                    << "The server did not say how large the file is.";
     }
 
@@ -365,10 +365,7 @@ private slots:
         QFETCH(int, announced);
         QFETCH(QString, reason);
         HttpStub server;
-        server.statusLine = status;
-        server.body = pattern(4000);
-        server.announceLength = announced != -2;
-        server.announcedLength = announced;
+        server.serve(status, announced);
         // An earlier complete download is kept as it was.
         QFile old(QDir(folder()).filePath(QStringLiteral("pelox8lobby-setup")));
         QVERIFY(old.open(QIODevice::WriteOnly));

@@ -9,7 +9,7 @@
 #include "host/hostengine.h"
 #include "protocol/messages.h"
 #include "table/tableview.h"
-#include "window/boardpanel.h"
+#include "table/boardpanel.h"
 
 #include <QLabel>
 #include <QTest>

@@ -575,6 +575,9 @@ void TestTchat::volumesReachThePlayer()
     item(window, "Volume1")->trigger();
     Tvolume *dialog = window.volumeWindow();
     QTRY_VERIFY(dialog->isVisible());
+    auto *close = dialog->findChild<QPushButton *>(QStringLiteral("button_close"));
+    QVERIFY(close && close->isVisible());
+    QVERIFY(dialog->rect().contains(QRect(close->mapTo(dialog, QPoint(0, 0)), close->size())));
     auto *sound = dialog->findChild<QSlider *>(QStringLiteral("slider_sound"));
     auto *chatter = dialog->findChild<QSlider *>(QStringLiteral("slider_chatter"));
     QVERIFY(sound && chatter);

@@ -10,7 +10,8 @@
 # Within src/ui, window/ is the top: it assembles the main window from the
 # other folders, so none of them may include its headers (helpers they share
 # live in common/). The entry points may include the window and the
-# single-instance guard.
+# single-instance guard, and so may the tests, benchmarks and fuzz targets:
+# what they need below the window they take from the folder it lives in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -50,10 +51,12 @@ while IFS=: read -r file line text; do
     case $file:$header in
     src/ui/window/*) ;;
     src/app/*:window/tchat.h | src/app/*:window/singleinstance.h) ;;
+    tests/*:window/tchat.h | tests/*:window/singleinstance.h) ;;
+    bench/*:window/tchat.h | fuzz/*:window/tchat.h) ;;
     *)
         echo "$file:$line: \"$header\" is the main window's, which only src/ui/window may use"
         status=1
         ;;
     esac
-done < <(grep -rn -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"window/' src || true)
+done < <(grep -rn -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"window/' src tests bench fuzz || true)
 exit $status

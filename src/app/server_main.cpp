@@ -5,6 +5,7 @@
 #include "base/config.h"
 #include "lanbeacon.h"
 #include "portmapper.h"
+#include "protocol/table.h"
 #include "tserver.h"
 
 #include <QCommandLineParser>
@@ -62,10 +63,12 @@ int main(int argc, char *argv[])
     parser.addOption(
         {QStringLiteral("port"), QStringLiteral("TCP port to listen on."), QStringLiteral("N")});
     parser.addOption({QStringLiteral("bot-ms"),
-                      QStringLiteral("Computer players' pace in milliseconds (default 1000)."),
+                      QStringLiteral("Computer players' pace in milliseconds (default %1).")
+                          .arg(velmora::BotIntervalMs),
                       QStringLiteral("MS")});
     parser.addOption({QStringLiteral("round-pause-ms"),
-                      QStringLiteral("Pause between rounds in milliseconds (default 10000)."),
+                      QStringLiteral("Pause between rounds in milliseconds (default %1).")
+                          .arg(velmora::RoundPauseMs),
                       QStringLiteral("MS")});
     parser.addOption({QStringLiteral("seed"),
                       QStringLiteral("Seed of the random generator (default: from the clock)."),
@@ -84,8 +87,9 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     bool ok = true;
-    const int botMs = positiveOption(parser, QStringLiteral("bot-ms"), 1000, ok);
-    const int pauseMs = positiveOption(parser, QStringLiteral("round-pause-ms"), 10000, ok);
+    const int botMs = positiveOption(parser, QStringLiteral("bot-ms"), velmora::BotIntervalMs, ok);
+    const int pauseMs =
+        positiveOption(parser, QStringLiteral("round-pause-ms"), velmora::RoundPauseMs, ok);
     const int turnLimit = positiveOption(parser, QStringLiteral("turn-limit"), 0, ok);
     QString port = velmora::gamePort();
     if (parser.isSet(QStringLiteral("port")))

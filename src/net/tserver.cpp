@@ -27,7 +27,7 @@ TServer::TServer(Random &random, QObject *parent)
     m_computertimer.setInterval(1500);
     connect(&m_computertimer, &QTimer::timeout, this, &TServer::computertimerTimer);
     m_roundovertimer.setSingleShot(true);
-    m_roundovertimer.setInterval(10000);
+    m_roundovertimer.setInterval(RoundPauseMs);
     connect(&m_roundovertimer, &QTimer::timeout, this, &TServer::roundovertimerTimer);
     m_turntimer.setSingleShot(true);
     m_turntimer.setTimerType(Qt::PreciseTimer);

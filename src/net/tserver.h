@@ -3,6 +3,7 @@
 #include "arrivallimit.h"
 #include "host/hostengine.h"
 #include "protocol/framer.h"
+#include "protocol/table.h"
 #include "tsock.h"
 
 #include <QObject>
@@ -93,7 +94,7 @@ private:
     QTimer m_computertimer;
     QTimer m_roundovertimer;
     QTimer m_turntimer;
-    std::function<int()> m_botInterval = [] { return 1000; };
+    std::function<int()> m_botInterval = [] { return BotIntervalMs; };
     int m_loginDeadlineMs;
     ArrivalLimit m_arrivals;
 };

@@ -11,6 +11,14 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+inline QByteArray pattern(int size)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 7 + i / 251) & 0xff);
+    return b;
+}
+
 // Answers every request with one configured response. The body can be held
 // back until release() and sent in pieces, so that a test sees the window
 // between the headers and the data, or in the middle of the data.
@@ -36,6 +44,21 @@ public:
                 connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
             }
         });
+    }
+
+    // Announces the body's length (BodyLength), another (any other
+    // number) or none (NoLength).
+    static constexpr int BodyLength = -1;
+    static constexpr int NoLength = -2;
+
+    // A patterned body of 4000 bytes under `status`, announced as above:
+    // the transfers that are meant to fail.
+    void serve(const QByteArray &status, int announced)
+    {
+        statusLine = status;
+        body = pattern(4000);
+        announceLength = announced != NoLength;
+        announcedLength = announced == NoLength ? -1 : announced;
     }
 
     QByteArray url(const char *name = "pelox8lobby-setup") const
@@ -89,11 +112,3 @@ private:
     QPointer<QTcpSocket> m_socket;
     qsizetype m_sent = 0;
 };
-
-inline QByteArray pattern(int size)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        b[i] = char((i * 7 + i / 251) & 0xff);
-    return b;
-}

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "protocol/table.h"
+
 #include <algorithm>
 
 namespace velmora {
@@ -17,7 +19,7 @@ int Options::botInterval(BotSpeed speed)
     case BotSpeed::Fast: return 500;
     case BotSpeed::Normal: break;
     }
-    return 1000;
+    return BotIntervalMs;
 }
 
 QString Options::botSpeedName(BotSpeed speed)

@@ -66,7 +66,10 @@ public:
     Builder(const Builder &) = delete;
     Builder &operator=(const Builder &) = delete;
 
-    Builder &num(int value)
+    // Numbers are most of a game's fields: the short ones are written in
+    // place (the compiler left this a call per field), the rare long one
+    // by a call.
+    [[gnu::always_inline]] Builder &num(int value)
     {
         reserve(Longest);
         m_pos = putNumber(m_pos, value);
@@ -138,7 +141,7 @@ private:
         m_end = m_begin + m_out.size();
     }
     // "+" and the number's decimal digits at `p`; returns the end.
-    static char *putNumber(char *p, int value)
+    [[gnu::always_inline]] static char *putNumber(char *p, int value)
     {
         *p++ = '+';
         // Seats, slots, cards and counts: nearly every number has one or
@@ -149,6 +152,10 @@ private:
             *p++ = char('0' + value % 10);
             return p;
         }
+        return putLong(p, value);
+    }
+    [[gnu::noinline]] static char *putLong(char *p, int value)
+    {
         return std::to_chars(p, p + Longest - 1, value).ptr;
     }
     static char *copy(char *p, QByteArrayView value)

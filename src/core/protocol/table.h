@@ -85,4 +85,9 @@ constexpr int singleCardPot(int card)
     return 0;
 }
 
+// The host's pace unless told otherwise: the pause between rounds, and the
+// computer players' time per move at the normal bot speed.
+constexpr int RoundPauseMs = 10000;
+constexpr int BotIntervalMs = 1000;
+
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "tableart.h"
 
 #include "cardpainter.h"
+#include "pattern.h"
 #include "cards/pots.h"
 #include "protocol/table.h"
 
@@ -22,8 +23,6 @@ namespace velmora {
 
 namespace {
 
-const QColor Cream(250, 243, 206);
-const QColor CreamLine(236, 224, 176);
 const QColor FeltLight(44, 132, 70);
 const QColor FeltDark(18, 84, 42);
 const QColor WoodLight(168, 108, 52);
@@ -372,24 +371,10 @@ void paintStartButton(QPainter &p, bool pressed)
     p.drawPath(CardPainter::suitPath(Suit::Hearts, QRectF(129, 13, 16, 16).translated(shift)));
 }
 
-void paintPattern(QPainter &p, const QRectF &area)
-{
-    p.fillRect(area, Cream);
-    p.setPen(QPen(CreamLine, 1));
-    const qreal step = 14;
-    const qreal span = area.width() + area.height();
-    for (qreal d = -span; d <= span; d += step) {
-        p.drawLine(QPointF(area.left() + d, area.top()),
-                   QPointF(area.left() + d + area.height(), area.bottom()));
-        p.drawLine(QPointF(area.left() + d, area.bottom()),
-                   QPointF(area.left() + d + area.height(), area.top()));
-    }
-}
-
 void paintTable(QPainter &p, QSize size)
 {
     const QRectF all(QPointF(0, 0), size);
-    paintPattern(p, all);
+    pattern::paint(p, all);
     p.setPen(QPen(QColor(200, 182, 120), 2));
     p.setBrush(Qt::NoBrush);
     p.drawRect(all.adjusted(1, 1, -1, -1));
@@ -424,7 +409,7 @@ void paintTable(QPainter &p, QSize size)
 void paintHandStrip(QPainter &p)
 {
     const QRectF all(0, 0, 548, 100);
-    paintPattern(p, all);
+    pattern::paint(p, all);
     QLinearGradient rail(0, 0, 0, 5);
     rail.setColorAt(0, WoodLight);
     rail.setColorAt(1, WoodDark);
@@ -591,7 +576,7 @@ const QPixmap &TableArt::panelBackground(QSize size)
     if (size.isEmpty())
         return none();
     return cached(sheet().panels[{size.width(), size.height()}], size,
-                  [&](QPainter &p) { paintPattern(p, QRectF(QPointF(0, 0), size)); });
+                  [&](QPainter &p) { pattern::paint(p, QRectF(QPointF(0, 0), size)); });
 }
 
 namespace {

@@ -87,7 +87,7 @@ ChatControls::ChatControls(QWidget *board, const ClientSession &session, Options
     m_phraseButtons[Options::Phrases] =
         addButton(board, QStringLiteral("b_phrase10"), SoundButtonPlace, soundPicture());
     m_smileyButton = addButton(board, QStringLiteral("button_smilies"), SmileyButtonPlace,
-                               QPixmap::fromImage(smileyPictures().front()));
+                               QPixmap::fromImage(smileyPicture(0)));
     buildSmileyMenu(board);
     buildSoundMenu(board);
 
@@ -114,13 +114,21 @@ void ChatControls::buildSmileyMenu(QWidget *board)
 {
     m_smileys = new QMenu(board);
     m_smileys->setObjectName(QStringLiteral("popup_smilies"));
-    const QList<QImage> &pictures = smileyPictures();
     for (int code = FirstSmiley; code <= LastSmiley; ++code) {
-        QAction *item =
-            m_smileys->addAction(QIcon(QPixmap::fromImage(pictures[code - FirstSmiley])),
-                                 QStringLiteral(":)#%1").arg(code));
+        QAction *item = m_smileys->addAction(QStringLiteral(":)#%1").arg(code));
         connect(item, &QAction::triggered, this, [this, code] { m_entry->insertSmiley(code); });
     }
+    // The pictures are drawn when the menu first opens: the window's first
+    // frame shows only the button's.
+    connect(
+        m_smileys, &QMenu::aboutToShow, this,
+        [this] {
+            const QList<QImage> &pictures = smileyPictures();
+            const QList<QAction *> items = m_smileys->actions();
+            for (int i = 0; i < items.size() && i < pictures.size(); ++i)
+                items[i]->setIcon(QIcon(QPixmap::fromImage(pictures[i])));
+        },
+        Qt::SingleShotConnection);
     connect(m_smileyButton, &QToolButton::clicked, this,
             [this] { showMenuAtCorner(m_smileys, m_smileyButton); });
 }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
 #include <map>
 
 namespace velmora {
@@ -107,14 +108,14 @@ QImage draw(const Face &face, qreal ratio)
     return image;
 }
 
-QList<QImage> drawAll(qreal ratio)
+const Face &faceOf(int index)
 {
-    const QColor yellow(255, 214, 40);
-    const QColor red(240, 90, 60);
-    const QColor green(140, 210, 90);
-    const QColor blue(120, 170, 240);
-    const QColor pink(250, 170, 190);
-    const Face faces[] = {
+    static const QColor yellow(255, 214, 40);
+    static const QColor red(240, 90, 60);
+    static const QColor green(140, 210, 90);
+    static const QColor blue(120, 170, 240);
+    static const QColor pink(250, 170, 190);
+    static const Face faces[SmileyCount] = {
         {yellow, Eyes::Dots, Mouth::Smile},   {yellow, Eyes::Dots, Mouth::Grin},
         {yellow, Eyes::Wink, Mouth::Smile},   {yellow, Eyes::Dots, Mouth::Frown},
         {yellow, Eyes::Wide, Mouth::Open},    {yellow, Eyes::Dots, Mouth::Tongue},
@@ -125,22 +126,33 @@ QList<QImage> drawAll(qreal ratio)
         {blue, Eyes::Dots, Mouth::Open},      {pink, Eyes::Closed, Mouth::Smile},
         {pink, Eyes::Wink, Mouth::Tongue},    {yellow, Eyes::Closed, Mouth::Smile},
     };
-    QList<QImage> images;
-    for (const Face &face : faces)
-        images.append(draw(face, ratio));
-    return images;
+    return faces[index];
 }
 
 } // namespace
 
+const QImage &smileyPicture(int index)
+{
+    // One set per pixel ratio, like the table's pictures; each picture is
+    // drawn when first asked for and kept for the run.
+    static std::map<int, std::array<QImage, SmileyCount>> sets;
+    static const QImage none;
+    if (index < 0 || index >= SmileyCount)
+        return none;
+    const qreal ratio = TableArt::devicePixelRatio();
+    QImage &picture = sets[qRound(ratio * 100)][std::size_t(index)];
+    if (picture.isNull())
+        picture = draw(faceOf(index), ratio);
+    return picture;
+}
+
 const QList<QImage> &smileyPictures()
 {
-    // One set per pixel ratio, kept for the run like the table's pictures.
     static std::map<int, QList<QImage>> sets;
-    const qreal ratio = TableArt::devicePixelRatio();
-    QList<QImage> &pictures = sets[qRound(ratio * 100)];
+    QList<QImage> &pictures = sets[qRound(TableArt::devicePixelRatio() * 100)];
     if (pictures.isEmpty())
-        pictures = drawAll(ratio);
+        for (int i = 0; i < SmileyCount; ++i)
+            pictures.append(smileyPicture(i));
     return pictures;
 }
 

@@ -1,6 +1,7 @@
 #include "tipstyle.h"
 
 #include "art/faces.h"
+#include "common/colours.h"
 
 #include <QApplication>
 #include <QToolTip>
@@ -24,7 +25,7 @@ void TipStyle::install()
     font.setPointSize(defaultPoints + FontPointsAdded);
     QToolTip::setFont(font);
     QPalette palette = QToolTip::palette();
-    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 170));
+    palette.setColor(QPalette::ToolTipBase, BoardColour);
     palette.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(palette);
 }

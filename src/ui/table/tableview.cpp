@@ -3,6 +3,7 @@
 #include "accessiblenames.h"
 #include "art/tableart.h"
 #include "client/tablemodel.h"
+#include "common/colours.h"
 #include "handfocus.h"
 
 #include <QLabel>
@@ -18,7 +19,6 @@ namespace velmora {
 namespace {
 
 const QColor Green(0, 128, 0);
-const QColor LightYellow(255, 255, 170);
 const QColor Grey(128, 128, 128);
 
 struct Place
@@ -32,7 +32,7 @@ struct SeatPlaces
 {
     Place name, cash, left, eyes, turn, dealer, last, ones, fives, tens, cashCaption, leftCaption;
 };
-constexpr SeatPlaces seatPlaces[5] = {
+constexpr SeatPlaces seatPlaces[SeatCount + 1] = {
     {},
     {{23, 323},
      {60, 340},
@@ -84,8 +84,9 @@ constexpr SeatPlaces seatPlaces[5] = {
      {424, 356}},
 };
 
-constexpr Place potPlaces[10] = {{},         {251, 188}, {253, 290}, {254, 83},  {323, 121},
-                                 {349, 188}, {321, 262}, {154, 189}, {182, 123}, {182, 257}};
+constexpr Place potPlaces[PotCount + 1] = {{},         {251, 188}, {253, 290}, {254, 83},
+                                           {323, 121}, {349, 188}, {321, 262}, {154, 189},
+                                           {182, 123}, {182, 257}};
 
 constexpr int ChipColumnHeight = 54;
 
@@ -185,10 +186,10 @@ constexpr TableArt::Chip chipKinds[3] = {TableArt::Chip::One, TableArt::Chip::Fi
 TableView::TableView(TableModel &model, QWidget *board)
     : QObject(board), m_model(model), m_board(board)
 {
-    for (int p = 1; p <= 4; ++p)
+    for (int p = 1; p <= SeatCount; ++p)
         buildSeat(p);
 
-    for (int pot = 1; pot <= 9; ++pot) {
+    for (int pot = 1; pot <= PotCount; ++pot) {
         const QSize size = pot == 1 ? QSize(52, 52) : QSize(53, 53);
         m_pots[pot] =
             pictureLabel(board, QStringLiteral("image_pot%1").arg(pot), potPlaces[pot], size);
@@ -209,7 +210,7 @@ TableView::TableView(TableModel &model, QWidget *board)
     const QRect roundover[] = {{}, {194, 188, 183, 44}, {192, 190, 183, 44}};
     for (int i : {2, 1}) {
         m_roundover[i] = textLabel(board, QStringLiteral("label_roundover%1").arg(i), roundover[i],
-                                   16, true, i == 2 ? Grey : LightYellow, Qt::AlignCenter);
+                                   16, true, i == 2 ? Grey : BoardColour, Qt::AlignCenter);
         m_roundover[i]->setWordWrap(true);
     }
     const QRect winner[] = {{},
@@ -219,7 +220,7 @@ TableView::TableView(TableModel &model, QWidget *board)
                             {187, 204, 183, 19}};
     for (int i : {1, 2, 3, 4}) {
         m_winner[i] = textLabel(board, QStringLiteral("label_winner%1").arg(i), winner[i], 13, true,
-                                i % 2 ? Grey : LightYellow, Qt::AlignCenter);
+                                i % 2 ? Grey : BoardColour, Qt::AlignCenter);
         if (i >= 3)
             m_winner[i]->setText(QStringLiteral("Walks Away With the Cash!"));
     }
@@ -349,10 +350,10 @@ void TableView::redraw(TableModel::Changes what)
     }
 
     if (what & Change::Layout) {
-        for (int p = 1; p <= 4; ++p)
+        for (int p = 1; p <= SeatCount; ++p)
             refreshSeat(p);
     } else {
-        for (int seat = 1; seat <= 4; ++seat)
+        for (int seat = 1; seat <= SeatCount; ++seat)
             if (what & TableModel::seatChange(seat))
                 refreshSeat(m_model.positionOf(seat));
     }
@@ -401,7 +402,7 @@ void TableView::redraw(TableModel::Changes what)
 
 void TableView::refreshSeat(int p)
 {
-    if (p < 1 || p > 4)
+    if (!isSeat(p))
         return;
     const int seat = m_model.seatAt(p);
     const TableModel::SeatView &s = m_model.seat(seat);
@@ -473,7 +474,7 @@ const QPixmap &TableView::chipColumn(int count, int kind)
 
 void TableView::refreshPots()
 {
-    for (int pot = 1; pot <= 9; ++pot) {
+    for (int pot = 1; pot <= PotCount; ++pot) {
         const TableModel::PotView &view = m_model.pot(pot);
         describePot(pot);
         DrawnPot &drawn = m_drawnPots[pot];

@@ -2,6 +2,7 @@
 
 #include "client/tablemodel.h"
 #include "common/playermenu.h"
+#include "protocol/table.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -95,10 +96,10 @@ private:
 
     TableModel &m_model;
     QWidget *m_board;
-    std::array<SeatWidgets, 5> m_seats{}; // by screen position 1..4
+    std::array<SeatWidgets, SeatCount + 1> m_seats{}; // by screen position 1..4
     PlayerMenu m_playerMenu;
-    std::array<QLabel *, 12> m_cards{}; // by hand display position 1..11
-    std::array<QLabel *, 10> m_pots{};  // by pot 1..9
+    std::array<QLabel *, TableModel::HandPositions + 1> m_cards{}; // by hand display position 1..11
+    std::array<QLabel *, PotCount + 1> m_pots{};                   // by pot 1..9
     QLabel *m_thelast = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_pot = nullptr;
@@ -110,9 +111,9 @@ private:
     QLabel *m_start = nullptr;
     HandFocus *m_handFocus = nullptr;
 
-    std::array<TableModel::HandPosition, 12> m_drawnHand{};
-    std::array<int, 12> m_drawnRaised{}; // 1 raised, 0 not, -1 unknown
-    std::array<DrawnPot, 10> m_drawnPots{};
+    std::array<TableModel::HandPosition, TableModel::HandPositions + 1> m_drawnHand{};
+    std::array<int, TableModel::HandPositions + 1> m_drawnRaised{}; // 1 raised, 0 not, -1 unknown
+    std::array<DrawnPot, PotCount + 1> m_drawnPots{};
     int m_drawnTableCard = -2;
     // Chip columns by kind and count (0..ChipsShown), rendered on first use
     // at the ratio below.

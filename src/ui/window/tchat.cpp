@@ -2,9 +2,9 @@
 
 #include "art/faces.h"
 #include "common/clicklabel.h"
+#include "common/colours.h"
 #include "common/infront.h"
 #include "common/programzoom.h"
-#include "boardpanel.h"
 #include "base/config.h"
 #include "cards/random.h"
 #include "art/tableart.h"
@@ -12,6 +12,7 @@
 #include "chat/chatentry.h"
 #include "chat/chatview.h"
 #include "gameconnection.h"
+#include "table/boardpanel.h"
 #include "table/handfocus.h"
 #include "table/tableview.h"
 #include "tserver.h"
@@ -48,7 +49,6 @@
 namespace velmora {
 
 namespace {
-const QColor BoardColour(255, 255, 170);
 const char Loopback[] = "127.0.0.1";
 // How long a shown window waits for its first frame before it connects.
 constexpr int FirstFrameWaitMs = 1000;

@@ -24,15 +24,25 @@ Thost::Thost(Options &options, QWidget *parent) : QDialog(parent), m_options(opt
     m_router->setObjectName(QStringLiteral("box_router"));
     m_router->setChecked(true);
     form->addRow(m_router);
-    auto *buttons = new QDialogButtonBox(this);
+    auto *buttons = m_buttons = new QDialogButtonBox(this);
     m_host = buttons->addButton(QStringLiteral("Host"), QDialogButtonBox::AcceptRole);
     m_host->setObjectName(QStringLiteral("button_host"));
-    buttons->addButton(QDialogButtonBox::Cancel);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &Thost::hostClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_name, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_host->setEnabled(!text.trimmed().isEmpty()); });
+}
+
+// A standard button looks up its icon in the desktop's icon theme, which
+// would cost the game window's first frame more than this dialog besides
+// (the main window polishes its dialogs as it shows): Cancel comes when the
+// dialog is first shown, before it is sized.
+void Thost::setVisible(bool visible)
+{
+    if (visible && !m_buttons->button(QDialogButtonBox::Cancel))
+        m_buttons->addButton(QDialogButtonBox::Cancel);
+    QDialog::setVisible(visible);
 }
 
 void Thost::showEvent(QShowEvent *event)

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QDialogButtonBox;
 class QLineEdit;
 class QPushButton;
 
@@ -23,6 +24,8 @@ public:
     QCheckBox *routerBox() const { return m_router; }
     QPushButton *hostButton() const { return m_host; }
 
+    void setVisible(bool visible) override;
+
 signals:
     void hostRequested(const QString &name, bool openRouter);
 
@@ -36,6 +39,7 @@ private:
     QLineEdit *m_name = nullptr;
     QCheckBox *m_router = nullptr;
     QPushButton *m_host = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
 };
 
 } // namespace velmora

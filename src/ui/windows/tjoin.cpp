@@ -69,15 +69,25 @@ Tjoin::Tjoin(Options &options, QWidget *parent) : QDialog(parent), m_options(opt
     m_address->setInsertPolicy(QComboBox::NoInsert);
     column->addWidget(m_address);
 
-    auto *buttons = new QDialogButtonBox(this);
+    auto *buttons = m_buttons = new QDialogButtonBox(this);
     m_join = buttons->addButton(QStringLiteral("Join"), QDialogButtonBox::AcceptRole);
     m_join->setObjectName(QStringLiteral("button_join"));
-    buttons->addButton(QDialogButtonBox::Cancel);
     column->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &Tjoin::joinClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_name, &QLineEdit::textChanged, this, &Tjoin::updateJoin);
     connect(m_address, &QComboBox::editTextChanged, this, &Tjoin::updateJoin);
+}
+
+// Cancel comes when the dialog is first shown, before it is sized: a
+// standard button's icon is looked up in the desktop's icon theme, which
+// would cost the game window's first frame (the main window polishes its
+// dialogs as it shows).
+void Tjoin::setVisible(bool visible)
+{
+    if (visible && !m_buttons->button(QDialogButtonBox::Cancel))
+        m_buttons->addButton(QDialogButtonBox::Cancel);
+    QDialog::setVisible(visible);
 }
 
 void Tjoin::showEvent(QShowEvent *event)

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QDialogButtonBox;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
@@ -34,6 +35,8 @@ public:
     QPushButton *joinButton() const { return m_join; }
     LanListener &listener() const { return *m_listener; }
 
+    void setVisible(bool visible) override;
+
 signals:
     void joinRequested(const QString &name, const QString &address);
 
@@ -53,6 +56,7 @@ private:
     QTreeWidget *m_tables = nullptr;
     QComboBox *m_address = nullptr;
     QPushButton *m_join = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
 };
 
 } // namespace velmora

@@ -16,7 +16,7 @@ Tvolume::Tvolume(Options &options, QWidget *parent)
 {
     setObjectName(QStringLiteral("volume"));
     setWindowTitle(QStringLiteral("Volume"));
-    auto *grid = new QGridLayout(this);
+    new QGridLayout(this);
     m_sound = addSlider(QStringLiteral("&Game sounds"), "slider_sound", 0);
     m_chatter = addSlider(QStringLiteral("&Chatter sounds"), "slider_chatter", 1);
     connect(m_sound.slider, &QSlider::valueChanged, this, [this](int percent) {
@@ -27,11 +27,27 @@ Tvolume::Tvolume(Options &options, QWidget *parent)
         m_options.setChatterVolume(percent);
         emit sampleWanted(SoundPlayer::Channel::Chatter);
     });
+    showVolumes();
+}
+
+void Tvolume::setVisible(bool visible)
+{
+    if (visible && !m_buttons)
+        addButtons();
+    QDialog::setVisible(visible);
+}
+
+// A standard button looks up its icon in the desktop's icon theme, which
+// costs the game window's first frame more than all of this dialog besides
+// (the main window polishes its dialogs as it shows): the row comes when the
+// dialog is first shown, before it is sized.
+void Tvolume::addButtons()
+{
+    m_buttons = true;
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("button_close"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
-    grid->addWidget(buttons, 2, 0, 1, 3);
-    showVolumes();
+    static_cast<QGridLayout *>(layout())->addWidget(buttons, 2, 0, 1, 3);
 }
 
 Tvolume::Row Tvolume::addSlider(const QString &caption, const char *name, int row)

@@ -25,6 +25,8 @@ public:
     // Brings the sliders up to the options record.
     void showVolumes();
 
+    void setVisible(bool visible) override;
+
 signals:
     // A volume was chosen: play a sound of that kind at it.
     void sampleWanted(velmora::SoundPlayer::Channel channel);
@@ -36,10 +38,12 @@ private:
         QLabel *figure = nullptr; // "75%"
     };
     Row addSlider(const QString &caption, const char *name, int row);
+    void addButtons();
 
     Options &m_options;
     Row m_sound;
     Row m_chatter;
+    bool m_buttons = false;
 };
 
 } // namespace velmora
