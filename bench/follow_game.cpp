@@ -76,7 +76,9 @@ public:
                        {QStringLiteral("--port"), QString::number(m_serverPort),
                         QStringLiteral("--bot-ms"), args.value(3, QStringLiteral("20")),
                         QStringLiteral("--round-pause-ms"), args.value(4, QStringLiteral("200")),
-                        QStringLiteral("--seed"), args.value(5, QStringLiteral("1"))});
+                        QStringLiteral("--seed"), args.value(5, QStringLiteral("1")),
+                        // A benchmark's table stays off the local network.
+                        QStringLiteral("--no-announce")});
         connect(&m_relay, &QTcpServer::newConnection, this, &Bench::windowConnected);
         if (!m_relay.listen(QHostAddress::LocalHost))
             fail("the relay cannot listen");
