@@ -63,8 +63,22 @@ struct Harness : EngineRecorder
     QList<int> toClose;
     bool hostLeft = false; // the hosting copy's slot 1 closed: the table ends
     bool slotOneIsHost = true;
+    // The turn clock runs on the input's own time, so that an expiry may come
+    // early, on time, late or after its wait ended.
+    qint64 now = 0;
+    bool turnClockArmed = false;
 
-    explicit Harness(std::uint32_t seed) : EngineRecorder(NoSlot), random(seed) {}
+    explicit Harness(std::uint32_t seed) : EngineRecorder(NoSlot), random(seed)
+    {
+        engine.setClock([this] { return now; });
+    }
+
+    void startTurnClock(qint64 ms) override
+    {
+        FUZZ_CHECK(ms > 0);
+        turnClockArmed = true;
+    }
+    void stopTurnClock() override { turnClockArmed = false; }
 
     void send(int slot, const QByteArray &message) override
     {
@@ -312,6 +326,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Harness h(in.word());
     h.slotOneIsHost = in.flag();
     h.engine.setSlotOneIsHost(h.slotOneIsHost);
+    if (in.flag())
+        h.engine.setTurnLimit(1 + in.pick(2000));
     qint64 expectedMoney = money(h.engine.table());
 
     const auto slot = [&] { return 1 + in.pick(Slots); };
@@ -351,6 +367,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         case 6:
             if (h.roundOverArmed)
                 step(fireRoundOver);
+            break;
+        case 8:
+            // Time passes; a turn clock that is running (or a stale one)
+            // goes off.
+            h.now += in.pick(3000);
+            if (h.turnClockArmed || in.flag())
+                step([&] {
+                    h.turnClockArmed = false; // single shot
+                    h.engine.turnClockFired();
+                });
             break;
         case 7:
             // A while of play: the queue drains and the timers expire.
