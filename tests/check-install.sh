@@ -37,7 +37,14 @@ if [ "${1:-}" = --game ]; then
     # Moved, so that closing saves the window's place to the settings, and
     # closed as a player closes it, through the window manager (whichever
     # window has the keyboard).
+    # The close waits until the window manager shows the move, and a moment
+    # more for the game to hear of it: on a busy machine a close sent at once
+    # overtook the move, and the game had no new place to keep.
+    place() { wmctrl -lG | awk -v w="$window" '$1 == w { print $3, $4 }'; }
+    old=$(place)
     wmctrl -i -r "$window" -e 0,40,60,-1,-1
+    for _ in $(seq 100); do [ "$(place)" != "$old" ] && break; sleep 0.05; done
+    sleep 0.3
     wmctrl -i -c "$window"
     for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$game" 2>/dev/null; then
