@@ -8,6 +8,7 @@
 
 #include "chat/chatview.h"
 #include "window/tchat.h"
+#include "processtime.h"
 
 #include <benchmark/benchmark.h>
 
@@ -58,20 +59,6 @@ long residentKiB()
     return -1;
 }
 
-// User plus system time of this process, in milliseconds.
-double cpuMs()
-{
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name, which is in parentheses and may hold
-    // spaces; utime and stime are fields 14 and 15 of the line.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
 void useFreePort()
 {
     // The host takes whatever port the system gives it.
@@ -110,11 +97,11 @@ void BM_SoloIdleAtTable(benchmark::State &state)
             break;
         }
         state.counters["rss_after_login_KiB"] = double(residentKiB());
-        const double before = cpuMs();
+        const double before = velmora::bench::processCpuMs(QStringLiteral("self"));
         QEventLoop idle;
         QTimer::singleShot(seconds * 1000, &idle, &QEventLoop::quit);
         idle.exec();
-        const double used = cpuMs() - before;
+        const double used = velmora::bench::processCpuMs(QStringLiteral("self")) - before;
         state.counters["idle_seconds"] = seconds;
         state.counters["idle_cpu_ms"] = used;
         state.counters["idle_cpu_percent"] = used / (seconds * 10.0);

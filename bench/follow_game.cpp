@@ -15,6 +15,7 @@
 
 #include "protocol/command.h"
 #include "protocol/messages.h"
+#include "processtime.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -31,20 +32,6 @@
 using namespace velmora;
 
 namespace {
-
-// User plus system time of process `pid`, in milliseconds.
-double cpuMs(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // The fields after the command name, which is in parentheses and may
-    // hold spaces; utime and stime are fields 14 and 15 of the line.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
 
 void fail(const char *why)
 {
@@ -137,7 +124,7 @@ private:
     // Idle: no processor time gained over the last half second.
     bool windowIdle()
     {
-        const double now = cpuMs(m_window.processId());
+        const double now = bench::processCpuMs(QString::number(m_window.processId()));
         if (now != m_lastCpu) {
             m_lastCpu = now;
             m_idleFor.start();
