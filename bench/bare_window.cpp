@@ -2,7 +2,7 @@
 // reporting its first frame the way the game does (VELMORA_FIRST_FRAME_FILE).
 // bench/startup-xvfb.sh starts both in turn.
 
-#include "../src/app/firstframenote.h"
+#include "firstframenote.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,8 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QLabel label(QStringLiteral("Velmora"));
     label.resize(790, 520);
-    velmora::FirstFrameNote note(qEnvironmentVariable("VELMORA_FIRST_FRAME_FILE"));
-    label.installEventFilter(&note);
+    velmora::noteFirstFrame(&label);
     label.show();
     return app.exec();
 }

@@ -173,6 +173,30 @@ private slots:
         QCOMPARE(&TableArt::tableBackground({100, 80}), &TableArt::tableBackground({100, 80}));
     }
 
+    // The first frame's pictures drawn ahead on another thread are the ones
+    // the accessors would draw, at the ratio of the moment they were started.
+    void drawnAhead()
+    {
+        TableArt::setDevicePixelRatio(1.75); // a sheet no other case uses
+        TableArt::drawAhead();
+        TableArt::setDevicePixelRatio(1);
+        TableArt::tableBackground(); // taken in at its own ratio meanwhile
+        TableArt::setDevicePixelRatio(1.75);
+        QList<QByteArray> ahead;
+        for (int pot = 1; pot <= 9; ++pot)
+            ahead << bytesOf(TableArt::potFace(pot));
+        for (const QPixmap *pm :
+             {&TableArt::tableBackground(), &TableArt::handStrip(), &TableArt::logo()}) {
+            QCOMPARE(pm->devicePixelRatio(), 1.75);
+            QVERIFY(pm->toImage().pixelColor(pm->width() / 2, pm->height() / 2).alpha() > 0);
+        }
+        // A change of deck drops the pot faces; drawn again here, they match.
+        TableArt::setFourColourDeck(true);
+        TableArt::setFourColourDeck(false);
+        for (int pot = 1; pot <= 9; ++pot)
+            QCOMPARE(bytesOf(TableArt::potFace(pot)), ahead[pot - 1]);
+    }
+
     // Side windows get their pattern when they first show, at the size they
     // had when they asked for it; one already showing gets it at once.
     void panelBackgroundWhenShown()

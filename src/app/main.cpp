@@ -2,6 +2,7 @@
 // starts it with a player name, the host's address and "true" to host, and
 // so does the game itself when the player hosts or joins from the window.
 
+#include "art/tableart.h"
 #include "common/programzoom.h"
 #include "firstframenote.h"
 #include "window/singleinstance.h"
@@ -11,8 +12,18 @@
 #include <QProcess>
 #include <QIcon>
 
+#include <fontconfig/fontconfig.h>
+
+#include <thread>
+
 int main(int argc, char *argv[])
 {
+    // Fontconfig reads its configuration and font caches the first time a
+    // text is laid out, some milliseconds on every start; done on a thread
+    // of its own, it overlaps the connection to the display instead.
+    // (FcInit is safe to call from any thread, and Qt's own call later
+    // finds the work done.)
+    std::jthread fonts([] { FcInit(); });
     velmora::ProgramZoom zoom(velmora::ProgramZoom::stored(argc, argv));
     QApplication app(argc, argv);
     zoom.restoreEnvironment();
@@ -21,20 +32,21 @@ int main(int argc, char *argv[])
     if (instance.handOver())
         return 0;
     instance.listen();
+    velmora::TableArt::drawAhead();
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     // Ties the window to the installed menu entry, whose icon the desktop
     // then shows for it; the theme holds the same icon for the title bar.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID)));
-
     velmora::Tchat window(QApplication::arguments().mid(1));
+    // Looking the icon up in the theme reads the theme's index and folders:
+    // a few milliseconds the first frame does without.
+    new velmora::AfterFirstFrame(&window, [] {
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID)));
+    });
     QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,
                      &velmora::Tchat::activateFromOtherInstance);
-    // Start-up measurements learn when the first frame is on the display.
-    velmora::FirstFrameNote firstFrame(qEnvironmentVariable("VELMORA_FIRST_FRAME_FILE"));
-    if (qEnvironmentVariableIsSet("VELMORA_FIRST_FRAME_FILE"))
-        window.installEventFilter(&firstFrame);
+    velmora::noteFirstFrame(&window);
     window.show();
     const int rc = app.exec();
     // Hosting or joining from the window: this copy has ended as after

@@ -5,10 +5,12 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QHash>
+#include <QMutex>
 #include <QPainter>
 #include <QTransform>
 
 #include <array>
+#include <atomic>
 #include <vector>
 
 namespace velmora {
@@ -175,8 +177,9 @@ const std::array<std::vector<Pip>, 9> &pipLayouts()
 } // namespace
 
 namespace {
-bool fourColours = false;
-}
+// Read by the thread that draws pictures ahead.
+std::atomic<bool> fourColours = false;
+} // namespace
 
 void CardPainter::setFourColour(bool on) { fourColours = on; }
 
@@ -208,14 +211,21 @@ QPainterPath CardPainter::textPath(const QString &text, const QRectF &box)
 {
     // Turning text into outlines is most of what drawing a card costs, and
     // a deck has thirteen texts: each is turned once per run.
+    // Pictures are also drawn ahead on a worker thread while the window is
+    // built, so the outlines are shared under a lock.
     static QHash<QString, QPainterPath> outlines;
-    auto found = outlines.find(text);
-    if (found == outlines.end()) {
-        QPainterPath outline;
-        outline.addText(0, 0, rankFont(), text);
-        found = outlines.insert(text, outline);
+    static QMutex lock;
+    QPainterPath raw;
+    {
+        const QMutexLocker locked(&lock);
+        auto found = outlines.find(text);
+        if (found == outlines.end()) {
+            QPainterPath outline;
+            outline.addText(0, 0, rankFont(), text);
+            found = outlines.insert(text, outline);
+        }
+        raw = *found;
     }
-    const QPainterPath &raw = *found;
     const QRectF b = raw.boundingRect();
     if (b.isEmpty())
         return {};

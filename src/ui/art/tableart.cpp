@@ -1,6 +1,7 @@
 #include "tableart.h"
 
 #include "cardpainter.h"
+#include "faces.h"
 #include "pattern.h"
 #include "cards/pots.h"
 #include "protocol/table.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 #include <map>
 #include <optional>
 #include <vector>
@@ -38,7 +40,7 @@ struct Sheet
     std::array<QPixmap, 3> chips;
     std::array<QPixmap, PotCount> pots;
     std::array<QPixmap, TableArt::ChipPileCount> piles;
-    QPixmap eyes, turn, dealer, strip, dish;
+    QPixmap eyes, turn, dealer, strip, dish, logo;
     std::array<QPixmap, 2> start, box;
     std::map<std::pair<int, int>, QPixmap> tables, panels;
 };
@@ -53,7 +55,8 @@ std::map<int, Sheet> &sheets()
 
 // Keyed by hundredths: ratios come from zoom percentages and screen factors,
 // and 1.25 and 1.2500000001 are one sheet, not two.
-Sheet &sheet() { return sheets()[qRound(TableArt::devicePixelRatio() * 100)]; }
+int sheetKey(qreal ratio) { return qRound(ratio * 100); }
+Sheet &sheet() { return sheets()[sheetKey(TableArt::devicePixelRatio())]; }
 
 const QPixmap &none()
 {
@@ -69,6 +72,19 @@ QPixmap render(QSize logical, Draw &&draw)
     p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     draw(p);
     return pm;
+}
+
+// The same on an image, which unlike a pixmap may be painted on any thread.
+template <class Draw>
+QImage renderImage(QSize logical, qreal ratio, Draw &&draw)
+{
+    QImage image(TableArt::deviceSize(logical, ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    draw(p);
+    return image;
 }
 
 template <class Draw>
@@ -173,11 +189,16 @@ void paintCardAt(QPainter &p, int code, const QPointF &pivot, qreal angle, const
     p.restore();
 }
 
-void paintPotFace(QPainter &p, int pot)
+void drawAtOrigin(QPainter &p, const QPixmap &picture) { p.drawPixmap(0, 0, picture); }
+void drawAtOrigin(QPainter &p, const QImage &picture) { p.drawImage(0, 0, picture); }
+
+// Every pot lies in the same dish, drawn once (a pixmap, or an image on the
+// thread that draws ahead); on the empty picture a copy of it is exactly
+// the dish drawn afresh.
+template <class Picture>
+void paintPotFace(QPainter &p, int pot, const Picture &dish)
 {
-    // Every pot lies in the same dish; on the empty picture a copy of it
-    // is exactly the dish drawn afresh.
-    p.drawPixmap(0, 0, cached(sheet().dish, TableArt::PotSize, paintDish));
+    drawAtOrigin(p, dish);
     const QSizeF one(30, 41);
     switch (pot) {
     case Kitty: break;
@@ -457,6 +478,57 @@ void paintOnOffBox(QPainter &p, bool on)
     p.drawPath(CardPainter::textPath(on ? QStringLiteral("ON") : QStringLiteral("OFF"), text));
 }
 
+void paintLogo(QPainter &p)
+{
+    const QSize size = TableArt::LogoSize;
+    p.setPen(QPen(QColor(120, 72, 30), 1));
+    p.setBrush(QColor(18, 92, 44));
+    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
+    QFont font = faces::named(faces::text());
+    font.setPixelSize(22);
+    font.setBold(true);
+    font.setItalic(true);
+    p.setFont(font);
+    p.setPen(QColor(255, 214, 40));
+    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("Velmora"));
+}
+
+// The pictures of the table's first frame, drawn ahead (TableArt::drawAhead).
+struct Ahead
+{
+    std::array<QImage, PotCount> pots;
+    QImage table, strip, logo;
+};
+
+struct PendingAhead
+{
+    int key;
+    std::future<Ahead> pictures;
+};
+
+std::optional<PendingAhead> pendingAhead;
+
+// Takes the pictures drawn ahead into their sheet, waiting for the thread
+// if it is not done yet; a picture already drawn meanwhile is kept.
+void collectAhead()
+{
+    if (!pendingAhead)
+        return;
+    PendingAhead pending = std::move(*pendingAhead);
+    pendingAhead.reset();
+    Ahead ahead = pending.pictures.get();
+    Sheet &s = sheets()[pending.key];
+    const auto take = [](QPixmap &slot, QImage &picture) {
+        if (slot.isNull())
+            slot = QPixmap::fromImage(std::move(picture));
+    };
+    for (std::size_t i = 0; i < ahead.pots.size(); ++i)
+        take(s.pots[i], ahead.pots[i]);
+    take(s.tables[{TableArt::TableSize.width(), TableArt::TableSize.height()}], ahead.table);
+    take(s.strip, ahead.strip);
+    take(s.logo, ahead.logo);
+}
+
 } // namespace
 
 qreal TableArt::devicePixelRatio()
@@ -497,6 +569,9 @@ void TableArt::setFourColourDeck(bool on)
 {
     if (on == CardPainter::fourColour())
         return;
+    // Pot faces drawn ahead in the old colours are taken in first, and
+    // then dropped with the others.
+    collectAhead();
     CardPainter::setFourColour(on);
     // The slots stay where they are, so references handed out remain valid.
     for (auto &[ratio, s] : sheets()) {
@@ -533,7 +608,9 @@ const QPixmap &TableArt::potFace(int pot)
 {
     if (!isPot(pot))
         return none();
-    return cached(sheet().pots[pot - 1], PotSize, [&](QPainter &p) { paintPotFace(p, pot); });
+    collectAhead();
+    const QPixmap &dish = cached(sheet().dish, PotSize, paintDish);
+    return cached(sheet().pots[pot - 1], PotSize, [&](QPainter &p) { paintPotFace(p, pot, dish); });
 }
 
 const QPixmap &TableArt::chipPile(int index)
@@ -560,6 +637,7 @@ const QPixmap &TableArt::startButton(bool pressed)
 
 const QPixmap &TableArt::handStrip()
 {
+    collectAhead();
     return cached(sheet().strip, HandStripSize, paintHandStrip);
 }
 
@@ -567,6 +645,7 @@ const QPixmap &TableArt::tableBackground(QSize size)
 {
     if (size.isEmpty())
         return none();
+    collectAhead();
     return cached(sheet().tables[{size.width(), size.height()}], size,
                   [&](QPainter &p) { paintTable(p, size); });
 }
@@ -620,6 +699,33 @@ void TableArt::setPanelBackground(QWidget *widget)
         pal.setBrush(QPalette::Window, panelBackground(size));
         widget->setPalette(pal);
     });
+}
+
+const QPixmap &TableArt::logo()
+{
+    collectAhead();
+    return cached(sheet().logo, LogoSize, paintLogo);
+}
+
+void TableArt::drawAhead()
+{
+    if (pendingAhead)
+        return;
+    const qreal ratio = devicePixelRatio();
+    // In the order the window asks for them.
+    pendingAhead = PendingAhead{
+        sheetKey(ratio), std::async(std::launch::async, [ratio] {
+            Ahead ahead;
+            const QImage dish = renderImage(PotSize, ratio, paintDish);
+            for (int pot = 1; pot <= PotCount; ++pot)
+                ahead.pots[pot - 1] =
+                    renderImage(PotSize, ratio, [&](QPainter &p) { paintPotFace(p, pot, dish); });
+            ahead.table =
+                renderImage(TableSize, ratio, [](QPainter &p) { paintTable(p, TableSize); });
+            ahead.strip = renderImage(HandStripSize, ratio, paintHandStrip);
+            ahead.logo = renderImage(LogoSize, ratio, paintLogo);
+            return ahead;
+        })};
 }
 
 const QPixmap &TableArt::onOffBox(bool on)

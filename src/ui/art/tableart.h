@@ -41,6 +41,7 @@ public:
     static constexpr QSize HandStripSize{548, 100};
     static constexpr QSize TableSize{548, 392};
     static constexpr QSize OnOffBoxSize{36, 34};
+    static constexpr QSize LogoSize{233, 33};
     static constexpr int ChipPileCount = 9;
 
     // Card `code` 1..52 (clubs, diamonds, spades, hearts, each 2..ace);
@@ -105,6 +106,16 @@ public:
     // An empty (transparent) picture of `logical` size at the present ratio,
     // to paint on in logical coordinates.
     static QPixmap canvas(QSize logical);
+
+    // The program's name lettered on a green plate, for the board's corner.
+    static const QPixmap &logo();
+
+    // Starts drawing the pictures of the table's first frame (the pot faces,
+    // the table, the hand strip, the logo) at the present ratio on a thread
+    // of their own, while the window is being built; their accessors take
+    // them over from there, waiting for the thread if need be. For the
+    // start of the program: call once the application object exists.
+    static void drawAhead();
 
     // Renders every fixed-size picture now, so the first game does not pay
     // for it.

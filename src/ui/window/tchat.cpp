@@ -54,24 +54,6 @@ const char Loopback[] = "127.0.0.1";
 constexpr int FirstFrameWaitMs = 1000;
 constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::BotSpeed::Normal,
                                            Options::BotSpeed::Fast};
-
-QPixmap drawLogo(QSize size)
-{
-    QPixmap pixmap = TableArt::canvas(size);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(120, 72, 30), 1));
-    p.setBrush(QColor(18, 92, 44));
-    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
-    QFont font = faces::named(faces::text());
-    font.setPixelSize(22);
-    font.setBold(true);
-    font.setItalic(true);
-    p.setFont(font);
-    p.setPen(QColor(255, 214, 40));
-    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("Velmora"));
-    return pixmap;
-}
 } // namespace
 
 Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
@@ -398,7 +380,8 @@ void Tchat::buildBoard()
     m_logo = new ClickLabel(m_board, [this] { m_notifier->openUrl(Tabout::makerUrl()); });
     m_logo->setObjectName(QStringLiteral("Image2"));
     m_logo->setGeometry(553, 1, 233, 33);
-    m_logo->setPixmap(drawLogo(m_logo->size()));
+    // Set as the window opens, by when the picture has been drawn ahead.
+    TableArt::whenShown(m_logo, [this] { m_logo->setPixmap(TableArt::logo()); });
     m_logo->setCursor(Qt::PointingHandCursor);
 
     auto *chatPanel = new QFrame(m_board);
