@@ -36,13 +36,18 @@ int main(int argc, char *argv[])
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     // Ties the window to the installed menu entry, whose icon the desktop
-    // then shows for it; the theme holds the same icon for the title bar.
+    // then shows for it.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
     velmora::Tchat window(QApplication::arguments().mid(1));
-    // Looking the icon up in the theme reads the theme's index and folders:
-    // a few milliseconds the first frame does without.
+    // The title bar's icon comes with the program rather than from the icon
+    // theme: a theme look-up reads the theme's index and searches its
+    // folders, some milliseconds, and finds nothing before installation.
+    // It is set once the first frame shows, which does not need it.
     new velmora::AfterFirstFrame(&window, [] {
-        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID)));
+        QIcon icon;
+        for (const int size : {16, 24, 32, 48, 64, 128})
+            icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+        QApplication::setWindowIcon(icon);
     });
     QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,
                      &velmora::Tchat::activateFromOtherInstance);

@@ -40,6 +40,7 @@ struct Sheet
     std::array<QPixmap, 3> chips;
     std::array<QPixmap, PotCount> pots;
     std::array<QPixmap, TableArt::ChipPileCount> piles;
+    std::array<QPixmap, TableArt::PhraseCount> phrases;
     QPixmap eyes, turn, dealer, strip, dish, logo;
     std::array<QPixmap, 2> start, box;
     std::map<std::pair<int, int>, QPixmap> tables, panels;
@@ -493,9 +494,24 @@ void paintLogo(QPainter &p)
     p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("Velmora"));
 }
 
+void paintPhraseBubble(QPainter &p, int number)
+{
+    p.setPen(QPen(QColor(40, 70, 140), 1));
+    p.setBrush(QColor(255, 255, 235));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 20, 11), 4, 4);
+    const QPointF tail[] = {{5, 11.5}, {4, 14.5}, {9, 11.5}};
+    p.drawPolygon(tail, 3);
+    QFont font = faces::named(faces::text());
+    font.setPixelSize(10);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRect(0, 0, 21, 12), Qt::AlignCenter, QString::number(number));
+}
+
 // The pictures of the table's first frame, drawn ahead (TableArt::drawAhead).
 struct Ahead
 {
+    std::array<QImage, TableArt::PhraseCount> phrases;
     std::array<QImage, PotCount> pots;
     QImage table, strip, logo;
 };
@@ -522,6 +538,8 @@ void collectAhead()
         if (slot.isNull())
             slot = QPixmap::fromImage(std::move(picture));
     };
+    for (std::size_t i = 0; i < ahead.phrases.size(); ++i)
+        take(s.phrases[i], ahead.phrases[i]);
     for (std::size_t i = 0; i < ahead.pots.size(); ++i)
         take(s.pots[i], ahead.pots[i]);
     take(s.tables[{TableArt::TableSize.width(), TableArt::TableSize.height()}], ahead.table);
@@ -707,6 +725,15 @@ const QPixmap &TableArt::logo()
     return cached(sheet().logo, LogoSize, paintLogo);
 }
 
+const QPixmap &TableArt::phraseBubble(int number)
+{
+    if (number < 1 || number > PhraseCount)
+        return none();
+    collectAhead();
+    return cached(sheet().phrases[number - 1], PhraseBubbleSize,
+                  [number](QPainter &p) { paintPhraseBubble(p, number); });
+}
+
 void TableArt::drawAhead()
 {
     if (pendingAhead)
@@ -720,6 +747,9 @@ void TableArt::drawAhead()
             for (int pot = 1; pot <= PotCount; ++pot)
                 ahead.pots[pot - 1] =
                     renderImage(PotSize, ratio, [&](QPainter &p) { paintPotFace(p, pot, dish); });
+            for (int n = 1; n <= PhraseCount; ++n)
+                ahead.phrases[n - 1] = renderImage(PhraseBubbleSize, ratio,
+                                                   [n](QPainter &p) { paintPhraseBubble(p, n); });
             ahead.table =
                 renderImage(TableSize, ratio, [](QPainter &p) { paintTable(p, TableSize); });
             ahead.strip = renderImage(HandStripSize, ratio, paintHandStrip);

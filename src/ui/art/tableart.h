@@ -42,6 +42,8 @@ public:
     static constexpr QSize TableSize{548, 392};
     static constexpr QSize OnOffBoxSize{36, 34};
     static constexpr QSize LogoSize{233, 33};
+    static constexpr QSize PhraseBubbleSize{21, 15};
+    static constexpr int PhraseCount = 9;
     static constexpr int ChipPileCount = 9;
 
     // Card `code` 1..52 (clubs, diamonds, spades, hearts, each 2..ace);
@@ -110,8 +112,12 @@ public:
     // The program's name lettered on a green plate, for the board's corner.
     static const QPixmap &logo();
 
-    // Starts drawing the pictures of the table's first frame (the pot faces,
-    // the table, the hand strip, the logo) at the present ratio on a thread
+    // A phrase button's picture: a speech bubble with the button's number,
+    // 1..PhraseCount.
+    static const QPixmap &phraseBubble(int number);
+
+    // Starts drawing the pictures of the table's first frame (the phrase
+    // bubbles, the pot faces, the table, the hand strip, the logo) at the present ratio on a thread
     // of their own, while the window is being built; their accessors take
     // them over from there, waiting for the thread if need be. For the
     // start of the program: call once the application object exists.

@@ -30,25 +30,6 @@ ColourValue fromQColor(const QColor &colour)
            ColourValue(colour.blue()) << 16;
 }
 
-// A phrase button's picture: a speech bubble with the button's number.
-QPixmap phrasePicture(int number)
-{
-    QPixmap pixmap = TableArt::canvas(QSize(21, 15));
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 70, 140), 1));
-    p.setBrush(QColor(255, 255, 235));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 20, 11), 4, 4);
-    const QPointF tail[] = {{5, 11.5}, {4, 14.5}, {9, 11.5}};
-    p.drawPolygon(tail, 3);
-    QFont font = faces::named(faces::text());
-    font.setPixelSize(10);
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(QRect(0, 0, 21, 12), Qt::AlignCenter, QString::number(number));
-    return pixmap;
-}
-
 // The chatter-sound button's picture: a loudspeaker.
 QPixmap soundPicture()
 {
@@ -80,7 +61,7 @@ ChatControls::ChatControls(QWidget *board, const ClientSession &session, Options
     for (int n = 1; n <= ChatComposer::SentPhrases; ++n) {
         const QRect place(QPoint(PhraseLefts[n - 1], PhraseTop), ButtonSize);
         QToolButton *button =
-            addButton(board, QStringLiteral("b_phrase%1").arg(n), place, phrasePicture(n));
+            addButton(board, QStringLiteral("b_phrase%1").arg(n), place, TableArt::phraseBubble(n));
         connect(button, &QToolButton::clicked, this, [this, n] { m_composer.sendPhrase(n); });
         m_phraseButtons[n] = button;
     }
