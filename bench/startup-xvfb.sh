@@ -11,9 +11,11 @@
 #   bench/startup-xvfb.sh [BUILD_DIR] [RUNS]     (defaults: build, 5)
 #
 # Each program writes the moment of its first frame and its processor time
-# to the file named by VELMORA_FIRST_FRAME_FILE (src/app/firstframenote.h). The game starts as a solo game, so it gets a
-# port of the system's choosing, a settings folder and a temporary folder
-# (its single-instance guard lives there) of its own on every run.
+# to the file named by VELMORA_FIRST_FRAME_FILE (src/app/firstframenote.h).
+# The game starts as a solo game, so it gets a port of the system's
+# choosing, a settings folder and a temporary folder (its single-instance
+# guard lives there) of its own on every run. Run as root, the script runs
+# at a real-time priority (see xvfb_priority in bench/xvfb.sh).
 set -euo pipefail
 
 build=${1:-build}
@@ -24,6 +26,7 @@ for program in "$game" "$bare" ; do
     [[ -x $program ]] || { echo "missing $program (ninja -C $build velmora bare_window)" >&2; exit 2; }
 done
 source "$(dirname "$0")/xvfb.sh"
+xvfb_priority "$@"
 
 work=$(mktemp -d)
 trap 'xvfb_stop; rm -rf "$work"' EXIT

@@ -24,3 +24,15 @@ xvfb_stop() {
     for pid in "${xvfb_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
 }
+
+# Runs the calling script again at a real-time priority where that is
+# allowed (as root), with the X server and the programs it starts: on a
+# machine busy with other work, the figures then hold from run to run
+# instead of following the other work's load. VELMORA_BENCH_NORMAL=1 keeps
+# the normal priority. Call as: xvfb_priority "$@"
+xvfb_priority() {
+    [[ -n ${VELMORA_BENCH_NORMAL:-} || -n ${VELMORA_BENCH_REALTIME:-} ]] && return 0
+    if command -v chrt >/dev/null && chrt -f 10 true 2>/dev/null; then
+        exec env VELMORA_BENCH_REALTIME=1 chrt -f 10 "$0" "$@"
+    fi
+}
