@@ -117,10 +117,13 @@ public:
     static const QPixmap &phraseBubble(int number);
 
     // Starts drawing the pictures of the table's first frame (the phrase
-    // bubbles, the pot faces, the table, the hand strip, the logo) at the present ratio on a thread
-    // of their own, while the window is being built; their accessors take
-    // them over from there, waiting for the thread if need be. For the
-    // start of the program: call once the application object exists.
+    // bubbles, the pot faces, the table, the hand strip, the logo) at the
+    // present ratio on a thread of their own, while the window is being
+    // built; their accessors take them over from there, waiting for the
+    // thread if need be. For the start of the program: call once the
+    // application object exists, and ask for one of them before it goes
+    // (the thread draws with the application's fonts); the table view does
+    // as it is made.
     static void drawAhead();
 
     // Renders every fixed-size picture now, so the first game does not pay
