@@ -25,8 +25,8 @@ public:
             m_window = m_make();
         return m_window;
     }
-    // The window if it was made, null otherwise: for news it need not hear
-    // before it exists.
+    // The window if it was made, null otherwise. A change need not reach a
+    // window not made yet: it reads the state it shows as it is made.
     W *ifMade() const { return m_window; }
 
 private:
