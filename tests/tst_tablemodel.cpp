@@ -57,8 +57,8 @@ private slots:
         ClientFixture t(6);
         t.host("CMD_newplayerinfo+6+Me");
         t.host("CMD_newplayerinfo+7+Spy");
-        QCOMPARE(t.model.watchers(),
-                 (QStringList{QStringLiteral("6: Me"), QStringLiteral("7: Spy")}));
+        QCOMPARE(t.model.watchers(), (QList<TableModel::Watcher>{{6, QStringLiteral("Me")},
+                                                                 {7, QStringLiteral("Spy")}}));
         t.host("CMD_playerdisconnected+7+Spy");
         t.host("CMD_playerdisconnected+8+Nobody"); // not listed: nothing
         QCOMPARE(
@@ -66,6 +66,14 @@ private slots:
             (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
                          QStringLiteral("Spy is Connected."), QStringLiteral("Spy is spying."),
                          QStringLiteral("Spy has left.")}));
+        // A second arrival at a listed number (its departure missed) takes
+        // that line, in its place.
+        t.host("CMD_newplayerinfo+8+Ann");
+        t.host("CMD_newplayerinfo+5+Bo");
+        t.host("CMD_newplayerinfo+8+Cy");
+        QCOMPARE(t.model.watchers(), (QList<TableModel::Watcher>{{6, QStringLiteral("Me")},
+                                                                 {8, QStringLiteral("Cy")},
+                                                                 {5, QStringLiteral("Bo")}}));
     }
 
     void disconnectsAndJustWatch()

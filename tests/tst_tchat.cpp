@@ -108,6 +108,7 @@ private slots:
     void dummyOfferButtonsLieOverTheHand();
     void volumesReachThePlayer();
     void muteHidesOnePlayer();
+    void sideWindowsMadeWhenWanted();
     void zoomTakesEffectAtTheNextStart();
 
 private:
@@ -738,4 +739,38 @@ void TestTchat::zoomTakesEffectAtTheNextStart()
     ProgramZoom unknown(175);
     QVERIFY(!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
     QCOMPARE(ProgramZoom::running(), 100);
+}
+
+// No side window is made with the game window: each costs its first frame.
+// The watchers list, made late, starts with those who came before it and
+// follows those after.
+void TestTchat::sideWindowsMadeWhenWanted()
+{
+    FakeHost host;
+    qputenv("VELMORA_PORT", QByteArray::number(host.port()));
+    RecordingNotifier notifier;
+    Tchat window({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")},
+                 &notifier);
+    window.show();
+    QTRY_VERIFY(host.peer());
+    Peer &peer = *host.peer();
+    for (const char *message :
+         {"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Bob", "CMD_newplayerinfo+5+Eve",
+          "CMD_newplayerinfo+6+Cy", "CMD_newplayerinfo+7+Dan", "CMD_playerdisconnected+6+Cy"})
+        peer.send(message);
+    QTRY_VERIFY(window.table().playerName(7) && !window.table().playerName(6));
+    for (const char *name : {"gamestart", "tallylist", "spylist", "download", "help", "about",
+                             "volume", "hosttable", "jointable", "phrases"})
+        QVERIFY2(!window.findChild<QWidget *>(QLatin1String(name)), name);
+
+    auto *list = window.spyList()->findChild<QListWidget *>(QStringLiteral("listbox_spys"));
+    peer.send("CMD_newplayerinfo+8+Fay");
+    QTRY_COMPARE(list->count(), 3);
+    QStringList lines;
+    for (int row = 0; row < list->count(); ++row)
+        lines.append(list->item(row)->text());
+    QCOMPARE(lines, (QStringList{QStringLiteral("5: Eve"), QStringLiteral("7: Dan"),
+                                 QStringLiteral("8: Fay")}));
+    QVERIFY(!window.spyList()->hosting());
+    QVERIFY(notifier.errors.isEmpty());
 }

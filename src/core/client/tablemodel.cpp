@@ -357,7 +357,12 @@ void TableModel::newplayerinfo(FieldReader &f)
         emit ownLoginConfirmed();
     }
     if (!isSeat(n)) {
-        m_watchers.append(QString::number(n) + QStringLiteral(": ") + name);
+        const auto listed = std::find_if(m_watchers.begin(), m_watchers.end(),
+                                         [n](const Watcher &w) { return w.number == n; });
+        if (listed != m_watchers.end())
+            listed->name = name;
+        else
+            m_watchers.append({n, name});
         emit watcherArrived(n, name);
     } else {
         m_seats[n].caption = name;
@@ -373,10 +378,9 @@ std::optional<QString> TableModel::playerName(int player) const
             return std::nullopt;
         return s.caption;
     }
-    const QString prefix = QString::number(player) + QStringLiteral(": ");
-    for (const QString &line : m_watchers)
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size());
+    for (const Watcher &w : m_watchers)
+        if (w.number == player)
+            return w.name;
     return std::nullopt;
 }
 
@@ -404,8 +408,7 @@ void TableModel::playerdisconnected(FieldReader &f)
         seat.eyes = false;
         touch(seatChange(n));
     }
-    const QString entry = QString::number(n) + QStringLiteral(": ") + name;
-    if (m_watchers.removeOne(entry))
+    if (m_watchers.removeOne(Watcher{n, name}))
         emit watcherLeft(n, name);
 }
 

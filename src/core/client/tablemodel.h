@@ -154,7 +154,16 @@ public:
     QString buyCaption() const;
     bool startButtonShown() const { return m_startShown; }
     bool justWatchTicked() const { return m_justWatch; }
-    const QStringList &watchers() const { return m_watchers; }
+    // A watcher: one per player number, in order of arrival. An arrival at
+    // a number still listed replaces its name, so a missed departure cannot
+    // leave a stale name behind.
+    struct Watcher
+    {
+        int number = 0;
+        QString name;
+        bool operator==(const Watcher &) const = default;
+    };
+    const QList<Watcher> &watchers() const { return m_watchers; }
     // The name of the person at a player number, seat or watcher; nothing
     // for a seat the computer plays, a free slot and an unknown number.
     std::optional<QString> playerName(int player) const;
@@ -296,7 +305,7 @@ private:
     bool m_gameRunning = false;
     bool m_justWatch = false;
     Changes m_pending;
-    QStringList m_watchers;
+    QList<Watcher> m_watchers;
     // The round as far as the messages showed it, for the hint.
     RoundRecord m_record;
     PerSeat<int> m_held{};

@@ -138,8 +138,19 @@ void Tchat::connectTable()
     m_session.setTable(&m_table);
     m_tableView = new TableView(m_table, m_board);
 
-    m_gameStart = new Tgamestart(m_options, this);
-    m_tallyList = new Ttallylist(m_tally, this);
+    m_gameStart.setMake([this] {
+        auto *gameStart = new Tgamestart(m_options, this);
+        connect(gameStart, &Tgamestart::startRequested, this,
+                [this](const QByteArray &rounds, int dummy) {
+                    guard([&] { m_table.requestStart(rounds, dummy); });
+                });
+        // Kept whatever became of the request.
+        connect(gameStart, &Tgamestart::startRequested, &m_settings, &Settings::saveGameStart);
+        return gameStart;
+    });
+    m_tallyList.setMake([this] { return new Ttallylist(m_tally, this); });
+    // Read now, not when its window first opens: a tally that cannot be
+    // read is said at the start.
     const QString tallyError = m_tally.load();
     if (!tallyError.isEmpty())
         QMetaObject::invokeMethod(
@@ -150,14 +161,7 @@ void Tchat::connectTable()
     connect(&m_table, &TableModel::notice, this,
             [this](const QString &text) { m_notifier->showNotice(text); });
     // The dialog takes the keyboard, so that a game starts without a mouse.
-    connect(&m_table, &TableModel::showGameStart, m_gameStart,
-            [this] { showInFront(m_gameStart); });
-    connect(m_gameStart, &Tgamestart::startRequested, this,
-            [this](const QByteArray &rounds, int dummy) {
-                guard([&] { m_table.requestStart(rounds, dummy); });
-            });
-    // Kept whatever became of the request.
-    connect(m_gameStart, &Tgamestart::startRequested, &m_settings, &Settings::saveGameStart);
+    connect(&m_table, &TableModel::showGameStart, this, [this] { showInFront(gameStart()); });
     connect(&m_table, &TableModel::attention, this, [this] {
         if (!isActiveWindow())
             QApplication::alert(this);
@@ -183,19 +187,22 @@ void Tchat::connectTable()
 // start one in the chosen role.
 void Tchat::buildTableWindows()
 {
-    m_hostWindow = new Thost(m_options, this);
-    m_joinWindow = new Tjoin(m_options, this);
-    connect(m_hostWindow, &Thost::hostRequested, this, [this](const QString &name, bool router) {
-        restartAs(
-            StartRole::arguments(StartRole::Kind::Host, name, QLatin1String(Loopback), router));
+    m_hostWindow.setMake([this] {
+        auto *host = new Thost(m_options, this);
+        connect(host, &Thost::hostRequested, this, [this](const QString &name, bool router) {
+            restartAs(
+                StartRole::arguments(StartRole::Kind::Host, name, QLatin1String(Loopback), router));
+        });
+        return host;
     });
-    connect(m_joinWindow, &Tjoin::joinRequested, this,
-            [this](const QString &name, const QString &address) {
-                restartAs(StartRole::arguments(StartRole::Kind::Join, name, address));
-            });
-    connect(m_download, &Tdownload::joinRequested, this, [this] {
-        m_download->close();
-        showTableWindow(m_joinWindow);
+    // Its listener hears the local network only while the window shows.
+    m_joinWindow.setMake([this] {
+        auto *join = new Tjoin(m_options, this);
+        connect(join, &Tjoin::joinRequested, this,
+                [this](const QString &name, const QString &address) {
+                    restartAs(StartRole::arguments(StartRole::Kind::Join, name, address));
+                });
+        return join;
     });
     connect(&m_table, &TableModel::ownLoginConfirmed, this, &Tchat::sayWhereToJoin);
     connect(m_connection, &GameConnection::routerOpened, this, [this](const QString &address) {
@@ -295,35 +302,57 @@ void Tchat::setSoundPlayer(std::unique_ptr<SoundPlayer> player)
     m_sounds->setVolume(SoundPlayer::Channel::Chatter, m_options.chatterVolume());
 }
 
-// The watchers list, the lobby download window, help and about: created
-// hidden, shown from the menus, the logo and a solo start.
+// The watchers list, the lobby download window, help and about: made
+// hidden when first wanted, shown from the menus, the logo and a solo start.
 void Tchat::buildSideWindows()
 {
-    m_about = new Tabout(m_notifier, this);
-    m_help = new Thelp(m_notifier, this);
-    m_spyList = new Tspylist(this);
-    m_download = new Tdownload(m_notifier, this);
-
-    connect(m_help, &Thelp::aboutRequested, this, [this] { showInFront(m_about); });
-    connect(&m_table, &TableModel::watcherArrived, m_spyList, &Tspylist::add);
-    connect(&m_table, &TableModel::watcherLeft, m_spyList, &Tspylist::remove);
-    connect(m_connection, &GameConnection::hostingStarted, m_spyList,
-            [this] { m_spyList->setHosting(true); });
-    connect(m_spyList, &Tspylist::removeRequested, m_connection, &GameConnection::removeFromGame);
-    // The installer or the lobby program has started: this game ends.
-    connect(m_download, &Tdownload::quitRequested, this, &QWidget::close);
+    m_about.setMake([this] { return new Tabout(m_notifier, this); });
+    m_help.setMake([this] {
+        auto *help = new Thelp(m_notifier, this);
+        connect(help, &Thelp::aboutRequested, this, [this] { showInFront(about()); });
+        return help;
+    });
 
     const PlayerMenu muteItem = [this](QMenu &menu, int player) { addMuteItem(menu, player); };
-    m_spyList->setPlayerMenu(muteItem);
+    // The table keeps the watchers, so a list made late starts with those
+    // who came before it.
+    m_spyList.setMake([this, muteItem] {
+        auto *spyList = new Tspylist(this);
+        for (const TableModel::Watcher &watcher : m_table.watchers())
+            spyList->add(watcher.number, watcher.name);
+        spyList->setHosting(m_session.isHost());
+        connect(&m_table, &TableModel::watcherArrived, spyList, &Tspylist::add);
+        connect(&m_table, &TableModel::watcherLeft, spyList, &Tspylist::remove);
+        connect(m_connection, &GameConnection::hostingStarted, spyList,
+                [spyList] { spyList->setHosting(true); });
+        connect(spyList, &Tspylist::removeRequested, m_connection, &GameConnection::removeFromGame);
+        spyList->setPlayerMenu(muteItem);
+        return spyList;
+    });
     m_tableView->setPlayerMenu(muteItem);
     m_mainchat->setPlayerMenu(muteItem);
 
-    m_volume = new Tvolume(m_options, this);
-    // The sample plays whether or not sounds are on: the player asked to
-    // hear the volume he chose.
-    connect(m_volume, &Tvolume::sampleWanted, this, [this](SoundPlayer::Channel channel) {
-        m_sounds->playsounds(channel == SoundPlayer::Channel::Chatter ? QStringLiteral("wave3")
-                                                                      : QStringLiteral("playcard"));
+    m_download.setMake([this] {
+        auto *download = new Tdownload(m_notifier, this);
+        // The installer or the lobby program has started: this game ends.
+        connect(download, &Tdownload::quitRequested, this, &QWidget::close);
+        connect(download, &Tdownload::joinRequested, this, [this, download] {
+            download->close();
+            showTableWindow(joinWindow());
+        });
+        return download;
+    });
+
+    m_volume.setMake([this] {
+        auto *volume = new Tvolume(m_options, this);
+        // The sample plays whether or not sounds are on: the player asked to
+        // hear the volume he chose.
+        connect(volume, &Tvolume::sampleWanted, this, [this](SoundPlayer::Channel channel) {
+            m_sounds->playsounds(channel == SoundPlayer::Channel::Chatter
+                                     ? QStringLiteral("wave3")
+                                     : QStringLiteral("playcard"));
+        });
+        return volume;
     });
 }
 
@@ -331,7 +360,7 @@ void Tchat::buildSideWindows()
 void Tchat::buildChat()
 {
     m_chat = new ChatControls(m_board, m_session, m_options);
-    m_phrases = new Tphrases(m_options, this);
+    m_phrases.setMake([this] { return new Tphrases(m_options, this); });
     m_connection->takeRequests(m_table, m_chat->composer());
     connect(m_tableView, &TableView::focusChatEntry, m_chat, &ChatControls::focusEntry);
     // The keyboard's two stops: the chat entry and the own hand.
@@ -417,9 +446,9 @@ void Tchat::buildMenus()
     connect(m_startGame, &QAction::triggered, this,
             [this] { guard([this] { m_table.startClicked(); }); });
     QAction *hostTable = addItem(file, QStringLiteral("&Host a Table\u2026"), "HostTable1");
-    connect(hostTable, &QAction::triggered, this, [this] { showTableWindow(m_hostWindow); });
+    connect(hostTable, &QAction::triggered, this, [this] { showTableWindow(hostWindow()); });
     QAction *joinTable = addItem(file, QStringLiteral("&Join a Table\u2026"), "JoinTable1");
-    connect(joinTable, &QAction::triggered, this, [this] { showTableWindow(m_joinWindow); });
+    connect(joinTable, &QAction::triggered, this, [this] { showTableWindow(joinWindow()); });
     file->addSeparator();
     QAction *exit = addItem(file, QStringLiteral("E&xit"), "Exit1");
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -487,8 +516,8 @@ void Tchat::buildMenus()
     options->addSeparator();
     QAction *volume = addItem(options, QStringLiteral("&Volume\u2026"), "Volume1");
     connect(volume, &QAction::triggered, this, [this] {
-        m_volume->showVolumes();
-        showInFront(m_volume);
+        volumeWindow()->showVolumes();
+        showInFront(volumeWindow());
     });
     // The turn clock runs in the host, so only the copy that hosts has it.
     m_turnLimitMenu = options->addMenu(QStringLiteral("Turn Time &Limit"));
@@ -527,14 +556,14 @@ void Tchat::buildMenus()
     connect(viewTally, &QAction::triggered, this, [this] {
         guard([this] {
             m_tally.setPlayersAtTable(m_table.loadchecklist());
-            showInFront(m_tallyList);
+            showInFront(tallyList());
         });
     });
     QAction *spyList = addItem(view, QStringLiteral("&Spy List"), "SpyList1");
-    connect(spyList, &QAction::triggered, this, [this] { showInFront(m_spyList); });
+    connect(spyList, &QAction::triggered, this, [this] { showInFront(this->spyList()); });
     QAction *phraseList = addItem(view, QStringLiteral("&Phrase List"), "PhraseList1");
     connect(phraseList, &QAction::triggered, this,
-            [this] { guard([this] { m_phrases->showPhrases(); }); });
+            [this] { guard([this] { phraseEditor()->showPhrases(); }); });
     // H works while the hand has the keyboard (the hand takes it itself);
     // the menu shows the key.
     m_hint = addItem(view, QStringLiteral("&Hint"), "Hint1");
@@ -563,15 +592,15 @@ void Tchat::buildMenus()
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *content = addItem(help, QStringLiteral("&Content"), "Help2");
     content->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(content, &QAction::triggered, this, [this] { showInFront(m_help); });
+    connect(content, &QAction::triggered, this, [this] { showInFront(this->help()); });
     QAction *connecting = addItem(help, QStringLiteral("Co&nnecting"), "HelpConnecting1");
     connect(connecting, &QAction::triggered, this, [this] {
-        m_help->SelButton1Click(2);
-        showInFront(m_help);
+        this->help()->SelButton1Click(2);
+        showInFront(this->help());
     });
     help->addSeparator();
     QAction *about = addItem(help, QStringLiteral("&About"), "About1");
-    connect(about, &QAction::triggered, this, [this] { showInFront(m_about); });
+    connect(about, &QAction::triggered, this, [this] { showInFront(this->about()); });
 }
 
 void Tchat::showOptions(Options::Key key)
@@ -603,8 +632,8 @@ void Tchat::showOptions(Options::Key key)
     case Options::Key::ChatterVolume:
         m_sounds->setVolume(SoundPlayer::Channel::Game, m_options.soundVolume());
         m_sounds->setVolume(SoundPlayer::Channel::Chatter, m_options.chatterVolume());
-        if (m_volume)
-            m_volume->showVolumes();
+        if (Tvolume *volume = m_volume.ifMade())
+            volume->showVolumes();
         break;
     case Options::Key::TurnLimit:
         for (std::size_t i = 0; i < m_turnLimits.size(); ++i)
@@ -653,7 +682,7 @@ void Tchat::startConnection()
     m_connection->start(m_params);
     // A solo start offers the way to the lobby and its other players.
     if (!m_connection->role().multiPlayer())
-        showInFront(m_download);
+        showInFront(download());
 }
 
 void Tchat::hostClosed()
@@ -685,7 +714,9 @@ void Tchat::readSettings()
 {
     m_settings.loadinifile();
     // A stored number moves the spinner; the box shows the text as stored.
-    m_gameStart->setRounds(m_options.roundsText());
+    // A dialog made later takes them from the options as it is made.
+    if (Tgamestart *gameStart = m_gameStart.ifMade())
+        gameStart->setRounds(m_options.roundsText());
     placeWindow(m_options.windowPlace());
 }
 

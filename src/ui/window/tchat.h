@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "tally/tally.h"
 #include "common/notifier.h"
+#include "window/ondemand.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -68,20 +69,22 @@ public:
     TableModel &table() { return m_table; }
     Tally &tally() { return m_tally; }
     GameConnection &connection() const { return *m_connection; }
-    Tgamestart *gameStart() const { return m_gameStart; }
-    Ttallylist *tallyList() const { return m_tallyList; }
-    Tspylist *spyList() const { return m_spyList; }
-    Tdownload *download() const { return m_download; }
-    Thelp *help() const { return m_help; }
-    Tabout *about() const { return m_about; }
-    Tvolume *volumeWindow() const { return m_volume; }
-    Thost *hostWindow() const { return m_hostWindow; }
-    Tjoin *joinWindow() const { return m_joinWindow; }
+    // The side windows are made the first time something asks for one,
+    // these accessors included.
+    Tgamestart *gameStart() { return m_gameStart.get(); }
+    Ttallylist *tallyList() { return m_tallyList.get(); }
+    Tspylist *spyList() { return m_spyList.get(); }
+    Tdownload *download() { return m_download.get(); }
+    Thelp *help() { return m_help.get(); }
+    Tabout *about() { return m_about.get(); }
+    Tvolume *volumeWindow() { return m_volume.get(); }
+    Thost *hostWindow() { return m_hostWindow.get(); }
+    Tjoin *joinWindow() { return m_joinWindow.get(); }
     // The sounds go through this player (tests put a recorder in).
     void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
     ChatView *mainchat() const { return m_mainchat; }
     ChatControls *chatControls() const { return m_chat; }
-    Tphrases *phraseEditor() const { return m_phrases; }
+    Tphrases *phraseEditor() { return m_phrases.get(); }
     TServer &server() const;
     TSock &sock() const;
     TSock &presenceSock() const;
@@ -170,19 +173,19 @@ private:
     QMenu *m_turnLimitMenu = nullptr;       // only in the copy that hosts
     std::array<QAction *, Options::TurnLimits.size()> m_turnLimits{};
     TableView *m_tableView = nullptr;
-    Tgamestart *m_gameStart = nullptr;
-    Ttallylist *m_tallyList = nullptr;
-    Tspylist *m_spyList = nullptr;
-    Tdownload *m_download = nullptr;
-    Thelp *m_help = nullptr;
-    Tabout *m_about = nullptr;
-    Thost *m_hostWindow = nullptr;
-    Tjoin *m_joinWindow = nullptr;
+    OnDemand<Tgamestart> m_gameStart;
+    OnDemand<Ttallylist> m_tallyList;
+    OnDemand<Tspylist> m_spyList;
+    OnDemand<Tdownload> m_download;
+    OnDemand<Thelp> m_help;
+    OnDemand<Tabout> m_about;
+    OnDemand<Thost> m_hostWindow;
+    OnDemand<Tjoin> m_joinWindow;
     QStringList m_restartParams;
     std::unique_ptr<SoundPlayer> m_sounds;
     ChatControls *m_chat = nullptr;
-    Tphrases *m_phrases = nullptr;
-    Tvolume *m_volume = nullptr;
+    OnDemand<Tphrases> m_phrases;
+    OnDemand<Tvolume> m_volume;
     QMenu *m_computerPlayers = nullptr;
     std::array<QAction *, 2> m_botStrengths{}; // classic, strong
     QAction *m_hint = nullptr;
