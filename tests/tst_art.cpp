@@ -185,8 +185,8 @@ private slots:
         QList<QByteArray> ahead;
         for (int pot = 1; pot <= 9; ++pot)
             ahead << bytesOf(TableArt::potFace(pot));
-        for (const QPixmap *pm :
-             {&TableArt::tableBackground(), &TableArt::handStrip(), &TableArt::logo()}) {
+        for (const QPixmap *pm : {&TableArt::tableBackground(), &TableArt::handStrip(),
+                                  &TableArt::logo(), &TableArt::phraseBubble(9)}) {
             QCOMPARE(pm->devicePixelRatio(), 1.75);
             QVERIFY(pm->toImage().pixelColor(pm->width() / 2, pm->height() / 2).alpha() > 0);
         }

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <future>
+#include <thread>
 #include <map>
 #include <optional>
 #include <vector>
@@ -508,43 +509,60 @@ void paintPhraseBubble(QPainter &p, int number)
     p.drawText(QRect(0, 0, 21, 12), Qt::AlignCenter, QString::number(number));
 }
 
-// The pictures of the table's first frame, drawn ahead (TableArt::drawAhead).
-struct Ahead
-{
-    std::array<QImage, TableArt::PhraseCount> phrases;
-    std::array<QImage, PotCount> pots;
-    QImage table, strip, logo;
-};
+// The pictures of the table's first frame, drawn ahead (TableArt::drawAhead)
+// in groups, in the order the window asks for them. Each group is taken in
+// when one of its pictures is first wanted, so the window waits at most
+// for the group it needs, not for the rest.
+enum AheadGroup { PotFaces, PhraseBubbles, Board, Logo, AheadGroups };
 
 struct PendingAhead
 {
-    int key;
-    std::future<Ahead> pictures;
+    int key = 0;
+    std::array<std::future<std::vector<QImage>>, AheadGroups> groups;
+    std::array<bool, AheadGroups> taken{};
+    std::jthread painter;
 };
 
 std::optional<PendingAhead> pendingAhead;
 
-// Takes the pictures drawn ahead into their sheet, waiting for the thread
-// if it is not done yet; a picture already drawn meanwhile is kept.
-void collectAhead()
+// The places of `group` in `s`, in the order the thread draws them.
+std::vector<QPixmap *> aheadPlaces(Sheet &s, AheadGroup group)
 {
-    if (!pendingAhead)
+    std::vector<QPixmap *> places;
+    switch (group) {
+    case PotFaces:
+        for (QPixmap &pm : s.pots)
+            places.push_back(&pm);
+        break;
+    case PhraseBubbles:
+        for (QPixmap &pm : s.phrases)
+            places.push_back(&pm);
+        break;
+    case Board:
+        places = {&s.tables[{TableArt::TableSize.width(), TableArt::TableSize.height()}], &s.strip};
+        break;
+    case Logo: places = {&s.logo}; break;
+    case AheadGroups: break;
+    }
+    return places;
+}
+
+// Takes the pictures of `group` drawn ahead into their sheet, waiting for
+// the thread if it has not drawn them yet; a picture drawn meanwhile on
+// this thread is kept.
+void collectAhead(AheadGroup group)
+{
+    if (!pendingAhead || pendingAhead->taken[group])
         return;
-    PendingAhead pending = std::move(*pendingAhead);
-    pendingAhead.reset();
-    Ahead ahead = pending.pictures.get();
-    Sheet &s = sheets()[pending.key];
-    const auto take = [](QPixmap &slot, QImage &picture) {
-        if (slot.isNull())
-            slot = QPixmap::fromImage(std::move(picture));
-    };
-    for (std::size_t i = 0; i < ahead.phrases.size(); ++i)
-        take(s.phrases[i], ahead.phrases[i]);
-    for (std::size_t i = 0; i < ahead.pots.size(); ++i)
-        take(s.pots[i], ahead.pots[i]);
-    take(s.tables[{TableArt::TableSize.width(), TableArt::TableSize.height()}], ahead.table);
-    take(s.strip, ahead.strip);
-    take(s.logo, ahead.logo);
+    PendingAhead &pending = *pendingAhead;
+    pending.taken[group] = true;
+    std::vector<QImage> pictures = pending.groups[group].get();
+    const std::vector<QPixmap *> places = aheadPlaces(sheets()[pending.key], group);
+    for (std::size_t i = 0; i < places.size() && i < pictures.size(); ++i)
+        if (places[i]->isNull())
+            *places[i] = QPixmap::fromImage(std::move(pictures[i]));
+    if (std::all_of(pending.taken.begin(), pending.taken.end(), [](bool t) { return t; }))
+        pendingAhead.reset(); // joins the finished thread
 }
 
 } // namespace
@@ -589,7 +607,7 @@ void TableArt::setFourColourDeck(bool on)
         return;
     // Pot faces drawn ahead in the old colours are taken in first, and
     // then dropped with the others.
-    collectAhead();
+    collectAhead(PotFaces);
     CardPainter::setFourColour(on);
     // The slots stay where they are, so references handed out remain valid.
     for (auto &[ratio, s] : sheets()) {
@@ -626,7 +644,7 @@ const QPixmap &TableArt::potFace(int pot)
 {
     if (!isPot(pot))
         return none();
-    collectAhead();
+    collectAhead(PotFaces);
     const QPixmap &dish = cached(sheet().dish, PotSize, paintDish);
     return cached(sheet().pots[pot - 1], PotSize, [&](QPainter &p) { paintPotFace(p, pot, dish); });
 }
@@ -655,7 +673,7 @@ const QPixmap &TableArt::startButton(bool pressed)
 
 const QPixmap &TableArt::handStrip()
 {
-    collectAhead();
+    collectAhead(Board);
     return cached(sheet().strip, HandStripSize, paintHandStrip);
 }
 
@@ -663,7 +681,7 @@ const QPixmap &TableArt::tableBackground(QSize size)
 {
     if (size.isEmpty())
         return none();
-    collectAhead();
+    collectAhead(Board);
     return cached(sheet().tables[{size.width(), size.height()}], size,
                   [&](QPainter &p) { paintTable(p, size); });
 }
@@ -721,7 +739,7 @@ void TableArt::setPanelBackground(QWidget *widget)
 
 const QPixmap &TableArt::logo()
 {
-    collectAhead();
+    collectAhead(Logo);
     return cached(sheet().logo, LogoSize, paintLogo);
 }
 
@@ -729,7 +747,7 @@ const QPixmap &TableArt::phraseBubble(int number)
 {
     if (number < 1 || number > PhraseCount)
         return none();
-    collectAhead();
+    collectAhead(PhraseBubbles);
     return cached(sheet().phrases[number - 1], PhraseBubbleSize,
                   [number](QPainter &p) { paintPhraseBubble(p, number); });
 }
@@ -739,23 +757,30 @@ void TableArt::drawAhead()
     if (pendingAhead)
         return;
     const qreal ratio = devicePixelRatio();
-    // In the order the window asks for them.
-    pendingAhead = PendingAhead{
-        sheetKey(ratio), std::async(std::launch::async, [ratio] {
-            Ahead ahead;
-            const QImage dish = renderImage(PotSize, ratio, paintDish);
-            for (int pot = 1; pot <= PotCount; ++pot)
-                ahead.pots[pot - 1] =
-                    renderImage(PotSize, ratio, [&](QPainter &p) { paintPotFace(p, pot, dish); });
-            for (int n = 1; n <= PhraseCount; ++n)
-                ahead.phrases[n - 1] = renderImage(PhraseBubbleSize, ratio,
-                                                   [n](QPainter &p) { paintPhraseBubble(p, n); });
-            ahead.table =
-                renderImage(TableSize, ratio, [](QPainter &p) { paintTable(p, TableSize); });
-            ahead.strip = renderImage(HandStripSize, ratio, paintHandStrip);
-            ahead.logo = renderImage(LogoSize, ratio, paintLogo);
-            return ahead;
-        })};
+    std::array<std::promise<std::vector<QImage>>, AheadGroups> promises;
+    PendingAhead &pending = pendingAhead.emplace();
+    pending.key = sheetKey(ratio);
+    for (int g = 0; g < AheadGroups; ++g)
+        pending.groups[g] = promises[g].get_future();
+    pending.painter = std::jthread([ratio, promises = std::move(promises)]() mutable {
+        std::vector<QImage> pots;
+        const QImage dish = renderImage(PotSize, ratio, paintDish);
+        for (int pot = 1; pot <= PotCount; ++pot)
+            pots.push_back(
+                renderImage(PotSize, ratio, [&](QPainter &p) { paintPotFace(p, pot, dish); }));
+        promises[PotFaces].set_value(std::move(pots));
+
+        std::vector<QImage> bubbles;
+        for (int n = 1; n <= PhraseCount; ++n)
+            bubbles.push_back(renderImage(PhraseBubbleSize, ratio,
+                                          [n](QPainter &p) { paintPhraseBubble(p, n); }));
+        promises[PhraseBubbles].set_value(std::move(bubbles));
+
+        promises[Board].set_value(
+            {renderImage(TableSize, ratio, [](QPainter &p) { paintTable(p, TableSize); }),
+             renderImage(HandStripSize, ratio, paintHandStrip)});
+        promises[Logo].set_value({renderImage(LogoSize, ratio, paintLogo)});
+    });
 }
 
 const QPixmap &TableArt::onOffBox(bool on)
