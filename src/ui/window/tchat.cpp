@@ -1,6 +1,7 @@
 #include "tchat.h"
 
 #include "art/faces.h"
+#include "common/afterfirstframe.h"
 #include "common/clicklabel.h"
 #include "common/colours.h"
 #include "common/infront.h"
@@ -660,18 +661,8 @@ void Tchat::showEvent(QShowEvent *event)
     // After the window's first frame, not before it: the board's first paint
     // is that frame. A window that shows without painting (minimised)
     // starts a little later all the same.
-    m_board->installEventFilter(this);
+    new AfterFirstFrame(m_board, [this] { startConnection(); });
     QTimer::singleShot(FirstFrameWaitMs, this, &Tchat::startConnection);
-}
-
-bool Tchat::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_board && event->type() == QEvent::Paint) {
-        m_board->removeEventFilter(this);
-        // Queued: the frame is still being drawn.
-        QMetaObject::invokeMethod(this, &Tchat::startConnection, Qt::QueuedConnection);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void Tchat::startConnection()
