@@ -12,7 +12,8 @@ cd "$(dirname "$0")"
 packages=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev libjpeg-dev
           libbenchmark-dev xvfb xauth openbox fonts-liberation2 fonts-dejavu-core
           clang-format clang libclang-rt-14-dev git iproute2
-          libminiupnpc-dev libfontconfig-dev desktop-file-utils appstream groff-base man-db systemd wmctrl)
+          libminiupnpc-dev libfontconfig-dev desktop-file-utils appstream groff-base man-db systemd wmctrl
+          xdotool)
 
 install_missing() {
     local missing=()

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# check-install.sh BUILD_DIR SOURCE_DIR GAMES DATA UNITS: installs the build
-# into a staging folder (DESTDIR) with the folders it was configured for
-# (GAMES, DATA, UNITS: the full paths of the programs, the shared data and
-# the systemd units, /usr/games and so on in the package), checks the tree,
-# validates the menu entry, the software centre record, the manuals and the
-# service unit, and starts the staged programs. The game itself is started on an X server
+# check-install.sh BUILD_DIR SOURCE_DIR GAMES DATA UNITS MODULES: installs
+# the build into a staging folder (DESTDIR) with the folders it was
+# configured for (GAMES, DATA, UNITS, MODULES: the full paths of the
+# programs, the shared data, the systemd units and the sound module,
+# /usr/games and so on in the package), checks the tree, validates the menu
+# entry, the software centre record, the manuals and the service unit, and
+# starts the staged programs. The game itself is started on an X server
 # of its own, once as a user who cannot write its folder (nobody) and once
 # as root, each with a scratch HOME: both must keep their settings and tally
-# under HOME/.config/Velmora and write nothing beside the program.
+# under HOME/.config/Velmora and write nothing beside the program, and both
+# must load the staged sound module when asked for a sound.
 # Exits 77 (skipped) when not root or a tool is missing, after every check
 # that could run has passed.
 set -euo pipefail
 
 if [ "${1:-}" = --game ]; then
     # Re-entered under support/under-wm.sh: DISPLAY is ours.
-    games=$2 user=$3 home=$4
+    games=$2 user=$3 home=$4 module=$5
     before=$(ls -A "$games")
     runuser -u "$user" -- env -i HOME="$home" TMPDIR="$home" DISPLAY="$DISPLAY" \
         QT_QPA_PLATFORM=xcb VELMORA_PORT=0 PATH=/usr/bin:/bin "$games/velmora" \
@@ -34,6 +36,39 @@ if [ "${1:-}" = --game ]; then
         kill "$game" 2>/dev/null
         exit 1
     fi
+    # The sound module is loaded at the first sound, which a volume's sample
+    # asks for: Options > Volume..., a step of the first slider down and up
+    # (one of them moves it, at either end). The staged game must take the
+    # module the install put beside it, not any other.
+    # The keys go to the game window once the download window, which a solo
+    # start shows after the first frame, has taken the keyboard; not sent to
+    # a window, as Qt ignores keys marked as sent.
+    for _ in $(seq 100); do
+        wmctrl -l | grep -q " Download The Pelox8 Lobby$" && break
+        sleep 0.1
+    done
+    xdotool windowactivate --sync "$window"
+    xdotool key alt+o v
+    volume=
+    for _ in $(seq 100); do
+        volume=$(wmctrl -l | awk '$4 == "Volume" && NF == 4 { print $1 }')
+        [ -n "$volume" ] && break
+        sleep 0.1
+    done
+    [ -n "$volume" ] && xdotool windowactivate --sync "$volume" && xdotool key Left Right
+    pid=$(pgrep -P "$game" | head -n 1)
+    loaded=
+    for _ in $(seq 100); do
+        grep -qF "$module" "/proc/$pid/maps" 2>/dev/null && loaded=yes && break
+        sleep 0.1
+    done
+    if [ -z "$loaded" ] || grep -q "plays no sounds" "$home.log"; then
+        echo "FAIL: the game ($user) did not load its sound module${volume:+ when asked}"
+        cat "$home.log"
+        kill "$game"
+        exit 1
+    fi
+    [ -n "$volume" ] && xdotool windowactivate --sync "$volume" && xdotool key Escape
     # Moved, so that closing saves the window's place to the settings, and
     # closed as a player closes it, through the window manager (whichever
     # window has the keyboard).
@@ -74,12 +109,13 @@ stage=$(mktemp -d /tmp/velmora-stage.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
 chmod 755 "$stage"
 DESTDIR="$stage" cmake --install "$build" >/dev/null
-games=$stage$3 data=$stage$4 units=$stage$5
+games=$stage$3 data=$stage$4 units=$stage$5 modules=$stage$6
 id=example.pelox8.velmora
 
 for program in velmora velmora-server velmora-tally; do
     [ -x "$games/$program" ] || fail "no program $3/$program"
 done
+[ -s "$modules/velmora-sound.so" ] || fail "no sound module $6/velmora-sound.so"
 for size in 16 24 32 48 64 128 256; do
     icon=$data/icons/hicolor/${size}x$size/apps/$id.png
     # The width and height of a PNG are big-endian words at bytes 16 and 20.
@@ -129,12 +165,13 @@ grep -q "^Total Games: " <<<"$shown" || fail "velmora-tally show printed: $shown
 
 if [ "$(id -u)" -ne 0 ]; then
     skipped+=("the game as nobody needs root")
-elif have Xvfb && have openbox && have wmctrl; then
+elif have Xvfb && have openbox && have wmctrl && have xdotool; then
     for user in nobody root; do
         home=$stage/home-$user
         mkdir "$home"
         chown "$user" "$home"
-        "$here/support/under-wm.sh" "$0" --game "$games" "$user" "$home" || fail "the game as $user"
+        "$here/support/under-wm.sh" "$0" --game "$games" "$user" "$home" \
+            "$modules/velmora-sound.so" || fail "the game as $user"
     done
 fi
 

@@ -1,9 +1,13 @@
+#include "sound/deferredplayer.h"
 #include "sound/effectplayer.h"
 #include "sound/soundplayer.h"
 
 #include <QFile>
+#include <QLibraryInfo>
 #include <QMediaDevices>
+#include <QRegularExpression>
 #include <QSoundEffect>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <QtEndian>
@@ -220,6 +224,61 @@ private slots:
         player.playsounds(QStringLiteral("gameover"));
         QVERIFY(player.playing().isEmpty());
         QVERIFY(player.findChildren<QSoundEffect *>().isEmpty());
+    }
+
+    // The game's player takes the module's at the first sound it can play
+    // and hands it the volumes set before.
+    void moduleAtFirstSound()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("plays no sounds")));
+        DeferredPlayer player({QStringLiteral("/nonexistent"), QStringLiteral(SOUND_MODULE_DIR)});
+        player.setVolume(SoundPlayer::Channel::Chatter, 30);
+        player.playsounds(QStringLiteral("wave0"));
+        QVERIFY(!player.player());
+        player.playsounds(QStringLiteral("playcard"));
+        QVERIFY(player.player());
+        player.setVolume(SoundPlayer::Channel::Game, 60);
+        QCOMPARE(player.player()->volume(SoundPlayer::Channel::Chatter), 30);
+        QCOMPARE(player.player()->volume(SoundPlayer::Channel::Game), 60);
+    }
+
+    // Without its module the game plays on in silence, saying why once.
+    void moduleMissing_data()
+    {
+        QTest::addColumn<QString>("found"); // what lies where the module should
+        QTest::addColumn<QString>("reason");
+        const QDir images(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                          QStringLiteral("/imageformats"));
+        const QStringList plugins = images.entryList({QStringLiteral("*.so")});
+        QTest::newRow("none") << QString() << QStringLiteral("is in none of");
+        QTest::newRow("no library") << QStringLiteral("text") << QStringLiteral("velmora-sound.so");
+        if (!plugins.isEmpty())
+            QTest::newRow("another plugin") << images.filePath(plugins.first())
+                                            << QStringLiteral("is not this program's sound module");
+    }
+
+    void moduleMissing()
+    {
+        QFETCH(QString, found);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString module = folder.filePath(DeferredPlayer::moduleFileName());
+        if (found == QLatin1String("text")) {
+            QFile file(module);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a library\n");
+        } else if (!found.isEmpty()) {
+            QVERIFY(QFile::link(found, module));
+        }
+        DeferredPlayer player({folder.path()});
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^Velmora plays no sounds: .*") +
+                                                QRegularExpression::escape(reason)));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("plays no sounds")));
+        player.playsounds(QStringLiteral("playcard"));
+        player.setVolume(SoundPlayer::Channel::Game, 50);
+        player.playsounds(QStringLiteral("wave3"));
+        QVERIFY(!player.player());
     }
 };
 

@@ -4,10 +4,6 @@
 
 #include <algorithm>
 
-// The sounds are compiled into this static library; without a reference from
-// code the linker would drop their registration.
-static void registerSoundResources() { Q_INIT_RESOURCE(sounds); }
-
 namespace velmora {
 
 const QStringList &SoundPlayer::names()
@@ -32,8 +28,6 @@ bool SoundPlayer::isKnown(const QString &name)
 
 QString SoundPlayer::resourcePath(const QString &name)
 {
-    static const bool registered = (registerSoundResources(), true);
-    Q_UNUSED(registered);
     if (!isKnown(name))
         return {};
     return QStringLiteral(":/sounds/") + name.toUpper() + QStringLiteral(".wav");

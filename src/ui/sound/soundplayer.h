@@ -42,7 +42,8 @@ public:
     static const QStringList &names();
     static bool isKnown(const QString &name);
     // The resource that holds the sound, ":/sounds/PLAYCARD.wav"; empty for
-    // a name that is not in the set.
+    // a name that is not in the set. The resources come with the code that
+    // plays them (the sound module), not with the game.
     static QString resourcePath(const QString &name);
     // The twenty chatter sounds in menu order.
     static const QList<Chatter> &chatterSounds();

@@ -18,7 +18,7 @@
 #include "table/tableview.h"
 #include "tserver.h"
 #include "tsock.h"
-#include "sound/effectplayer.h"
+#include "sound/deferredplayer.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgamestart.h"
@@ -66,7 +66,7 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
         notifier = m_ownNotifier.get();
     }
     m_notifier = notifier;
-    m_sounds = std::make_unique<EffectPlayer>();
+    m_sounds = std::make_unique<DeferredPlayer>();
 
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Velmora"));
