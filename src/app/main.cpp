@@ -31,8 +31,8 @@ int main(int argc, char *argv[])
     velmora::SingleInstance instance(QStringLiteral("8xolep"));
     if (instance.handOver())
         return 0;
-    instance.listen();
     velmora::TableArt::drawAhead();
+    instance.listen();
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     // Ties the window to the installed menu entry, whose icon the desktop

@@ -513,7 +513,7 @@ void paintPhraseBubble(QPainter &p, int number)
 // in groups, in the order the window asks for them. Each group is taken in
 // when one of its pictures is first wanted, so the window waits at most
 // for the group it needs, not for the rest.
-enum AheadGroup { PotFaces, PhraseBubbles, Board, Logo, AheadGroups };
+enum AheadGroup { PotFaces, PhraseBubbles, Logo, Board, AheadGroups };
 
 struct PendingAhead
 {
@@ -776,10 +776,10 @@ void TableArt::drawAhead()
                                           [n](QPainter &p) { paintPhraseBubble(p, n); }));
         promises[PhraseBubbles].set_value(std::move(bubbles));
 
+        promises[Logo].set_value({renderImage(LogoSize, ratio, paintLogo)});
         promises[Board].set_value(
             {renderImage(TableSize, ratio, [](QPainter &p) { paintTable(p, TableSize); }),
              renderImage(HandStripSize, ratio, paintHandStrip)});
-        promises[Logo].set_value({renderImage(LogoSize, ratio, paintLogo)});
     });
 }
 
