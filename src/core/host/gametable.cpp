@@ -71,14 +71,19 @@ PlayerView GameTable::viewFor(int seat) const
 
 void GameTable::setSeat(int seat, const Seat &state)
 {
-    if (isSeat(seat))
+    if (isSeat(seat)) {
         m_seats[seat - 1] = state;
+        recount(seat);
+    }
 }
 
-int GameTable::cardsHeld(int seat) const
+int GameTable::cardsHeld(int seat) const { return m_held[seat - 1]; }
+
+void GameTable::recount(int seat)
 {
     const Hand &hand = m_seats[seat - 1].hand;
-    return int(std::count_if(hand.begin(), hand.end(), [](int c) { return c != NoCard; }));
+    m_held[seat - 1] =
+        int(std::count_if(hand.begin(), hand.end(), [](int c) { return c != NoCard; }));
 }
 
 PerSeat<int> GameTable::cashOfSeats() const
@@ -148,6 +153,7 @@ void GameTable::startRound()
         }
         seat.hand.fill(NoCard);
     }
+    m_held.fill(0);
     m_game.dummy.fill(NoCard);
     m_record.clear();
     m_givenUp.fill(0);
@@ -195,6 +201,7 @@ void GameTable::dealCards()
         s = nextSeat(s);
     }
     for (int seat = 1; seat <= SeatCount; ++seat) {
+        recount(seat);
         m_host.toPlayer(seat, wire::newCard(m_message, seat, this->seat(seat).hand));
         m_host.toAll(wire::cardCount(m_message, seat, cardsHeld(seat)));
     }
@@ -228,6 +235,7 @@ void GameTable::answerOffer(int seat, bool buy)
         if (isCard(c))
             m_givenUp[seat - 1] |= cardBit(c);
     buyer.hand = m_game.dummy;
+    recount(seat);
     m_host.toPlayer(seat, wire::theDummyHand(m_message, seat, buyer.hand));
     buyer.cash -= DummyPrice;
     dealer.cash += DummyPrice;
@@ -345,6 +353,8 @@ void GameTable::setCard(int seat, int handSlot)
     s.cardBeforeLast = s.lastCard;
     s.lastCard = x;
     inSlot(s.hand, handSlot) = NoCard;
+    if (x != NoCard)
+        --m_held[seat - 1];
     m_game.tableCard = x;
     if (const int pot = singleCardPot(x))
         addToCash(seat, pot);

@@ -128,6 +128,7 @@ private:
     void endRound(int seat);
     bool checkForWin();
     ComputerPlayer &computerFor(int seat) const;
+    void recount(int seat);
 
     Host &m_host;
     Random &m_random;
@@ -137,6 +138,9 @@ private:
     PerSeat<CardSet> m_givenUp{};
     Game m_game;
     PerSeat<Seat> m_seats{};
+    // The number of cards each seat holds, counted again wherever a hand
+    // changes: every computer move asks for all four.
+    PerSeat<int> m_held{};
     Deck m_deck;
     quint64 m_turns = 0;
     // Every message is built here and lent to the Host: once it has grown
