@@ -303,6 +303,13 @@ void TestLanWindows::restartedCopyHostsUnderTheChosenName()
     LanListener listener;
     listener.start();
     copy.start();
+    const auto seatsTaken = [&] {
+        const auto &tables = listener.tables().entries();
+        return tables.size() == 1 ? tables.front().table.seatsTaken : -1;
+    };
+    // Anna, the copy's own player, logs in first and takes number 1; Bob,
+    // let in before her, would take it instead.
+    QTRY_COMPARE_WITH_TIMEOUT(seatsTaken(), 1, 10000);
     QTcpSocket socket;
     Peer bob(&socket);
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -314,10 +321,6 @@ void TestLanWindows::restartedCopyHostsUnderTheChosenName()
         10000);
     bob.send(QByteArray("CMD_logininfo+2+") + VersionText + "+Bob");
     QTRY_VERIFY(bob.received("CMD_existingplayers+1+Anna"));
-    const auto seatsTaken = [&] {
-        const auto &tables = listener.tables().entries();
-        return tables.size() == 1 ? tables.front().table.seatsTaken : -1;
-    };
     QTRY_COMPARE_WITH_TIMEOUT(seatsTaken(), 2, 3000);
     copy.terminate();
     QVERIFY(copy.waitForFinished(5000));
