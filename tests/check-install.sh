@@ -17,6 +17,18 @@ set -euo pipefail
 if [ "${1:-}" = --game ]; then
     # Re-entered under support/under-wm.sh: DISPLAY is ours.
     games=$2 user=$3 home=$4 module=$5
+    # window_titled TITLE TENTHS: the id of the window whose whole title is
+    # the one word TITLE, waiting up to TENTHS tenths of a second for it;
+    # empty if none shows.
+    window_titled() {
+        local id=
+        for _ in $(seq "$2"); do
+            id=$(wmctrl -l | awk -v t="$1" '$4 == t && NF == 4 { print $1 }')
+            [ -n "$id" ] && break
+            sleep 0.1
+        done
+        echo "$id"
+    }
     before=$(ls -A "$games")
     runuser -u "$user" -- env -i HOME="$home" TMPDIR="$home" DISPLAY="$DISPLAY" \
         QT_QPA_PLATFORM=xcb VELMORA_PORT=0 PATH=/usr/bin:/bin "$games/velmora" \
@@ -24,12 +36,7 @@ if [ "${1:-}" = --game ]; then
     game=$!
     # The game's window by its title; the lobby download window that a solo
     # game opens has another.
-    window=
-    for _ in $(seq 300); do
-        window=$(wmctrl -l | awk '$4 == "Velmora" && NF == 4 { print $1 }')
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
+    window=$(window_titled Velmora 300)
     if [ -z "$window" ]; then
         echo "FAIL: the game ($user) showed no window"
         cat "$home.log"
@@ -49,12 +56,7 @@ if [ "${1:-}" = --game ]; then
     done
     xdotool windowactivate --sync "$window"
     xdotool key alt+o v
-    volume=
-    for _ in $(seq 100); do
-        volume=$(wmctrl -l | awk '$4 == "Volume" && NF == 4 { print $1 }')
-        [ -n "$volume" ] && break
-        sleep 0.1
-    done
+    volume=$(window_titled Volume 100)
     [ -n "$volume" ] && xdotool windowactivate --sync "$volume" && xdotool key Left Right
     pid=$(pgrep -P "$game" | head -n 1)
     loaded=
