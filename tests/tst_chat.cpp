@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -161,6 +162,14 @@ void TestChat::twoPlayersTalk()
     QCOMPARE(tipFont.pointSize(), m_defaultTipPoints + TipStyle::FontPointsAdded);
     QCOMPARE(tipFont.family(), faces::text());
     QCOMPARE(QToolTip::palette().color(QPalette::ToolTipText), QColor(Qt::black));
+    // The menu bar's extension arrow, made when first drawn, is the base
+    // style's own.
+    const auto *style = qobject_cast<const QProxyStyle *>(phrase2->style());
+    QVERIFY(style);
+    for (const auto arrow :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton})
+        QCOMPARE(style->standardIcon(arrow).pixmap(16).toImage(),
+                 style->baseStyle()->standardIcon(arrow).pixmap(16).toImage());
     QCOMPARE(clickAt(board(alice), phraseButton(3))->objectName(), QStringLiteral("b_phrase3"));
     for (Tchat *window : {&alice, &bob})
         QTRY_VERIFY(shows(*window, QStringLiteral("Alice says:  Good One!")));

@@ -12,6 +12,7 @@
 #include "chat/chatcontrols.h"
 #include "chat/chatentry.h"
 #include "chat/chatview.h"
+#include "chat/tipstyle.h"
 #include "gameconnection.h"
 #include "table/boardpanel.h"
 #include "table/handfocus.h"
@@ -73,6 +74,9 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     // The system-wide "velmora" marker of a running copy is the single-instance
     // server set up before this window; nothing ever tests for another one.
 
+    // The application's style is set before the first widget, which would
+    // otherwise be polished twice.
+    TipStyle::install();
     buildBoard();
     buildMenus();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
