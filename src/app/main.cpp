@@ -9,6 +9,7 @@
 #include "window/tchat.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QProcess>
 #include <QIcon>
 
@@ -31,6 +32,11 @@ int main(int argc, char *argv[])
     velmora::SingleInstance instance(QStringLiteral("8xolep"));
     if (instance.handOver())
         return 0;
+    // The font database is filled here, before the pictures are drawn ahead:
+    // the thread that fills it holds Qt's font lock meanwhile, and filled
+    // by the drawing thread it kept the window waiting for longer than
+    // filling it here takes.
+    QFontDatabase::families();
     velmora::TableArt::drawAhead();
     instance.listen();
 
