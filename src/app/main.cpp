@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QIcon>
 
 #include <fontconfig/fontconfig.h>
@@ -27,6 +28,10 @@ int main(int argc, char *argv[])
     std::jthread fonts([] { FcInit(); });
     velmora::ProgramZoom zoom(velmora::ProgramZoom::stored(argc, argv));
     QApplication app(argc, argv);
+    // Fontconfig is done loading before the application object goes: a copy
+    // that hands over to a running one ends at once, and Qt's teardown
+    // meeting fontconfig still loading lost some of its memory.
+    const auto fontsLoaded = qScopeGuard([&fonts] { fonts.join(); });
     zoom.restoreEnvironment();
 
     velmora::SingleInstance instance(QStringLiteral("8xolep"));
