@@ -56,8 +56,9 @@ void TestActivation::initTestCase()
     // No lobby program anywhere: "Play with Others" answers with a box.
     qputenv("PATH", "/nonexistent");
     qputenv("HOME", m_home.path().toLocal8Bit());
-    m_window = std::make_unique<Tchat>(QStringList{});
-    m_window->show();
+    // Opened as the program opens it: mapped while its board is built.
+    m_window =
+        std::make_unique<Tchat>(QStringList{}, nullptr, nullptr, Tchat::Opening::WhileBuilding);
     // Before the login a menu item may answer with a box instead.
     QTRY_VERIFY(m_window->session().loggedIn());
 }

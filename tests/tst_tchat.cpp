@@ -3,6 +3,7 @@
 #include "fakehost.h"
 #include "recordingnotifier.h"
 #include "recordingsounds.h"
+#include "chat/chatentry.h"
 #include "chat/chatview.h"
 #include "common/programzoom.h"
 #include "windows/tgamestart.h"
@@ -98,6 +99,7 @@ private slots:
     void joinForAnyOtherThirdWord_data();
     void joinForAnyOtherThirdWord();
     void twoParametersOnlyWait();
+    void shownWhileBuiltLooksTheSame();
     void fullShowsNoticeThenEnds();
     void hostGoneWhileAnErrorBoxIsOpen();
     void hostileHostGetsErrorBoxesNotCrashes();
@@ -292,6 +294,22 @@ void TestTchat::twoParametersOnlyWait()
     QVERIFY(!m_presence.hasPendingConnections());
     QVERIFY(!window.server().isListening());
     QVERIFY(!window.sock().hasHandle());
+}
+
+// The program's own window is mapped before its board is built: once built
+// it is visible, board and all, and looks as a window shown afterwards.
+void TestTchat::shownWhileBuiltLooksTheSame()
+{
+    RecordingNotifier notifier;
+    const QStringList waiting{QStringLiteral("Bob"), QStringLiteral("127.0.0.1")};
+    Tchat early(waiting, &notifier, nullptr, Tchat::Opening::WhileBuilding);
+    QVERIFY(early.isVisible());
+    QVERIFY(early.mainchat()->isVisible());
+    QVERIFY(early.findChild<ChatEntry *>()->isVisible());
+    Tchat later(waiting, &notifier);
+    QVERIFY(!later.isVisible());
+    later.show();
+    QCOMPARE(early.centralWidget()->grab().toImage(), later.centralWidget()->grab().toImage());
 }
 
 void TestTchat::fullShowsNoticeThenEnds()

@@ -49,7 +49,10 @@ int main(int argc, char *argv[])
     // Ties the window to the installed menu entry, whose icon the desktop
     // then shows for it.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
-    velmora::Tchat window(QApplication::arguments().mid(1));
+    // The window shows itself as soon as its frame exists: the display
+    // server and the window manager map it while the board is being built.
+    velmora::Tchat window(QApplication::arguments().mid(1), nullptr, nullptr,
+                          velmora::Tchat::Opening::WhileBuilding);
     // The title bar's icon comes with the program rather than from the icon
     // theme: a theme look-up reads the theme's index and searches its
     // folders, some milliseconds, and finds nothing before installation.
@@ -63,7 +66,6 @@ int main(int argc, char *argv[])
     QObject::connect(&instance, &velmora::SingleInstance::activateRequested, &window,
                      &velmora::Tchat::activateFromOtherInstance);
     velmora::noteFirstFrame(&window);
-    window.show();
     const int rc = app.exec();
     // Hosting or joining from the window: this copy has ended as after
     // "Exit" (the tally saved, the table closed); the new copy must find

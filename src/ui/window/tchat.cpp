@@ -58,7 +58,7 @@ constexpr Options::BotSpeed BotSpeeds[] = {Options::BotSpeed::Slow, Options::Bot
                                            Options::BotSpeed::Fast};
 } // namespace
 
-Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
+Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent, Opening opening)
     : QMainWindow(parent), m_params(params), m_table(processRandom()),
       m_tally(dataFolder() + QStringLiteral("/velmoratally.tld"))
 {
@@ -92,6 +92,10 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
         m_computerPlayers->menuAction()->setVisible(true);
     });
     connect(m_connection, &GameConnection::hostClosed, this, &Tchat::hostClosed);
+    if (opening == Opening::WhileBuilding) {
+        m_board->hide();
+        show();
+    }
     connect(&m_session, &ClientSession::chatLine, m_mainchat,
             [this](int sender, const QString &text, ColourValue colour) {
                 if (sender == 0 || !muted(sender))
@@ -123,6 +127,8 @@ Tchat::Tchat(const QStringList &params, Notifier *notifier, QWidget *parent)
     // Neither turn sound is ticked until the settings are read or the
     // player picks one; the classic sound plays meanwhile.
     m_announcer.setTurnSoundNew(m_options.turnSoundNew());
+    if (opening == Opening::WhileBuilding)
+        m_board->show();
 }
 
 template <typename F>

@@ -57,10 +57,17 @@ public:
     // The board and one pixel more: the window never hides part of it.
     static constexpr QSize MinClientSize{790, 501};
 
+    // When the window first shows: when its owner calls show(), or as soon
+    // as its frame and menus exist, so that the display server and the window
+    // manager map and frame it while the board is still being built. The
+    // board joins it at the end of construction; nothing is painted before
+    // the event loop runs, so the first frame is the whole window either way.
+    enum class Opening { OnShow, WhileBuilding };
+
     // `params` are the command-line words after the program's name. Without
     // a notifier the window shows real message boxes.
     explicit Tchat(const QStringList &params, Notifier *notifier = nullptr,
-                   QWidget *parent = nullptr);
+                   QWidget *parent = nullptr, Opening opening = Opening::OnShow);
     ~Tchat() override;
 
     Options &options() { return m_options; }
