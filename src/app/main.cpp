@@ -9,6 +9,7 @@
 #include "window/tchat.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFontDatabase>
 #include <QProcess>
 #include <QScopeGuard>
@@ -28,10 +29,19 @@ int main(int argc, char *argv[])
     std::jthread fonts([] { FcInit(); });
     velmora::ProgramZoom zoom(velmora::ProgramZoom::stored(argc, argv));
     QApplication app(argc, argv);
-    // Fontconfig is done loading before the application object goes: a copy
-    // that hands over to a running one ends at once, and Qt's teardown
-    // meeting fontconfig still loading lost some of its memory.
-    const auto fontsLoaded = qScopeGuard([&fonts] { fonts.join(); });
+    // Qt connects to the session bus the first time the menu bar or the
+    // accessibility bridge asks for it, and the window being built waits
+    // for the answer (where no bus runs, for a failed attempt to start one:
+    // a few milliseconds). Asked here on a thread of its own, the answer
+    // comes while the window is built.
+    std::thread sessionBus([] { QDBusConnection::sessionBus(); });
+    // Both threads are done before the application object goes: a copy that
+    // hands over to a running one ends at once, and Qt's teardown meeting
+    // fontconfig still loading lost some of its memory.
+    const auto helpersDone = qScopeGuard([&fonts, &sessionBus] {
+        fonts.join();
+        sessionBus.join();
+    });
     zoom.restoreEnvironment();
 
     velmora::SingleInstance instance(QStringLiteral("8xolep"));
