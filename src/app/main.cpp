@@ -17,6 +17,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <latch>
 #include <thread>
 
 int main(int argc, char *argv[])
@@ -25,10 +26,20 @@ int main(int argc, char *argv[])
     // text is laid out, some milliseconds on every start; done on a thread
     // of its own, it overlaps the connection to the display instead.
     // (FcInit is safe to call from any thread, and Qt's own call later
-    // finds the work done.)
-    std::jthread fonts([] { FcInit(); });
+    // finds the work done.) Once the application object exists, the same
+    // thread fills Qt's font database, while the window starts being built.
+    // Not the thread that draws ahead: it would go on to load its own fonts
+    // under Qt's font lock, and the window, wanting its first font, waited
+    // for all of that.
+    std::latch appMade(1);
+    std::jthread fonts([&appMade] {
+        FcInit();
+        appMade.wait();
+        QFontDatabase::families();
+    });
     velmora::ProgramZoom zoom(velmora::ProgramZoom::stored(argc, argv));
     QApplication app(argc, argv);
+    appMade.count_down();
     // Qt connects to the session bus the first time the menu bar or the
     // accessibility bridge asks for it, and the window being built waits
     // for the answer (where no bus runs, for a failed attempt to start one:
@@ -47,11 +58,6 @@ int main(int argc, char *argv[])
     velmora::SingleInstance instance(QStringLiteral("8xolep"));
     if (instance.handOver())
         return 0;
-    // The font database is filled here, before the pictures are drawn ahead:
-    // the thread that fills it holds Qt's font lock meanwhile, and filled
-    // by the drawing thread it kept the window waiting for longer than
-    // filling it here takes.
-    QFontDatabase::families();
     velmora::TableArt::drawAhead();
     instance.listen();
 
